@@ -1,0 +1,51 @@
+#pragma once
+
+#include "runtime/Clock.h"
+#include "runtime/TimerService.h"
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+
+namespace zka {
+
+// A user-interface thread without a toolkit: the command line and the core's tests run timers and
+// posted work on it. run() processes posted tasks and timer ticks, one at a time, on the calling
+// thread until quit(); post(), start(), stop() and quit() are safe from any thread.
+class EventLoop final : public Dispatcher, public TimerService {
+public:
+    explicit EventLoop(const Clock& clock, TimerHandler handler = {});
+    EventLoop(const EventLoop&) = delete;
+    EventLoop& operator=(const EventLoop&) = delete;
+
+    void setTimerHandler(TimerHandler handler);
+
+    void post(std::function<void()> task) override;
+    void start(TimerId id, Clock::Duration nominalPeriod) override;
+    void stop(TimerId id) override;
+    bool isRunning(TimerId id) const;
+
+    void run();
+    // Runs until done() holds (checked after every event) or the nominal time-out passes; returns done().
+    bool runUntil(const std::function<bool()>& done, Clock::Duration nominalTimeout);
+    void quit();
+
+private:
+    struct Timer {
+        std::chrono::nanoseconds period;
+        std::chrono::steady_clock::time_point due;
+    };
+    // Waits for and runs one event; returns false when the deadline passed or quit was asked.
+    bool processOne(std::chrono::steady_clock::time_point deadline);
+
+    const Clock& clock_;
+    TimerHandler handler_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> tasks_;
+    std::map<TimerId, Timer> timers_;
+    bool quit_ = false;
+};
+
+} // namespace zka
