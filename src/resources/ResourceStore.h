@@ -28,7 +28,7 @@ const ResourceStore& embeddedResources();
 class MemoryResourceStore final : public ResourceStore {
 public:
     MemoryResourceStore() = default;
-    // Starts as a copy of another store's entries for the given numbers.
+    // Adds an entry or replaces the one under the same kind and number.
     void put(ResourceKind kind, std::uint16_t number, std::vector<std::uint8_t> bytes);
     void remove(ResourceKind kind, std::uint16_t number);
     std::optional<std::span<const std::uint8_t>> find(ResourceKind kind, std::uint16_t number) const override;

@@ -12,7 +12,7 @@ class Prompter;
 
 // Fetches user-interface texts by number. Texts are stored as UTF-16LE with a byte-order mark and end
 // at the first NUL (or at the end of the resource); they come back by value as UTF-8.
-class ResourceText {
+class ResourceText final {
 public:
     ResourceText(const ResourceStore& store, Prompter& prompter);
 
