@@ -1,0 +1,233 @@
+// The discovery listener and a whole discovery run on real sockets, inside the network sandbox:
+// the test plays the cameras and answers to the listener's port.
+
+#include "discovery/DiscoverySession.h"
+#include "discovery/Enquiry.h"
+#include "discovery_responder.h"
+#include "runtime/EventLoop.h"
+#include "support/ScriptedPrompter.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+
+namespace zka {
+namespace {
+
+using namespace std::chrono_literals;
+using test::CameraResponder;
+using test::Datagram;
+using test::standardReply;
+using SteadyClock = std::chrono::steady_clock;
+
+const SupportedModels kModels{"ZKA-QM410", "ZKA-QM410E", "ZKA-QM410P"};
+const Datagram kEnquiryBytes(kDiscoveryEnquiry.begin(), kDiscoveryEnquiry.end());
+
+bool waitUntil(const std::function<bool()>& condition)
+{
+    const auto deadline = SteadyClock::now() + 2s;
+    while (!condition() && SteadyClock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    return condition();
+}
+
+class DiscoveryListenerTest : public ::testing::Test {
+protected:
+    DiscoveryListenerTest() { table.setSupportedModels(&kModels); }
+
+    // Process ends are recorded instead of happening; the listener's end wakes the loop.
+    DiscoveryListener::Environment environment(const Clock& clock, EventLoop* loop = nullptr)
+    {
+        DiscoveryListener::Environment result{clock, prompter, [this](int status) { exitStatus = status; }};
+        if (loop != nullptr)
+            result.finished = [loop] { loop->post([] {}); };
+        return result;
+    }
+
+    // A whole run at scale 0.01 (10 s nominal: 100 ms); returns its real duration.
+    SteadyClock::duration runDiscovery(DiscoveryListener::Environment env)
+    {
+        DiscoverySession session(table, loop, std::move(env));
+        loop.setTimerHandler([&](TimerId id) { EXPECT_TRUE(session.onTimer(id)); });
+        const auto started = SteadyClock::now();
+        session.start();
+        EXPECT_FALSE(session.finished());
+        EXPECT_TRUE(loop.runUntil([&] { return session.finished(); }, 100000ms));
+        EXPECT_EQ(session.sendCount(), 1);
+        EXPECT_FALSE(loop.isRunning(DiscoverySession::kTimerId));
+        EXPECT_FALSE(table.stopRequested());
+        return SteadyClock::now() - started;
+    }
+
+    SystemClock clock{0.01};
+    EventLoop loop{clock};
+    test::ScriptedPrompter prompter;
+    DiscoveryTable table;
+    std::atomic<int> exitStatus{-1};
+};
+
+TEST_F(DiscoveryListenerTest, ARunSendsTwoEnquiriesFiveSecondsApartAndStopsAfterTen)
+{
+    CameraResponder cameras({standardReply("08:00:46:00:00:02"), standardReply("08:00:46:00:00:03", "S", "2", "ZKA-QM999"),
+                             test::cameraReply({{"ACK:", "x"}}), standardReply("08:00:46:00:00:04")});
+    ASSERT_TRUE(cameras.ready());
+    const auto elapsed = runDiscovery(environment(clock, &loop));
+
+    const auto enquiries = cameras.enquiries();
+    ASSERT_EQ(enquiries.size(), 2u);
+    EXPECT_EQ(enquiries[0].second, kEnquiryBytes);
+    EXPECT_EQ(enquiries[1].second, kEnquiryBytes);
+    // The upper bounds only catch a run that does not end on its own.
+    EXPECT_GE(enquiries[1].first - enquiries[0].first, 45ms);
+    EXPECT_LT(enquiries[1].first - enquiries[0].first, 1000ms);
+    EXPECT_GE(elapsed, 95ms);
+    EXPECT_LT(elapsed, 600ms);
+    // Both supported cameras answered twice; each holds one slot, in the order they answered.
+    ASSERT_EQ(table.count(), 2);
+    EXPECT_EQ(table.record(0).macText(), "08:00:46:00:00:02");
+    EXPECT_EQ(table.record(1).macText(), "08:00:46:00:00:04");
+    EXPECT_EQ(exitStatus, -1);
+    EXPECT_EQ(prompter.count(), 0u);
+}
+
+TEST_F(DiscoveryListenerTest, WithoutCamerasDiscoveryFinishesEmptyAfterTenSeconds)
+{
+    const auto elapsed = runDiscovery(environment(clock, &loop));
+    EXPECT_GE(elapsed, 95ms);
+    EXPECT_LT(elapsed, 600ms);
+    EXPECT_EQ(table.count(), 0);
+    EXPECT_EQ(exitStatus, -1);
+}
+
+TEST_F(DiscoveryListenerTest, OversizedDatagramsAreDroppedAndTheListenerGoesOn)
+{
+    DiscoveryListener listener(environment(clock));
+    listener.startDiscovery(table);
+    ASSERT_TRUE(table.listenerRunning());
+    CameraResponder camera;
+    ASSERT_TRUE(camera.ready());
+    // Valid replies padded to 2000 bytes, to one byte over the limit, and to exactly the limit.
+    auto padded = [](Datagram datagram, std::size_t size) {
+        datagram.resize(size, 'x');
+        return datagram;
+    };
+    camera.sendTo(listener.localPort(), padded(standardReply("OVER-2000"), 2000));
+    camera.sendTo(listener.localPort(), padded(standardReply("OVER-1073"), 1073));
+    camera.sendTo(listener.localPort(), padded(standardReply("EXACT-1072"), 1072));
+    camera.sendTo(listener.localPort(), standardReply("LATER"));
+    ASSERT_TRUE(waitUntil([&] { return table.count() >= 2; }));
+    EXPECT_EQ(table.record(0).macText(), "EXACT-1072");
+    EXPECT_EQ(table.record(1).macText(), "LATER");
+    EXPECT_TRUE(table.listenerRunning());
+    EXPECT_EQ(exitStatus, -1);
+    EXPECT_EQ(prompter.count(), 0u);
+    listener.stop();
+    EXPECT_FALSE(table.listenerRunning());
+    EXPECT_FALSE(table.stopRequested());
+}
+
+TEST_F(DiscoveryListenerTest, CancelStopsTheListenerWithinMillisecondsAndLeavesNoThread)
+{
+    const SystemClock realTime{1.0};
+    EventLoop realLoop(realTime);
+    const int threadsBefore = test::processThreadCount();
+    {
+        DiscoverySession session(table, realLoop, environment(realTime));
+        session.start();
+        EXPECT_EQ(test::processThreadCount(), threadsBefore + 1);
+        realLoop.runUntil([] { return false; }, 50ms);
+        ASSERT_FALSE(session.finished());
+
+        const auto cancelled = SteadyClock::now();
+        session.cancel();
+        EXPECT_LT(SteadyClock::now() - cancelled, 100ms) << "a stop is due within one receive time-out";
+        EXPECT_TRUE(session.finished());
+        EXPECT_FALSE(realLoop.isRunning(DiscoverySession::kTimerId));
+        EXPECT_FALSE(table.stopRequested());
+        EXPECT_EQ(test::processThreadCount(), threadsBefore);
+    }
+    // Destroying a session whose listener still runs stops it the same way.
+    {
+        DiscoverySession session(table, realLoop, environment(realTime));
+        session.start();
+    }
+    EXPECT_FALSE(table.listenerRunning());
+    EXPECT_EQ(test::processThreadCount(), threadsBefore);
+}
+
+TEST_F(DiscoveryListenerTest, AFailedEnquiryIsReportedAndDiscoveryGoesOn)
+{
+    // Port 0 is refused by the system before anything is sent.
+    auto failing = environment(clock, &loop);
+    failing.destinationAddress = "127.0.0.1";
+    failing.destinationPort = 0;
+    testing::internal::CaptureStdout();
+    {
+        DiscoveryListener listener(failing);
+        listener.startDiscovery(table);
+        EXPECT_EQ(listener.sendEnquiry(kDiscoveryEnquiry.data(), kDiscoveryEnquiry.size()), -1);
+        // The socket stays open: replies still arrive and are stored.
+        CameraResponder camera;
+        camera.sendTo(listener.localPort(), standardReply("AFTER-FAILURE"));
+        EXPECT_TRUE(waitUntil([&] { return table.count() == 1; }));
+    }
+    // A whole run with failing enquiries still lasts its 10 s and ends normally.
+    EXPECT_GE(runDiscovery(failing), 95ms);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error : sendto\nError : sendto\nError : sendto\n");
+    EXPECT_EQ(exitStatus, -1);
+    EXPECT_EQ(prompter.count(), 0u);
+}
+
+TEST_F(DiscoveryListenerTest, SocketFailuresAtStartEndTheProcessWithTheirStatus)
+{
+    rlimit original{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &original), 0);
+    testing::internal::CaptureStdout();
+    // No descriptor left: the socket cannot be created.
+    rlimit lowered = original;
+    lowered.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    std::vector<int> used;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+        used.push_back(fd);
+    DiscoveryListener(environment(clock)).startDiscovery(table);
+    for (int fd : used)
+        ::close(fd);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &original), 0);
+    EXPECT_EQ(exitStatus.exchange(-1), 1);
+    EXPECT_FALSE(table.listenerRunning());
+
+    // No free port: this sandbox's port range narrowed to one port that another socket holds.
+    const char* rangeFile = "/proc/sys/net/ipv4/ip_local_port_range";
+    std::string originalRange;
+    std::getline(std::ifstream(rangeFile), originalRange);
+    const bool narrowed = static_cast<bool>(std::ofstream(rangeFile) << "40000 40000\n" << std::flush);
+    const int holder = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(40000);
+    const bool held = ::bind(holder, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    {
+        DiscoveryListener listener(environment(clock));
+        listener.startDiscovery(table);
+        EXPECT_FALSE(table.listenerRunning());
+        EXPECT_EQ(listener.sendEnquiry(kDiscoveryEnquiry.data(), kDiscoveryEnquiry.size()), -1);
+    }
+    ::close(holder);
+    std::ofstream(rangeFile) << originalRange << "\n";
+    const std::string output = testing::internal::GetCapturedStdout();
+    if (!narrowed || !held)
+        GTEST_SKIP() << "the port range of this namespace cannot be narrowed";
+    EXPECT_EQ(output, "Error : Create Socket\nError : Bind\nError : sendto\n");
+    EXPECT_EQ(exitStatus, 3);
+}
+
+} // namespace
+} // namespace zka
