@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Sets everything up, builds, and runs the main job inside the private network namespace against a
+# simulated camera fleet (scripts/demo-fleet.txt), so nothing leaves the machine.
+#
+#   scripts/demo.sh              the wizard (needs a display); falls back to --discover without one
+#   scripts/demo.sh --discover   one discovery of the fleet, printed as a table
+#   scripts/demo.sh --time-scale X   run the cameras and the tool X times faster or slower (default 1)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+mode=wizard
+scale=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --discover) mode=discover; shift ;;
+    --time-scale) scale="$2"; shift 2 ;;
+    *) echo "usage: $0 [--discover] [--time-scale X]" >&2; exit 64 ;;
+  esac
+done
+
+bash scripts/setup.sh
+cmake --preset default >/dev/null
+targets=(zka-camsim zka-upgrade-cli)
+[ "$mode" = wizard ] && [ -f src/app/main.cpp ] && targets+=(zka-upgrade)
+cmake --build --preset default -j "$(nproc)" --target "${targets[@]}"
+
+bin=build/default
+if [ "$mode" = wizard ]; then
+  if [ ! -x "$bin/src/app/zka-upgrade" ]; then
+    echo "The wizard is not part of this build yet; showing the discovery instead."
+    mode=discover
+  elif [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: showing the discovery instead. To see the wizard without a desktop, run"
+    echo "  xvfb-run -s '-screen 0 1280x1024x24' scripts/demo.sh"
+    mode=discover
+  fi
+fi
+
+run_inside() {
+  local fifo
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  "$bin/tools/camsim/zka-camsim" --fleet scripts/demo-fleet.txt --time-scale "$scale" >"$fifo" &
+  local sim=$!
+  trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -f "$fifo"' EXIT
+  read -r line <"$fifo" || true
+  [ "$line" = ready ] || { echo "the simulated fleet did not start" >&2; exit 1; }
+  if [ "$mode" = discover ]; then
+    echo "Discovering the simulated fleet (two enquiries 5 s apart, 10 s in all)..."
+    printf 'MAC\t\t\tADDRESS\t\tMODEL\t\tSERIAL\t\tVERSION\n'
+    "$bin/src/cli/zka-upgrade-cli" discover --time-scale "$scale"
+  else
+    echo "Simulated cameras: 192.168.0.100 (the wizard's default address) and 127.0.0.2 to 127.0.0.5;"
+    echo "login admin / admin."
+    "$bin/src/app/zka-upgrade" --time-scale "$scale"
+  fi
+}
+
+export -f run_inside
+export bin mode scale
+exec scripts/sandbox.sh bash -c run_inside
