@@ -1,0 +1,69 @@
+#pragma once
+
+#include "app/QtDispatcher.h"
+#include "runtime/Clock.h"
+#include "runtime/TimerService.h"
+
+#include <QTimer>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace zka {
+
+// The owner window's timers on Qt: one QTimer per identifier, living on the user-interface thread
+// (the constructing thread). start() and stop() may be called from any thread and take effect in the
+// order they were called; calls from other threads are carried over to the user-interface thread.
+// Periods are nominal and scaled by the clock.
+//
+// Ticks reach the handler one at a time: a tick that falls due while the handler runs (say, inside a
+// modal message box) is held back and delivered, once per timer, after the handler returns, provided
+// the timer still runs. The handler must not destroy the service.
+class QtTimerService final : public TimerService {
+public:
+    explicit QtTimerService(const Clock& clock, TimerHandler handler = {});
+    QtTimerService(const QtTimerService&) = delete;
+    QtTimerService& operator=(const QtTimerService&) = delete;
+    ~QtTimerService() override;
+
+    // User-interface thread only.
+    void setTimerHandler(TimerHandler handler);
+
+    void start(TimerId id, Clock::Duration nominalPeriod) override;
+    void stop(TimerId id) override;
+
+    // User-interface thread only: the state after every start and stop called so far.
+    bool isRunning(TimerId id);
+    // The real interval in milliseconds a running timer fires at; 0 when it does not run.
+    int realIntervalMs(TimerId id);
+
+private:
+    struct Command {
+        TimerId id = 0;
+        std::optional<Clock::Duration> period; // none: stop
+    };
+
+    void submit(Command command);
+    void applyQueued();
+    void apply(const Command& command);
+    void tick(TimerId id);
+
+    const Clock& clock_;
+    TimerHandler handler_;
+    // Timers are stopped, never deleted, while the service lives: a handler may stop the very timer
+    // whose tick it is handling.
+    std::map<TimerId, std::unique_ptr<QTimer>> timers_;
+    bool delivering_ = false;
+    std::vector<TimerId> heldBack_;
+
+    std::mutex mutex_;
+    std::deque<Command> queued_;
+    // Declared last: destroyed first, so no carried-over call runs against a half-destroyed service.
+    QtDispatcher dispatcher_;
+};
+
+} // namespace zka

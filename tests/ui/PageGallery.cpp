@@ -1,0 +1,161 @@
+// Shows the wizard's pages in a frame laid out as the wizard's (pages above an etched line, the
+// emergency badge at the lower left, Back, Next and Cancel at the lower right), for looking at them.
+//
+//   zka-page-gallery [--page N]      show page N (0 to 5) in a window; Back and Next walk the pages
+//   zka-page-gallery --save DIR      save every page as DIR/page-N.png and end
+#include "app/Artwork.h"
+#include "app/KeyReportButton.h"
+#include "resources/PackagedResources.h"
+#include "resources/ResourceStore.h"
+#include "resources/ResourceText.h"
+#include "support/ScriptedPrompter.h"
+#include "ui/pages/AgreementPage.h"
+#include "ui/pages/IntroPage.h"
+#include "ui/pages/ManualProgressPage.h"
+#include "ui/pages/ManualResultPage.h"
+#include "ui/pages/ManualTargetPage.h"
+#include "ui/pages/ModePage.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+using namespace zka;
+
+namespace {
+
+class Gallery final : public QDialog {
+public:
+    explicit Gallery(PackagedResources& resources, Prompter& prompter)
+    {
+        const ResourceText& texts = resources.texts();
+        auto* intro = new IntroPage(texts, resources.principalModel(), resources.newVersion2x(),
+                                    resources.newVersion3x());
+        auto* progress = new ManualProgressPage(texts);
+        progress->setTargetAddress("192.168.0.100");
+        progress->setCurrentVersion("ver2.30");
+        progress->setNewVersion(resources.newVersion2x());
+        progress->setSetupData(true, false);
+        progress->setStatusText(texts(200));
+        progress->setStage(3);
+        progress->progressValue() = 4200;
+        auto* result = new ManualResultPage(texts);
+        result->setTargetAddress("192.168.0.100");
+        result->setResultVersion(resources.newVersion2x());
+
+        pages_ = new QStackedWidget;
+        pages_->addWidget(intro);
+        pages_->addWidget(new AgreementPage(texts));
+        pages_->addWidget(new ModePage(texts));
+        pages_->addWidget(new ManualTargetPage(texts, prompter));
+        pages_->addWidget(progress);
+        pages_->addWidget(result);
+        pages_->setFixedSize(560, 310);
+
+        auto* line = new QFrame;
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+
+        emergency_ = new QLabel;
+        emergency_->setPixmap(artwork::emergencyImage());
+        // The badge comes and goes without moving the buttons.
+        QSizePolicy keepSpace = emergency_->sizePolicy();
+        keepSpace.setRetainSizeWhenHidden(true);
+        emergency_->setSizePolicy(keepSpace);
+        back_ = new QPushButton(QString::fromStdString(texts(162)));
+        next_ = new KeyReportButton(QString::fromStdString(texts(159)));
+        next_->setDefault(true);
+        auto* cancel = new QPushButton(QString::fromStdString(texts(165)));
+        for (auto* button : {back_, static_cast<QPushButton*>(next_), cancel})
+            button->setMinimumWidth(88);
+        connect(back_, &QPushButton::clicked, this, [this] { showPage(pages_->currentIndex() - 1); });
+        connect(next_, &QPushButton::clicked, this, [this] { showPage(pages_->currentIndex() + 1); });
+        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+        auto* buttons = new QHBoxLayout;
+        buttons->addWidget(emergency_);
+        buttons->addStretch(1);
+        buttons->addWidget(back_);
+        buttons->addWidget(next_);
+        buttons->addSpacing(8);
+        buttons->addWidget(cancel);
+
+        auto* layout = new QVBoxLayout(this);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+        layout->addWidget(pages_);
+        layout->addWidget(line);
+        layout->addLayout(buttons);
+
+        setWindowTitle(intro->windowCaption());
+        setWindowIcon(artwork::applicationIcon());
+    }
+
+    int pageCount() const { return pages_->count(); }
+
+    void showPage(int index)
+    {
+        if (index < 0 || index >= pages_->count())
+            return;
+        pages_->setCurrentIndex(index);
+        back_->setEnabled(index > 0);
+        next_->setEnabled(index + 1 < pages_->count());
+        // The badge appears while the camera runs emergency firmware: shown here on the progress page.
+        emergency_->setVisible(index == 4);
+        if (auto* mode = qobject_cast<ModePage*>(pages_->currentWidget()))
+            mode->refreshTexts();
+        if (auto* target = qobject_cast<ManualTargetPage*>(pages_->currentWidget()))
+            target->focusAddress();
+    }
+
+private:
+    QStackedWidget* pages_ = nullptr;
+    QLabel* emergency_ = nullptr;
+    QPushButton* back_ = nullptr;
+    KeyReportButton* next_ = nullptr;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    test::ScriptedPrompter prompter;
+    PackagedResources resources(embeddedResources(), prompter);
+    resources.loadAll();
+
+    Gallery gallery(resources, prompter);
+    const int saveAt = arguments.indexOf(QStringLiteral("--save"));
+    if (saveAt > 0 && saveAt + 1 < arguments.size()) {
+        const QDir folder(arguments[saveAt + 1]);
+        if (!folder.mkpath(QStringLiteral("."))) {
+            std::fprintf(stderr, "cannot create %s\n", qPrintable(folder.path()));
+            return 1;
+        }
+        gallery.show();
+        for (int index = 0; index < gallery.pageCount(); ++index) {
+            gallery.showPage(index);
+            QApplication::processEvents();
+            const QString file = folder.filePath(QStringLiteral("page-%1.png").arg(index));
+            if (!gallery.grab().save(file)) {
+                std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
+                return 1;
+            }
+        }
+        std::printf("saved %d pages in %s\n", gallery.pageCount(), qPrintable(folder.path()));
+        return prompter.count() == 0 ? 0 : 1;
+    }
+
+    const int pageAt = arguments.indexOf(QStringLiteral("--page"));
+    gallery.showPage(pageAt > 0 && pageAt + 1 < arguments.size() ? arguments[pageAt + 1].toInt() : 0);
+    gallery.show();
+    return app.exec();
+}

@@ -1,0 +1,291 @@
+// The Qt implementations of the core's seams: timers, posted work, navigation, message boxes, and
+// the Next button's key report.
+#include "UiTestSupport.h"
+
+#include "app/KeyReportButton.h"
+#include "app/QtDispatcher.h"
+#include "app/QtHostEvents.h"
+#include "app/QtPrompter.h"
+#include "app/QtTimerService.h"
+#include "runtime/Clock.h"
+
+#include <QAbstractButton>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
+#include <utility>
+#include <vector>
+
+using namespace zka;
+using namespace std::chrono_literals;
+
+class SeamsTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void timerTicksOnUiThreadWhenStartedElsewhere();
+    void timerPeriodsAreScaled();
+    void timerCallsTakeEffectInCallOrder();
+    void timerTicksNeverOverlap();
+    void dispatcherAndNavigationRunQueuedInOrder();
+    void prompterBuildsTheBox();
+    void prompterFromWorkerWaitsForTheUiThread();
+    void prompterAbandonedReleasesWorkers();
+    void nextButtonReportsKReleaseOnly();
+};
+
+void SeamsTest::timerTicksOnUiThreadWhenStartedElsewhere()
+{
+    const SystemClock clock(0.01);
+    const auto uiThread = std::this_thread::get_id();
+    std::vector<TimerId> ticks;
+    bool offThread = false;
+    QtTimerService timers(clock, [&](TimerId id) {
+        offThread = offThread || std::this_thread::get_id() != uiThread;
+        ticks.push_back(id);
+    });
+
+    std::thread([&] { timers.start(0x8100, 1000ms); }).join(); // 10 ms real
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 3, 3000);
+    QVERIFY(!offThread);
+    QVERIFY(std::all_of(ticks.begin(), ticks.end(), [](TimerId id) { return id == 0x8100; }));
+
+    std::thread([&] { timers.stop(0x8100); }).join();
+    QTRY_VERIFY(!timers.isRunning(0x8100));
+    const auto stoppedAt = ticks.size();
+    QTest::qWait(60);
+    QCOMPARE(ticks.size(), stoppedAt);
+}
+
+void SeamsTest::timerPeriodsAreScaled()
+{
+    const SystemClock clock(0.01);
+    QtTimerService timers(clock);
+    timers.start(1, 5000ms);
+    timers.start(2, 33ms); // below a millisecond once scaled: runs at the shortest period
+    QCOMPARE(timers.realIntervalMs(1), 50);
+    QCOMPARE(timers.realIntervalMs(2), 1);
+    timers.start(1, 1000ms); // restarting takes the new period
+    QCOMPARE(timers.realIntervalMs(1), 10);
+    timers.stop(1);
+    QCOMPARE(timers.realIntervalMs(1), 0);
+    QVERIFY(timers.isRunning(2));
+}
+
+void SeamsTest::timerCallsTakeEffectInCallOrder()
+{
+    const SystemClock clock(1.0);
+    QtTimerService timers(clock);
+    // A worker's start reaches the timers before a later stop on the user-interface thread.
+    std::thread([&] { timers.start(7, 1000ms); }).join();
+    timers.stop(7);
+    QVERIFY(!timers.isRunning(7));
+    QCoreApplication::processEvents();
+    QVERIFY(!timers.isRunning(7));
+
+    timers.stop(8);
+    std::thread([&] { timers.start(8, 1000ms); }).join();
+    QVERIFY(timers.isRunning(8));
+}
+
+void SeamsTest::timerTicksNeverOverlap()
+{
+    const SystemClock clock(1.0);
+    int depth = 0;
+    int deepest = 0;
+    int slowTicks = 0;
+    int fastTicks = 0;
+    int fastDuringSlow = 0;
+    QtTimerService* service = nullptr;
+    QtTimerService timers(clock, [&](TimerId id) {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        if (id == 1) {
+            ++slowTicks;
+            service->stop(1);
+            // A modal box would run an event loop here, in which the fast timer falls due.
+            const int fastBefore = fastTicks;
+            QEventLoop modal;
+            QTimer::singleShot(40, &modal, &QEventLoop::quit);
+            modal.exec();
+            fastDuringSlow += fastTicks - fastBefore;
+        } else {
+            ++fastTicks;
+        }
+        --depth;
+    });
+    service = &timers;
+    timers.start(1, 5ms);
+    timers.start(2, 2ms);
+    QTRY_VERIFY_WITH_TIMEOUT(slowTicks == 1 && fastTicks >= 3, 3000);
+    QCOMPARE(deepest, 1);
+    QCOMPARE(fastDuringSlow, 0);
+    timers.stop(2);
+}
+
+void SeamsTest::dispatcherAndNavigationRunQueuedInOrder()
+{
+    const auto uiThread = std::this_thread::get_id();
+    QtDispatcher dispatcher;
+    std::vector<int> ran;
+    bool offThread = false;
+    dispatcher.post([&] { ran.push_back(1); });
+    QVERIFY(ran.empty()); // queued even on the user-interface thread
+    bool workerOnUiThread = true;
+    std::thread([&] {
+        workerOnUiThread = dispatcher.onUiThread();
+        for (int i = 2; i <= 4; ++i)
+            dispatcher.post([&, i] {
+                offThread = offThread || std::this_thread::get_id() != uiThread;
+                ran.push_back(i);
+            });
+    }).join();
+    QVERIFY(dispatcher.onUiThread());
+    QVERIFY(!workerOnUiThread);
+    QTRY_COMPARE(ran.size(), 4u);
+    QCOMPARE(ran, (std::vector<int>{1, 2, 3, 4}));
+    QVERIFY(!offThread);
+
+    std::vector<std::pair<int, int>> navigations;
+    QtHostEvents events([&](int wParam, int lParam) {
+        offThread = offThread || std::this_thread::get_id() != uiThread;
+        navigations.emplace_back(wParam, lParam);
+    });
+    std::thread([&] {
+        events.postNavigate(0, 1);
+        events.postNavigate(1, 3);
+    }).join();
+    QVERIFY(navigations.empty());
+    QTRY_COMPARE(navigations.size(), 2u);
+    QCOMPARE(navigations, (std::vector<std::pair<int, int>>{{0, 1}, {1, 3}}));
+    QVERIFY(!offThread);
+}
+
+void SeamsTest::prompterBuildsTheBox()
+{
+    const auto box = QtPrompter::buildBox(
+        Message{"Cannot save camera's configuration!\r\n<b>10.0.0.7</b>", "Information", MessageIcon::Error,
+                MessageButtons::Ok},
+        nullptr);
+    QCOMPARE(box->windowTitle(), QStringLiteral("Information"));
+    QCOMPARE(box->text(), QStringLiteral("Cannot save camera's configuration!\n<b>10.0.0.7</b>"));
+    QCOMPARE(box->textFormat(), Qt::PlainText);
+    QCOMPARE(box->icon(), QMessageBox::Critical);
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+
+    const auto question = QtPrompter::buildBox(
+        Message{"Quit the firmware upgrade?", "Information", MessageIcon::Question, MessageButtons::YesNo}, nullptr);
+    QCOMPARE(question->icon(), QMessageBox::Question);
+    QCOMPARE(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(question->defaultButton(), question->button(QMessageBox::Yes));
+    QCOMPARE(question->escapeButton(), static_cast<QAbstractButton*>(question->button(QMessageBox::No)));
+
+    const auto warning = QtPrompter::buildBox(
+        Message{"Input the correct name and password.", "Information", MessageIcon::Warning, MessageButtons::OkCancel},
+        nullptr);
+    QCOMPARE(warning->icon(), QMessageBox::Warning);
+    QCOMPARE(warning->escapeButton(), static_cast<QAbstractButton*>(warning->button(QMessageBox::Cancel)));
+
+    QCOMPARE(QtPrompter::answerFor(QMessageBox::No, MessageButtons::YesNo), MessageAnswer::No);
+    QCOMPARE(QtPrompter::answerFor(QMessageBox::Ok, MessageButtons::OkCancel), MessageAnswer::Ok);
+    QCOMPARE(QtPrompter::answerFor(QMessageBox::NoButton, MessageButtons::OkCancel), MessageAnswer::Cancel);
+    QCOMPARE(QtPrompter::answerFor(QMessageBox::NoButton, MessageButtons::YesNo), MessageAnswer::No);
+}
+
+void SeamsTest::prompterFromWorkerWaitsForTheUiThread()
+{
+    QWidget owner;
+    QtPrompter prompter(&owner);
+    const auto uiThread = std::this_thread::get_id();
+    std::vector<QString> shownTexts;
+    bool offThread = false;
+    QWidget* parent = nullptr;
+    prompter.setBoxRunner([&](QMessageBox& box) {
+        offThread = offThread || std::this_thread::get_id() != uiThread;
+        shownTexts.push_back(box.text());
+        parent = box.parentWidget();
+        return box.standardButtons().testFlag(QMessageBox::Yes) ? int(QMessageBox::No) : int(QMessageBox::Cancel);
+    });
+
+    std::atomic<bool> done{false};
+    MessageAnswer first = MessageAnswer::Ok;
+    MessageAnswer second = MessageAnswer::Yes;
+    std::thread worker([&] {
+        first = prompter.show(Message{"Proceed to the firmware upgrade?", "Information", MessageIcon::Question,
+                                      MessageButtons::OkCancel});
+        second = prompter.show(Message{"Quit the firmware upgrade?", "Information", MessageIcon::Question,
+                                       MessageButtons::YesNo});
+        done = true;
+    });
+    // The worker's questions are answered only as the user-interface thread runs its events.
+    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 5000);
+    worker.join();
+    QCOMPARE(first, MessageAnswer::Cancel);
+    QCOMPARE(second, MessageAnswer::No);
+    QCOMPARE(shownTexts, (std::vector<QString>{"Proceed to the firmware upgrade?", "Quit the firmware upgrade?"}));
+    QVERIFY(!offThread);
+    QCOMPARE(parent, &owner);
+
+    // On the user-interface thread the box runs at once.
+    prompter.setBoxRunner([](QMessageBox&) { return int(QMessageBox::Ok); });
+    QCOMPARE(prompter.show(Message{"x", "y", MessageIcon::None, MessageButtons::OkCancel}), MessageAnswer::Ok);
+}
+
+void SeamsTest::prompterAbandonedReleasesWorkers()
+{
+    QtPrompter prompter(nullptr);
+    int shown = 0;
+    prompter.setBoxRunner([&](QMessageBox&) {
+        ++shown;
+        return int(QMessageBox::Ok);
+    });
+    MessageAnswer answer = MessageAnswer::Ok;
+    std::thread worker([&] {
+        answer = prompter.show(Message{"?", "Information", MessageIcon::Question, MessageButtons::OkCancel});
+    });
+    // The user-interface thread does not run its events (as while it shuts down) and gives up instead.
+    std::this_thread::sleep_for(20ms);
+    prompter.abandonPending();
+    worker.join();
+    QCOMPARE(answer, MessageAnswer::Cancel);
+    QCoreApplication::processEvents();
+    QCOMPARE(shown, 0);
+    // Later workers get the negative answer at once.
+    std::thread([&] { answer = prompter.show(Message{"?", "", MessageIcon::None, MessageButtons::YesNo}); }).join();
+    QCOMPARE(answer, MessageAnswer::No);
+}
+
+void SeamsTest::nextButtonReportsKReleaseOnly()
+{
+    KeyReportButton button(QStringLiteral("&Next >"));
+    QVERIFY(test::showActive(button));
+    button.setFocus();
+    QSignalSpy reported(&button, &KeyReportButton::kKeyReleased);
+    QSignalSpy clicked(&button, &QPushButton::clicked);
+
+    QTest::keyPress(&button, Qt::Key_K);
+    QCOMPARE(reported.count(), 0);
+    QTest::keyRelease(&button, Qt::Key_K);
+    QCOMPARE(reported.count(), 1);
+    QTest::keyClick(&button, Qt::Key_K, Qt::ShiftModifier);
+    QCOMPARE(reported.count(), 2);
+    QTest::keyClick(&button, Qt::Key_J);
+    QCOMPARE(reported.count(), 2);
+
+    // A held key repeats; only its real release counts.
+    QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_K, Qt::NoModifier, QStringLiteral("k"), true);
+    QApplication::sendEvent(&button, &repeat);
+    QCOMPARE(reported.count(), 2);
+
+    // Every release still gets the button's own handling: Space clicks it.
+    QTest::keyClick(&button, Qt::Key_Space);
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(reported.count(), 2);
+}
+
+ZKA_QTEST_MAIN(SeamsTest)
+#include "ui_seams_test.moc"
