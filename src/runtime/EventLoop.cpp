@@ -105,8 +105,11 @@ bool EventLoop::runUntil(const std::function<bool()>& done, Clock::Duration nomi
         if (!processOne(deadline))
             break;
     }
-    std::lock_guard lock(mutex_);
-    quit_ = false;
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = false;
+    }
+    // Outside the lock: the predicate may ask the loop about its timers.
     return done();
 }
 

@@ -1,0 +1,49 @@
+#include "camera/CameraContext.h"
+
+#include "camera/AsyncQuery.h"
+
+namespace zka {
+
+CameraContext::CameraContext(CameraHost host, std::string addressText, std::string credential,
+                             const SupportedModels& models, int tag, const std::atomic<int>* retainFlag,
+                             const std::atomic<int>* deleteFlag, const std::chrono::system_clock::time_point* batchTime,
+                             std::string serial)
+    : host_(host)
+    , addressText_(std::move(addressText))
+    , credential_(std::move(credential))
+    , supportedModels_(models)
+    , tag_(tag)
+    , retainFlag_(retainFlag)
+    , deleteFlag_(deleteFlag)
+    , batchTime_(batchTime)
+    , serial_(std::move(serial))
+{
+}
+
+CameraContext::~CameraContext()
+{
+    // Every thread of this context checks stop_ at its next wait or network step; the queries are
+    // then joined here and the remaining threads (the members declared last) as they are destroyed.
+    stop_.request_stop();
+    abandonRequests();
+}
+
+std::string CameraContext::currentVersion() const
+{
+    std::lock_guard lock(versionMutex_);
+    return currentVersion_;
+}
+
+std::string CameraContext::latestVersion() const
+{
+    std::lock_guard lock(versionMutex_);
+    return latestVersion_;
+}
+
+std::string CameraContext::targetVersion() const
+{
+    std::lock_guard lock(versionMutex_);
+    return targetVersion_;
+}
+
+} // namespace zka

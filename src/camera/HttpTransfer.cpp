@@ -1,0 +1,462 @@
+#include "camera/HttpTransfer.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+#include <stdexcept>
+
+namespace zka {
+
+namespace {
+
+// Real time between two looks at the stop token and the time-outs.
+constexpr int kPollStepMs = 10;
+
+void initialiseCurl()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+            throw std::runtime_error("libcurl could not be initialised");
+    });
+}
+
+struct EasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct MultiDeleter {
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+struct UrlDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
+using MultiHandle = std::unique_ptr<CURLM, MultiDeleter>;
+using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
+using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
+
+// Keeps the easy handle attached to the multi handle for the duration of one transfer and detaches
+// it before either is cleaned up.
+class Attachment final {
+public:
+    Attachment(CURLM* multi, CURL* easy) : multi_(multi), easy_(easy), ok_(curl_multi_add_handle(multi, easy) == CURLM_OK) {}
+    ~Attachment()
+    {
+        if (ok_)
+            curl_multi_remove_handle(multi_, easy_);
+    }
+    Attachment(const Attachment&) = delete;
+    Attachment& operator=(const Attachment&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    CURLM* multi_;
+    CURL* easy_;
+    bool ok_;
+};
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
+    }
+    return true;
+}
+
+bool hasHeader(const std::vector<std::string>& lines, std::string_view name)
+{
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return startsWithNoCase(line, name) && line.size() > name.size() && line[name.size()] == ':';
+    });
+}
+
+// Host names and dotted addresses only: anything else (a path, a user part, a second port) would
+// make the URL address something other than the camera the operator named.
+bool isPlainHost(std::string_view host)
+{
+    if (host.empty() || host.size() > 253)
+        return false;
+    return std::all_of(host.begin(), host.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '-';
+    });
+}
+
+} // namespace
+
+CameraEndpoint splitAddress(std::string_view addressText)
+{
+    const auto colon = addressText.find(':');
+    if (colon == std::string_view::npos)
+        return {std::string(addressText), "80"};
+    return {std::string(addressText.substr(0, colon)), std::string(addressText.substr(colon + 1))};
+}
+
+long portNumber(const CameraEndpoint& endpoint)
+{
+    if (endpoint.port.empty())
+        return 80;
+    const std::string_view digits = std::string_view(endpoint.port).substr(0, 10);
+    long value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            break;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+const char* transferStatusName(TransferStatus status)
+{
+    switch (status) {
+    case TransferStatus::Completed: return "Completed";
+    case TransferStatus::ConnectFailed: return "ConnectFailed";
+    case TransferStatus::SendFailed: return "SendFailed";
+    case TransferStatus::ReceiveTimedOut: return "ReceiveTimedOut";
+    case TransferStatus::ReceiveFailed: return "ReceiveFailed";
+    case TransferStatus::Stopped: return "Stopped";
+    }
+    return "?";
+}
+
+struct HttpTransfer::Impl {
+    const Clock& clock;
+    CameraEndpoint endpoint;
+    std::string method;
+    std::string path;
+
+    std::optional<std::string> accept;
+    std::vector<std::string> headers;
+    std::string body;
+    BodySource source;
+    std::uint64_t bodyLength = 0;
+    std::size_t maxChunk = 0;
+    Clock::Duration receiveTimeout{0};
+
+    HeaderSink headerSink;
+    BodySink bodySink;
+    Event requestSentEvent;
+    Event headersCompleteEvent;
+
+    // State of one perform(), touched only on the performing thread (curl calls back on it).
+    std::uint64_t bodyDelivered = 0;
+    std::uint64_t bodySent = 0;
+    bool headerSent = false;
+    bool requestSent = false;
+    bool sourceFailed = false;
+    bool interimResponse = false;
+    bool endedByHandler = false;
+    Clock::TimePoint lastActivity{};
+
+    Impl(const Clock& c, CameraEndpoint e, std::string m, std::string p)
+        : clock(c), endpoint(std::move(e)), method(std::move(m)), path(std::move(p))
+    {
+    }
+
+    // Ends the transfer on behalf of a handler: the callbacks refuse any further work.
+    void endByHandler() { endedByHandler = true; }
+
+    void markRequestSent()
+    {
+        if (requestSent)
+            return;
+        requestSent = true;
+        lastActivity = clock.now();
+        if (requestSentEvent && !requestSentEvent())
+            endByHandler();
+    }
+
+    static std::size_t readCallback(char* buffer, std::size_t size, std::size_t count, void* user)
+    {
+        auto& self = *static_cast<Impl*>(user);
+        if (self.endedByHandler)
+            return CURL_READFUNC_ABORT;
+        const std::uint64_t left = self.bodyLength - self.bodyDelivered;
+        if (left == 0)
+            return 0;
+        std::size_t capacity = std::min<std::uint64_t>({size * count, self.maxChunk, left});
+        const std::size_t given = std::min(self.source(buffer, capacity), capacity);
+        if (given == 0) {
+            // The source ran dry before the announced length: the request cannot be completed.
+            self.sourceFailed = true;
+            return CURL_READFUNC_ABORT;
+        }
+        self.bodyDelivered += given;
+        return given;
+    }
+
+    static int debugCallback(CURL*, curl_infotype type, char*, std::size_t size, void* user)
+    {
+        auto& self = *static_cast<Impl*>(user);
+        if (type == CURLINFO_HEADER_OUT) {
+            self.headerSent = true;
+        } else if (type == CURLINFO_DATA_OUT) {
+            self.bodySent += size;
+        } else {
+            return 0;
+        }
+        if (self.headerSent && self.bodySent >= self.bodyLength && !self.endedByHandler)
+            self.markRequestSent();
+        return 0;
+    }
+
+    static std::size_t headerCallback(char* data, std::size_t size, std::size_t count, void* user)
+    {
+        auto& self = *static_cast<Impl*>(user);
+        const std::size_t length = size * count;
+        if (self.endedByHandler)
+            return 0;
+        self.lastActivity = self.clock.now();
+        const std::string_view line(data, length);
+        if (startsWithNoCase(line, "HTTP/")) {
+            // An interim (1xx) answer is followed by the real one; only the final headers count.
+            const auto space = line.find(' ');
+            self.interimResponse = space != std::string_view::npos && space + 1 < line.size() && line[space + 1] == '1';
+            if (self.interimResponse)
+                return length;
+        } else if (self.interimResponse) {
+            if (line == "\r\n" || line == "\n")
+                self.interimResponse = false;
+            return length;
+        }
+        if (self.headerSink)
+            self.headerSink(line);
+        if (line == "\r\n" || line == "\n") {
+            // An answer may come before the body was fully sent; the request is over all the same.
+            self.markRequestSent();
+            if (self.endedByHandler)
+                return 0;
+            if (self.headersCompleteEvent && !self.headersCompleteEvent()) {
+                self.endByHandler();
+                return 0;
+            }
+        }
+        return length;
+    }
+
+    static std::size_t writeCallback(char* data, std::size_t size, std::size_t count, void* user)
+    {
+        auto& self = *static_cast<Impl*>(user);
+        const std::size_t length = size * count;
+        if (self.endedByHandler)
+            return CURL_WRITEFUNC_ERROR;
+        self.lastActivity = self.clock.now();
+        if (self.bodySink && !self.bodySink(data, length)) {
+            self.endByHandler();
+            return CURL_WRITEFUNC_ERROR;
+        }
+        return length;
+    }
+
+    HeaderList buildHeaders() const
+    {
+        std::vector<std::string> lines;
+        lines.push_back(accept ? "Accept: " + *accept : std::string("Accept:"));
+        lines.insert(lines.end(), headers.begin(), headers.end());
+        // Curl leaves out its own header when a header of that name is in the list; a name with
+        // nothing after the colon removes the header altogether.
+        lines.emplace_back("Expect:");
+        if (!hasHeader(headers, "Content-Type"))
+            lines.emplace_back("Content-Type:");
+        curl_slist* list = nullptr;
+        for (const auto& line : lines) {
+            curl_slist* grown = curl_slist_append(list, line.c_str());
+            if (grown == nullptr) {
+                curl_slist_free_all(list);
+                return nullptr;
+            }
+            list = grown;
+        }
+        return HeaderList(list);
+    }
+
+    UrlHandle buildUrl(long port) const
+    {
+        UrlHandle url(curl_url());
+        if (!url)
+            return nullptr;
+        const std::string portText = std::to_string(port);
+        const std::string fullPath = path.empty() || path.front() != '/' ? "/" + path : path;
+        if (curl_url_set(url.get(), CURLUPART_SCHEME, "http", 0) != CURLUE_OK
+            || curl_url_set(url.get(), CURLUPART_HOST, endpoint.host.c_str(), 0) != CURLUE_OK
+            || curl_url_set(url.get(), CURLUPART_PORT, portText.c_str(), 0) != CURLUE_OK
+            || curl_url_set(url.get(), CURLUPART_PATH, fullPath.c_str(), 0) != CURLUE_OK)
+            return nullptr;
+        return url;
+    }
+
+    bool configure(CURL* easy, CURLU* url, curl_slist* list)
+    {
+        bool ok = true;
+        auto set = [&](CURLoption option, auto value) { ok = ok && curl_easy_setopt(easy, option, value) == CURLE_OK; };
+        set(CURLOPT_CURLU, url);
+        set(CURLOPT_PROTOCOLS_STR, "http");
+        set(CURLOPT_PROXY, ""); // cameras are on the local network: never through a proxy
+        set(CURLOPT_NOSIGNAL, 1L);
+        set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+        set(CURLOPT_USERAGENT, "ZKA Upgrade Tool");
+        set(CURLOPT_HTTPHEADER, list);
+        set(CURLOPT_HEADERFUNCTION, &Impl::headerCallback);
+        set(CURLOPT_HEADERDATA, static_cast<void*>(this));
+        set(CURLOPT_WRITEFUNCTION, &Impl::writeCallback);
+        set(CURLOPT_WRITEDATA, static_cast<void*>(this));
+        // The debug channel tells when the request's bytes have actually been handed to the socket.
+        set(CURLOPT_DEBUGFUNCTION, &Impl::debugCallback);
+        set(CURLOPT_DEBUGDATA, static_cast<void*>(this));
+        set(CURLOPT_VERBOSE, 1L);
+        const bool hasBody = source != nullptr;
+        if (method == "GET" && !hasBody) {
+            set(CURLOPT_HTTPGET, 1L);
+        } else {
+            set(CURLOPT_POST, 1L);
+            set(CURLOPT_READFUNCTION, &Impl::readCallback);
+            set(CURLOPT_READDATA, static_cast<void*>(this));
+            set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bodyLength));
+            if (method != "POST")
+                set(CURLOPT_CUSTOMREQUEST, method.c_str());
+        }
+        return ok;
+    }
+
+    // Where the transfer broke tells what failed: before the request went out, during it, or after.
+    TransferStatus failureStatus() const
+    {
+        if (endedByHandler)
+            return TransferStatus::Completed;
+        if (!headerSent)
+            return TransferStatus::ConnectFailed;
+        if (!requestSent || sourceFailed)
+            return TransferStatus::SendFailed;
+        return TransferStatus::ReceiveFailed;
+    }
+
+    TransferStatus perform(std::stop_token stop, std::optional<Clock::Duration> overallTimeout)
+    {
+        const auto start = clock.now();
+        bodyDelivered = bodySent = 0;
+        headerSent = requestSent = sourceFailed = interimResponse = endedByHandler = false;
+        lastActivity = start;
+
+        initialiseCurl();
+        const long port = portNumber(endpoint);
+        if (!isPlainHost(endpoint.host) || port < 1 || port > 65535)
+            return TransferStatus::ConnectFailed;
+        const UrlHandle url = buildUrl(port);
+        const HeaderList list = buildHeaders();
+        const EasyHandle easy(curl_easy_init());
+        const MultiHandle multi(curl_multi_init());
+        if (!url || !list || !easy || !multi || !configure(easy.get(), url.get(), list.get()))
+            return TransferStatus::ConnectFailed;
+        const Attachment attachment(multi.get(), easy.get());
+        if (!attachment.ok())
+            return TransferStatus::ConnectFailed;
+        // A stop request wakes the poll at once instead of at the end of its step.
+        const std::stop_callback wake(stop, [&multi] { curl_multi_wakeup(multi.get()); });
+
+        while (true) {
+            int running = 0;
+            if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
+                return failureStatus();
+            if (running == 0)
+                break;
+            if (endedByHandler)
+                return TransferStatus::Completed;
+            if (stop.stop_requested())
+                return TransferStatus::Stopped;
+            const auto now = clock.now();
+            if (overallTimeout && now - start >= *overallTimeout)
+                return TransferStatus::Stopped;
+            if (requestSent && receiveTimeout.count() > 0 && now - lastActivity >= receiveTimeout)
+                return TransferStatus::ReceiveTimedOut;
+            curl_multi_poll(multi.get(), nullptr, 0, kPollStepMs, nullptr);
+        }
+
+        int queued = 0;
+        CURLcode code = CURLE_OK;
+        while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+            if (message->msg == CURLMSG_DONE)
+                code = message->data.result;
+        }
+        if (code == CURLE_OK && !endedByHandler && !sourceFailed)
+            return TransferStatus::Completed;
+        return failureStatus();
+    }
+};
+
+HttpTransfer::HttpTransfer(const Clock& clock, CameraEndpoint endpoint, std::string method, std::string path)
+    : impl_(std::make_unique<Impl>(clock, std::move(endpoint), std::move(method), std::move(path)))
+{
+}
+
+HttpTransfer::~HttpTransfer() = default;
+
+void HttpTransfer::setAccept(std::string value)
+{
+    impl_->accept = std::move(value);
+}
+
+void HttpTransfer::addHeader(std::string line)
+{
+    // A line break inside a header would let the text forge further headers or a second request.
+    if (const auto cut = line.find_first_of("\r\n"); cut != std::string::npos)
+        line.erase(cut);
+    impl_->headers.push_back(std::move(line));
+}
+
+void HttpTransfer::setBody(std::string body)
+{
+    impl_->body = std::move(body);
+    const std::uint64_t length = impl_->body.size();
+    setBodySource(length, std::max<std::size_t>(impl_->body.size(), 1), [impl = impl_.get()](char* buffer, std::size_t capacity) {
+        const std::size_t offset = static_cast<std::size_t>(impl->bodyDelivered);
+        const std::size_t count = std::min(capacity, impl->body.size() - offset);
+        std::copy_n(impl->body.data() + offset, count, buffer);
+        return count;
+    });
+}
+
+void HttpTransfer::setBodySource(std::uint64_t length, std::size_t maxChunk, BodySource source)
+{
+    impl_->bodyLength = length;
+    impl_->maxChunk = std::max<std::size_t>(maxChunk, 1);
+    impl_->source = std::move(source);
+}
+
+void HttpTransfer::setReceiveTimeout(Clock::Duration nominal)
+{
+    impl_->receiveTimeout = nominal;
+}
+
+void HttpTransfer::onHeader(HeaderSink sink)
+{
+    impl_->headerSink = std::move(sink);
+}
+
+void HttpTransfer::onBody(BodySink sink)
+{
+    impl_->bodySink = std::move(sink);
+}
+
+void HttpTransfer::onRequestSent(Event event)
+{
+    impl_->requestSentEvent = std::move(event);
+}
+
+void HttpTransfer::onHeadersComplete(Event event)
+{
+    impl_->headersCompleteEvent = std::move(event);
+}
+
+TransferStatus HttpTransfer::perform(std::stop_token stop, std::optional<Clock::Duration> overallTimeout)
+{
+    return impl_->perform(std::move(stop), overallTimeout);
+}
+
+} // namespace zka

@@ -1,0 +1,54 @@
+#include "cli/LoginOptions.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace zka::cli {
+
+namespace {
+
+bool readFirstLine(const std::string& path, std::string& line)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::getline(in, line);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return !in.bad();
+}
+
+} // namespace
+
+std::optional<LoginOptions> LoginOptions::read(const CliArgs& args, std::string& error, std::size_t maxLength)
+{
+    LoginOptions login;
+    login.user = args.value(kUserOption);
+    if (login.user.empty()) {
+        error = "--user NAME is required";
+        return std::nullopt;
+    }
+    if (args.has(kPasswordFileOption)) {
+        const std::string path = args.value(kPasswordFileOption);
+        if (!readFirstLine(path, login.password)) {
+            error = "cannot read the password file \"" + path + "\"";
+            return std::nullopt;
+        }
+    } else if (const char* fromEnvironment = std::getenv(kPasswordVariable)) {
+        login.password = fromEnvironment;
+    } else {
+        error = std::string("give the password with --password-file FILE or in ") + kPasswordVariable;
+        return std::nullopt;
+    }
+    if (login.password.empty()) {
+        error = "the password is empty";
+        return std::nullopt;
+    }
+    if (login.user.size() > maxLength || login.password.size() > maxLength) {
+        error = "administrator names and passwords hold at most " + std::to_string(maxLength) + " characters";
+        return std::nullopt;
+    }
+    return login;
+}
+
+} // namespace zka::cli

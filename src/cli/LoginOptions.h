@@ -1,0 +1,34 @@
+#pragma once
+
+#include "cli/CliArgs.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace zka::cli {
+
+// The camera login of a command: "--user NAME" and the password from "--password-file FILE" (its
+// first line) or, without that option, from the environment variable ZKA_PASSWORD. The password is
+// never taken from the command line, where other users of the machine could read it.
+struct LoginOptions {
+    std::string user;
+    std::string password;
+
+    // The value options a command must accept for this helper.
+    static constexpr const char* kUserOption = "user";
+    static constexpr const char* kPasswordFileOption = "password-file";
+    static constexpr const char* kPasswordVariable = "ZKA_PASSWORD";
+    // Administrator names and passwords hold at most 16 characters.
+    static constexpr std::size_t kMaxLength = 16;
+
+    // Nullopt with a reason when the user or the password is missing, empty, too long or unreadable.
+    // maxLength bounds each of them in bytes (commands that talk to a camera without the wizard's
+    // limit pass a larger one).
+    static std::optional<LoginOptions> read(const CliArgs& args, std::string& error, std::size_t maxLength = kMaxLength);
+
+    // "name:password", the text whose Base64 encoding is the Basic credential.
+    std::string credentialPlain() const { return user + ":" + password; }
+};
+
+} // namespace zka::cli

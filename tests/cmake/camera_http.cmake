@@ -1,0 +1,26 @@
+# HTTP requests, queries and camera inquiry.
+# Debian's cpp-httplib is a compiled library whose feature macros (from pkg-config) must match.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(ZKA_HTTP_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+
+zka_add_test(camera_http_transfer_test NETWORK TIMEOUT 120
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/camera_http_transfer_test.cpp
+  LIBS zka_camera PkgConfig::ZKA_HTTP_HTTPLIB)
+
+zka_add_test(camera_http_inquiry_test
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/camera_http_inquiry_test.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/unit/camera_http_host.cpp
+  LIBS zka_camera)
+
+zka_add_test(camera_http_query_test NETWORK TIMEOUT 120
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/camera_http_query_test.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/unit/camera_http_host.cpp
+  LIBS zka_camera)
+
+zka_add_test(camera_http_camera_test NETWORK TIMEOUT 120
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/e2e/camera_http_camera_test.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/unit/camera_http_host.cpp
+  LIBS zka_camera zka_camsim)
+target_include_directories(camera_http_camera_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/unit)
+target_compile_definitions(camera_http_camera_test PRIVATE ZKA_CLI_PATH="$<TARGET_FILE:zka-upgrade-cli>")
+add_dependencies(camera_http_camera_test zka-upgrade-cli)

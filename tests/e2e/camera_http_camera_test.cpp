@@ -1,0 +1,260 @@
+// Inquiries of a CameraContext and the "inquire" command against the simulated cameras, through real
+// sockets in the network sandbox: what the operator is told, what a batch row gets, and what the
+// camera received.
+#include "camera/CameraContext.h"
+#include "camera/Credential.h"
+#include "camera/InquiryReply.h"
+#include "camera/QueryRequest.h"
+#include "camera_http_host.h"
+#include "camsim/Fleet.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+namespace zka {
+namespace {
+
+using namespace std::chrono_literals;
+using test::CameraTestHost;
+
+constexpr double kScale = 0.01;
+constexpr auto kSlack = 60ms;
+
+camsim::CameraSpec cameraAt(const std::string& address)
+{
+    camsim::CameraSpec camera;
+    camera.address = address;
+    camera.serial = "S" + address.substr(address.rfind('.') + 1);
+    camera.mac = "08:00:46:00:00:" + address.substr(address.rfind('.') + 1);
+    return camera;
+}
+
+enum Camera { Plain, WithViewer, OtherModel, Emergency, Oversized, Slow, Port8080, Count };
+
+std::vector<camsim::CameraSpec> fleetCameras()
+{
+    std::vector<camsim::CameraSpec> cameras;
+    for (int i = 0; i < Count; ++i)
+        cameras.push_back(cameraAt("127.0.0." + std::to_string(20 + i)));
+    cameras[WithViewer].userName = "viewer";
+    cameras[WithViewer].userPassword = "look";
+    cameras[OtherModel].model = "ZKA-QM999";
+    cameras[Emergency].softVersion = "emergency";
+    cameras[Oversized].oversizedInquiry = true;
+    cameras[Slow].slowAnswerSeconds = 30; // 300 ms real: longer than a 20000 ms inquiry time-out
+    cameras[Port8080].webPort = 8080;
+    return cameras;
+}
+
+std::string addressOf(const camsim::CameraSpec& camera)
+{
+    return camera.webPort == 80 ? camera.address : camera.address + ":" + std::to_string(camera.webPort);
+}
+
+class CameraInquiryTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        fleet = std::make_unique<camsim::Fleet>(fleetCameras(), kScale);
+        std::string error;
+        ASSERT_TRUE(fleet->start(error)) << error;
+    }
+    static void TearDownTestSuite() { fleet.reset(); }
+
+    std::unique_ptr<CameraContext> contextFor(Camera camera, const std::string& user = "admin",
+                                              const std::string& password = "admin")
+    {
+        return std::make_unique<CameraContext>(env.host(), addressOf(fleet->cameras()[camera]),
+                                               *makeCredential(user, password), env.models, camera);
+    }
+    std::vector<camsim::RecordedRequest> received(Camera camera) const { return fleet->requests(fleet->cameras()[camera].address); }
+    Message warning(const std::string& text) const { return Message{text, "Information", MessageIcon::Warning, MessageButtons::Ok}; }
+
+    static std::unique_ptr<camsim::Fleet> fleet;
+    CameraTestHost env{kScale};
+};
+
+std::unique_ptr<camsim::Fleet> CameraInquiryTest::fleet;
+
+TEST_F(CameraInquiryTest, ManualCheckOfAnAdministratorsCamera)
+{
+    auto context = contextFor(Plain);
+    const std::string system = context->runQuery("inq=system", 20000ms);
+    CameraContext::SystemInfo info;
+    ASSERT_TRUE(context->readSystemReply(system, true, info)) << system;
+    EXPECT_EQ(info.model, "ZKA-QM410");
+    EXPECT_EQ(info.version, "2.30");
+    EXPECT_EQ(info.serial, "S20");
+    EXPECT_EQ(readDocType(system), "");
+    EXPECT_EQ(context->currentVersion(), "ver2.30");
+    EXPECT_FALSE(context->emergency());
+    EXPECT_TRUE(context->checkUserReply(context->runQuery("inq=user", 20000ms)));
+    EXPECT_EQ(env.prompter.count(), 0u);
+
+    const auto requests = received(Plain);
+    ASSERT_EQ(requests.size(), 2u);
+    const auto& first = requests[0];
+    EXPECT_EQ(first.method, "POST");
+    EXPECT_EQ(first.path, "/command/inquiry.cgi");
+    EXPECT_EQ(first.body, "inq=system");
+    EXPECT_TRUE(first.authorized);
+    const std::vector<std::pair<std::string, std::string>> headers{
+        {"Host", "127.0.0.20"},
+        {"User-Agent", "ZKA Upgrade Tool"},
+        {"Authorization", "Basic YWRtaW46YWRtaW4="},
+        {"Content-Length", "10"},
+    };
+    EXPECT_EQ(first.headers, headers);
+    EXPECT_EQ(requests[1].body, "inq=user");
+}
+
+TEST_F(CameraInquiryTest, RefusedAndInsufficientLogins)
+{
+    auto wrong = contextFor(Plain, "admin", "wrong");
+    EXPECT_EQ(wrong->runQuery("inq=user", 20000ms), "401 Unauthorized");
+    // A refused login still gets the model check's answer on a system inquiry: none.
+    EXPECT_EQ(wrong->runQuery("inq=system", 20000ms), "401 Unauthorized");
+    EXPECT_FALSE(wrong->checkUserReply("401 Unauthorized"));
+
+    auto viewer = contextFor(WithViewer, "viewer", "look");
+    const std::string user = viewer->runQuery("inq=user", 20000ms);
+    EXPECT_NE(user.find("Administrator="), std::string::npos);
+    EXPECT_FALSE(viewer->checkUserReply(user));
+    EXPECT_EQ(env.prompter.messages(),
+              (std::vector<Message>{warning("Please enter correct user name and password for the administrator."),
+                                    warning("Level 4 users other than Administrator cannot run the program.")}));
+
+    // In the batch the same refusals are the row's login error.
+    std::atomic<int> row{0};
+    auto batchWrong = contextFor(Plain, "admin", "wrong");
+    batchWrong->setListRow(&row);
+    EXPECT_FALSE(batchWrong->checkUserReply(batchWrong->runQuery("inq=user", 20000ms)));
+    EXPECT_EQ(batchWrong->errorCode(), 12);
+    auto batchViewer = contextFor(WithViewer, "viewer", "look");
+    batchViewer->setListRow(&row);
+    EXPECT_FALSE(batchViewer->checkUserReply(batchViewer->runQuery("inq=user", 20000ms)));
+    EXPECT_EQ(batchViewer->errorCode(), 12);
+    EXPECT_EQ(env.prompter.count(), 2u);
+}
+
+TEST_F(CameraInquiryTest, UnsupportedModelAndEmergencyFirmware)
+{
+    auto other = contextFor(OtherModel);
+    CameraContext::SystemInfo info;
+    EXPECT_FALSE(other->readSystemReply(other->runQuery("inq=system", 20000ms), true, info));
+    EXPECT_EQ(info.model, "ZKA-QM999");
+    EXPECT_EQ(env.prompter.messages(),
+              std::vector<Message>{warning("This program works for the ZKA-QM410. Please select the correct camera.")});
+
+    auto emergency = contextFor(Emergency);
+    EXPECT_TRUE(emergency->readSystemReply(emergency->runQuery("inq=system", 20000ms), true, info));
+    EXPECT_TRUE(emergency->emergency());
+    EXPECT_EQ(emergency->currentVersion(), "unknown");
+    EXPECT_EQ(info.version, "unknown");
+}
+
+TEST_F(CameraInquiryTest, OversizedReplyIsCutAt5120Bytes)
+{
+    auto context = contextFor(Oversized);
+    const std::string reply = context->runQuery("inq=system", 20000ms);
+    EXPECT_EQ(reply.size(), kReplyCapacity);
+    EXPECT_EQ(reply.rfind("ModelName=ZKA-QM410&Serial=S24&SoftVersion=2.30", 0), 0u);
+    EXPECT_TRUE(context->checkSystemReply(reply, true));
+}
+
+TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
+{
+    auto context = contextFor(Slow);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(context->runQuery("inq=system", 20000ms), "");
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 200ms);
+    EXPECT_LT(took, 200ms + kSlack);
+    // Given longer than the camera needs, the same inquiry is answered.
+    EXPECT_TRUE(context->checkSystemReply(context->runQuery("inq=system", 60000ms), false));
+}
+
+TEST_F(CameraInquiryTest, PolledNetworkInquiryOnPort8080)
+{
+    auto context = contextFor(Port8080);
+    context->startQuery("inq=network");
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!context->queryFinished() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(context->queryFinished());
+    std::string mac;
+    int tag = -1;
+    EXPECT_TRUE(context->readMacAddress(context->asyncReply(), mac, tag));
+    EXPECT_EQ(mac, "08-00-46-00-00-26");
+    EXPECT_EQ(tag, static_cast<int>(Port8080));
+    const auto requests = received(Port8080);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].headers.front(), (std::pair<std::string, std::string>{"Host", "127.0.0.26:8080"}));
+    EXPECT_EQ(requests[0].body, "inq=network");
+}
+
+// ---- the command line ----
+
+struct RunResult {
+    int status = -1;
+    std::string output;
+};
+
+RunResult runCli(const std::string& arguments, const std::string& environment = "ZKA_PASSWORD=admin")
+{
+    RunResult result;
+    const std::string command = "env -u ZKA_PASSWORD " + environment + " '" + ZKA_CLI_PATH + "' inquire " + arguments + " 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return result;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.output.append(buffer, got);
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+TEST_F(CameraInquiryTest, InquireCommandExitStatuses)
+{
+    const auto system = runCli("127.0.0.20 system --user admin");
+    EXPECT_EQ(system.status, 0);
+    EXPECT_EQ(system.output.rfind("ModelName=ZKA-QM410&Serial=S20&SoftVersion=2.30&", 0), 0u) << system.output;
+
+    // Options may come first; the password from the first line of a file.
+    const std::string passwordFile = ::testing::TempDir() + "camera_http_password." + std::to_string(::getpid());
+    std::ofstream(passwordFile) << "admin\r\nsecond line\n";
+    const auto network = runCli("--user admin --password-file " + passwordFile + " 127.0.0.26:8080 network", "");
+    EXPECT_EQ(network.status, 0);
+    EXPECT_EQ(network.output.rfind("MacAddress=08:00:46:00:00:26&", 0), 0u) << network.output;
+    std::remove(passwordFile.c_str());
+
+    EXPECT_EQ(runCli("127.0.0.20 user --user admin", "ZKA_PASSWORD=wrong").output, "401 Unauthorized\n");
+    EXPECT_EQ(runCli("127.0.0.20 user --user admin", "ZKA_PASSWORD=wrong").status, 2);
+    // The slow camera outlasts the 20000 ms time-out at the same scale as the simulator.
+    EXPECT_EQ(runCli("127.0.0.25 system --user admin --time-scale 0.01").status, 3);
+    EXPECT_EQ(runCli("127.0.0.99 system --user admin").status, 3);
+
+    EXPECT_EQ(runCli("127.0.0.20 firmware --user admin").status, 64);
+    EXPECT_EQ(runCli("127.0.0.20 system").status, 64);
+    EXPECT_EQ(runCli("127.0.0.20 system --user admin", "").status, 64);
+    EXPECT_EQ(runCli("127.0.0.20 system --user admin --password admin").status, 64);
+    EXPECT_EQ(runCli("127.0.0.20:0 system --user admin").status, 64);
+    EXPECT_EQ(runCli("127.0.0.20/x system --user admin").status, 64);
+    const auto longLogin = runCli("127.0.0.20 system --user " + std::string(30, 'u'), "ZKA_PASSWORD=" + std::string(27, 'p'));
+    EXPECT_EQ(longLogin.status, 64);
+    // 57 bytes exactly still fit.
+    EXPECT_EQ(runCli("127.0.0.20 system --user " + std::string(29, 'u'), "ZKA_PASSWORD=" + std::string(27, 'p')).status, 2);
+    EXPECT_EQ(received(Plain).back().headers[2].second, "Basic " + *makeCredential(std::string(29, 'u'), std::string(27, 'p')));
+}
+
+} // namespace
+} // namespace zka
