@@ -1,21 +1,28 @@
 #pragma once
 
 #include "camera/CameraHost.h"
+#include "camera/ProcedureGate.h"
 #include "camera/StatusCode.h"
+#include "camera/UploadAnswerParser.h"
+#include "camera/WakeEvent.h"
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <span>
+#include <stop_token>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace zka {
 
 class ConfigBackup;
 class AsyncQuery;
+class UploadExchange;
 
 // One camera's HTTP and upgrade context: its address and login, the versions it reports, its status
 // code and progress, its requests and its worker. Owned by the wizard (manual mode) or by the batch
@@ -33,13 +40,19 @@ public:
 
     // ---- Requests and inquiry ----
     // One inquiry, synchronous: the reply text, empty when the nominal time-out expired or the camera
-    // could not be reached, "401 Unauthorized" when the login was refused.
-    std::string runQuery(const std::string& body, Clock::Duration timeout);
-    // One inquiry, polled: starts it and returns at once.
+    // could not be reached, "401 Unauthorized" when the login was refused. The time-out is the only
+    // bound; the query also ends, with an empty text, when `stop` or the context's own stop is raised.
+    std::string runQuery(const std::string& body, Clock::Duration timeout, std::stop_token stop = {});
+    // One inquiry, polled: starts it and returns at once. A previous polled query still running is
+    // stopped and joined first.
     void startQuery(const std::string& body);
+    bool queryStarted() const;
+    // True once the polled query's thread has ended (false before the first startQuery).
     bool queryFinished() const;
+    // The polled query's reply text; empty while it still runs (a reply being written is never read).
     std::string asyncReply() const;
     Clock::TimePoint asyncStartTime() const;
+    // Stops the queries in flight, of both kinds, and waits until their threads have ended.
     void abandonRequests();
 
     bool checkSystemReply(const std::string& reply, bool showMessage);
@@ -54,20 +67,51 @@ public:
     bool readMacAddress(const std::string& reply, std::string& mac, int& tag) const;
 
     // ---- Firmware upload ----
+    // The package is borrowed, never copied: it must outlive the upload.
     void setFirmware(std::span<const std::uint8_t> data, std::string newVersionText);
-    int uploadFirmware();
+    // Sends the package on a transfer thread of this context and waits, on the calling thread, until
+    // the camera's response headers came: 0; the body could not be sent: -1; the camera did not
+    // complete the request (no answer within 60 s, connection dropped): -2. An emergency camera
+    // returns 0 once the body is out, without awaiting an answer. The answer is left to
+    // readUploadAnswer; closeUpload() ends the transfer.
+    int uploadFirmware(std::stop_token stop = {});
     void reportUploadFailure(bool showMessage);
-    void readUploadAnswer();
+    // Follows the camera's answer until it ended (replyResult 1), a read failed (replyResult 0) or
+    // stop was requested (replyResult stays 1). An emergency camera only sets emergencyStep.
+    void readUploadAnswer(std::stop_token stop = {});
+    // Consumes the answer accumulated so far: 0 once its end was seen, 1 to read on.
     int parseUploadAnswer();
+    // Stops the upload's transfer thread and joins it; harmless when there is none.
+    void closeUpload();
+    int replyResult() const { return replyResult_.load(); }
+    int emergencyStep() const { return emergencyStep_.load(); }
 
     // ---- Configuration restore ----
+    // The bytes are borrowed until the restore returns. An empty span means nothing to send.
     void setRestoreData(std::span<const std::uint8_t> data);
+    // Keeps a non-empty "inq=system" reply as the latest one (empty replies are ignored).
+    void rememberSystemReply(const std::string& reply);
+    // Sets panTilt for good when the latest system reply holds "PanTiltFunc=1".
     void detectPanTilt();
-    int restoreConfiguration();
+    // 0 sent and accepted; -1 nothing to send, or the request could not be opened, sent or written;
+    // -2 the camera did not complete it or refused it (an answer that is not 2xx).
+    int restoreConfiguration(std::stop_token stop = {});
 
     // ---- Upgrade procedure ----
+    // Starts the worker that runs the whole upgrade; errorCode becomes 2 when Retain is set
+    // (retainFlag non-null and non-zero), else 3. Call once, after setFirmware. Returns 1.
     int start();
+    // The handler of this context's tick, search and reconfigure timers (user-interface thread).
     void onTimer(TimerId id);
+    // Sends a saved configuration back: 10 s pause, read back (nothing is sent when that fails), up to
+    // four attempts 5 s apart; on success marks it restored and deletes the file when asked to. Used
+    // by the automatic worker and by the manual flow, on a worker thread.
+    enum class RestoreOutcome { Restored, Failed, Stopped };
+    RestoreOutcome restoreSaved(ConfigBackup& backup, std::stop_token stop);
+    // What the worker is waiting for now.
+    ProcedurePhase phase() const { return gate_.phase(); }
+    // The worker has ended its sequence (a reconfigure wait still to come counts as not ended).
+    bool workerDone() const { return workerDone_.load(); }
 
     // ---- State read by owners ----
     const std::string& addressText() const { return addressText_; }
@@ -102,6 +146,22 @@ private:
     const std::chrono::system_clock::time_point* batchTime_;
     const std::string serial_;
 
+    // Raised first by the destructor: every thread of this context leaves at its next check.
+    std::stop_source stop_;
+
+    // Requests: synchronous queries in flight (their threads belong to runQuery's frame) and the
+    // polled query, created by the first startQuery and reused.
+    std::mutex syncMutex_;
+    std::condition_variable syncIdle_;
+    int syncActive_ = 0;
+    std::stop_source syncAbandon_;
+    mutable std::mutex asyncMutex_;
+    std::unique_ptr<AsyncQuery> asyncQuery_;
+    // Inquiry: the supported-model check (with its message) and the version bookkeeping.
+    bool checkModel(std::string_view reply, bool showMessage);
+    void recordVersion(std::string_view reply);
+    void warn(const std::string& text);
+
     // Versions are written by whichever thread inquires and read by the owner: guarded.
     mutable std::mutex versionMutex_;
     std::string currentVersion_;
@@ -122,6 +182,52 @@ private:
 
     // The bytes to send: the firmware package, replaced by the saved configuration for a restore.
     std::span<const std::uint8_t> outgoing_;
+
+    // Firmware upload: the answer's parser (used by the reader thread only) and the state shared with
+    // the transfer thread. The transfer thread is declared after every member it uses, so that it is
+    // stopped and joined before any of them is destroyed.
+    UploadAnswerParser answerParser_{emergencyStep_};
+    std::mutex uploadMutex_;
+    std::shared_ptr<UploadExchange> upload_;
+    std::jthread uploadThread_;
+
+    // ---- Upgrade procedure ----
+    enum class RebootResult { Confirmed, NotConfirmed, Stopped };
+    void runWorker(std::stop_token stop);
+    bool saveConfiguration(std::stop_token stop);
+    int waitUploadEnd(std::stop_token stop);
+    // inquiryPhase: RebootWait after an upload, SearchPath for a camera that dropped off.
+    RebootResult waitReboot(Clock::Duration firstPause, ProcedurePhase inquiryPhase, std::stop_token stop);
+    RebootResult inquireNewVersion(ProcedurePhase inquiryPhase, std::stop_token stop);
+    void waitForSearch(std::stop_token stop);
+    void finishConfirmed(std::stop_token stop, bool searched);
+    void finishNotConfirmed(StatusCode listCode);
+    void restoreSequence(std::stop_token stop);
+    void reconfigureWait(std::stop_token stop);
+    void onTick();
+    void onSearchTick();
+    void decideAtTickLimit(ProcedurePhase phase);
+    void reportVersionUpError();
+    void abandonWorker();
+    void setCode(StatusCode code);
+    // Adds to the bar and the row, never beyond 10000.
+    void advanceProgress(int step);
+    void completeProgress();
+
+    // The backup is made and used by the worker only; its type is complete in the procedure's source.
+    struct BackupDeleter {
+        void operator()(ConfigBackup* backup) const;
+    };
+    ProcedureGate gate_;
+    WakeEvent uploadWaitEnd_;   // the reader ended, or the tick handler cut the wait short
+    WakeEvent tickLimit_;       // an emergency camera's 180 ticks have passed
+    WakeEvent searchDue_;       // the search timer counted its 240 ticks
+    WakeEvent reconfigureDue_;  // a tick of the reconfigure timer: inquire once
+    std::unique_ptr<ConfigBackup, BackupDeleter> backup_;
+    // Raised by the tick handler when it abandons the worker, and when the context is destroyed.
+    std::stop_source workerStop_;
+    // The worker: declared last, so that it is stopped and joined before anything it uses is destroyed.
+    std::jthread worker_;
 };
 
 } // namespace zka

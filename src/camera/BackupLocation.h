@@ -1,0 +1,29 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+namespace zka {
+
+// Where the saved camera configurations are kept on this workstation:
+//   ROOT/VELM/ZKA FirmwareUpgrade/Configurations/yymmddHHMM/<model in lower case>.<serial>.cfg
+// ROOT is the environment variable "ProgramFiles" when it is set and not empty (so a deployment
+// can still choose the place), else $XDG_DATA_HOME, else ~/.local/share.
+std::string backupRoot();
+
+// The ten-digit folder name of a time point: year, month, day, hour and minute, local time.
+std::string backupTimeStamp(std::chrono::system_clock::time_point when);
+
+// A text fit to be part of one file name: every character other than an ASCII letter, a digit, "-"
+// or "_" becomes "_". The serial number comes from the camera, so it must never be able to name a
+// path outside the backup folder ("/", "..") or carry control characters.
+std::string safeFileNamePart(std::string_view text);
+
+std::string asciiLower(std::string_view text);
+
+// The full path of a backup file below root.
+std::string backupFilePath(std::string_view root, std::chrono::system_clock::time_point when,
+                           std::string_view principalModel, std::string_view serial);
+
+} // namespace zka

@@ -1,0 +1,241 @@
+#include "camera/ConfigBackup.h"
+
+#include "camera/BackupLocation.h"
+#include "camera/HttpTransfer.h"
+#include "camera/MultipartPost.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zka {
+
+namespace {
+
+// The download waits at most this long (nominal) for the camera to say something.
+constexpr Clock::Duration kReceiveTimeout{60000};
+constexpr std::size_t kMaxErrorText = 254;
+
+// Owns one file descriptor.
+class FileDescriptor final {
+public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+std::string systemError(const std::string& what, const std::string& path)
+{
+    std::string text = what + " " + path + ": " + std::strerror(errno);
+    if (text.size() > kMaxErrorText)
+        text.resize(kMaxErrorText);
+    return text;
+}
+
+bool writeAll(int fd, const char* data, std::size_t length)
+{
+    while (length > 0) {
+        const ssize_t n = ::write(fd, data, length);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        length -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// A block of the download read as the camera's text: up to its first zero byte.
+bool holdsHtmlMarker(std::string_view block)
+{
+    const auto zero = block.find('\0');
+    return block.substr(0, zero).find("<HTML>") != std::string_view::npos;
+}
+
+} // namespace
+
+std::string ConfigBackup::cameraFilePath(const std::string& principalModel)
+{
+    return "/home/l4/" + asciiLower(principalModel) + ".cfg";
+}
+
+ConfigBackup::ConfigBackup(const Clock& clock, std::string cameraAddress, std::string cameraFilePath,
+                           const std::string& credential, std::chrono::system_clock::time_point timeStamp,
+                           const std::string& principalModel, const std::string& serial, bool deleteAfterRestore)
+    : clock_(clock)
+    , deleteAfterRestore_(deleteAfterRestore)
+    , cameraAddress_(std::move(cameraAddress))
+    , cameraFilePath_(std::move(cameraFilePath))
+{
+    sourceUrl_ = "HTTP://" + cameraAddress_ + cameraFilePath_;
+    authorizationHeader_ = "Authorization: Basic " + credential;
+    const std::string root = backupRoot();
+    rootLength_ = root == "/" ? 0 : root.size();
+    localPath_ = backupFilePath(root, timeStamp, principalModel, serial);
+}
+
+bool ConfigBackup::makeFolders(const std::string& path, std::size_t givenLength, std::string* errorText)
+{
+    std::vector<std::size_t> separators;
+    for (std::size_t p = path.find('/'); p != std::string::npos; p = path.find('/', p + 1)) {
+        separators.push_back(p);
+        if (static_cast<int>(separators.size()) >= kMaxSeparators) {
+            if (errorText != nullptr)
+                *errorText = "The path is too deep: " + path.substr(0, kMaxErrorText / 2);
+            return false;
+        }
+    }
+    for (const std::size_t p : separators) {
+        if (p <= givenLength)
+            continue;
+        const std::string folder = path.substr(0, p);
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) == 0)
+            continue;
+        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+            if (errorText != nullptr)
+                *errorText = systemError("Cannot create the folder", folder);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ConfigBackup::saveFromCamera(std::stop_token stop)
+{
+    errorText_.clear();
+    savedSize_ = 0;
+    if (!makeFolders(localPath_, rootLength_, &errorText_))
+        return false;
+
+    HttpTransfer transfer(clock_, splitAddress(cameraAddress_), "GET", cameraFilePath_);
+    transfer.addHeader(authorizationHeader_);
+    transfer.setReceiveTimeout(kReceiveTimeout);
+
+    int httpStatus = 0;
+    bool htmlFound = false;
+    std::unique_ptr<FileDescriptor> file;
+    std::string block;
+    block.reserve(kBlockSize);
+
+    // Writes one 512-byte block (or the short last one); false ends the download.
+    auto storeBlock = [&](std::string_view bytes) {
+        if (holdsHtmlMarker(bytes)) {
+            htmlFound = true;
+            errorText_ = "The camera sent an HTML page instead of its configuration";
+            return false;
+        }
+        if (!writeAll(file->get(), bytes.data(), bytes.size())) {
+            errorText_ = systemError("Cannot write", localPath_);
+            return false;
+        }
+        savedSize_ += bytes.size();
+        return true;
+    };
+
+    transfer.onHeader([&](std::string_view line) {
+        if (const int status = parseStatusLine(line); status != 0)
+            httpStatus = status;
+    });
+    transfer.onHeadersComplete([&] {
+        // An error page (a refused login, a missing file) is not the configuration: keep any older
+        // file untouched.
+        if (!isSuccessStatus(httpStatus)) {
+            errorText_ = "The camera answered with HTTP status " + std::to_string(httpStatus);
+            return false;
+        }
+        file = std::make_unique<FileDescriptor>(
+            ::open(localPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!file->valid() || ::fchmod(file->get(), 0600) != 0) {
+            errorText_ = systemError("Cannot create", localPath_);
+            return false;
+        }
+        return true;
+    });
+    transfer.onBody([&](const char* data, std::size_t length) {
+        if (!file)
+            return false;
+        std::string_view bytes(data, length);
+        while (!bytes.empty()) {
+            const std::size_t n = std::min(kBlockSize - block.size(), bytes.size());
+            block.append(bytes.substr(0, n));
+            bytes.remove_prefix(n);
+            if (block.size() == kBlockSize) {
+                if (!storeBlock(block))
+                    return false;
+                block.clear();
+            }
+        }
+        return true;
+    });
+
+    const TransferStatus status = transfer.perform(stop);
+    if (errorText_.empty() && status != TransferStatus::Completed)
+        errorText_ = std::string("Cannot download ") + sourceUrl_ + ": " + transferStatusName(status);
+    if (errorText_.empty() && !file)
+        errorText_ = "The camera sent no answer";
+    if (errorText_.empty() && !block.empty())
+        storeBlock(block);
+    if (file && errorText_.empty() && ::fsync(file->get()) != 0)
+        errorText_ = systemError("Cannot write", localPath_);
+    return errorText_.empty() && !htmlFound;
+}
+
+bool ConfigBackup::readSaved(std::vector<std::uint8_t>& buffer)
+{
+    buffer.clear();
+    FileDescriptor file(::open(localPath_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0) {
+        errorText_ = systemError("Cannot read", localPath_);
+        return false;
+    }
+    if (static_cast<std::uint64_t>(info.st_size) != savedSize_) {
+        errorText_ = "The saved configuration " + localPath_ + " has changed size";
+        return false;
+    }
+    std::vector<std::uint8_t> bytes(savedSize_);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(file.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            errorText_ = systemError("Cannot read", localPath_);
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    buffer = std::move(bytes);
+    return true;
+}
+
+bool ConfigBackup::deleteSavedFile()
+{
+    if (!deleteAfterRestore_)
+        return false;
+    if (::unlink(localPath_.c_str()) != 0 && errno != ENOENT) {
+        errorText_ = systemError("Cannot delete", localPath_);
+        return false;
+    }
+    return true;
+}
+
+} // namespace zka

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <atomic>
+
+namespace zka {
+
+// The progress outputs of one camera (0 to 10000): the manual page's bar and the batch row's value.
+// Either may be null. The user interface redraws both from these values on its own timer.
+struct ProgressTargets {
+    std::atomic<int>* bar = nullptr;
+    std::atomic<int>* row = nullptr;
+
+    // The bar's position, or the row's value when there is no bar, or 0 with neither.
+    int current() const;
+    // Adds delta to the bar and to the row.
+    void add(int delta) const;
+};
+
+} // namespace zka
