@@ -1,5 +1,7 @@
 #include "camera/ProgressTargets.h"
 
+#include <algorithm>
+
 namespace zka {
 
 int ProgressTargets::current() const
@@ -11,12 +13,25 @@ int ProgressTargets::current() const
     return 0;
 }
 
+namespace {
+
+constexpr int kProgressComplete = 10000;
+
+void addCapped(std::atomic<int>& value, int delta)
+{
+    int seen = value.load();
+    while (!value.compare_exchange_weak(seen, std::min(seen + delta, std::max(seen, kProgressComplete)))) {
+    }
+}
+
+} // namespace
+
 void ProgressTargets::add(int delta) const
 {
     if (bar != nullptr)
-        bar->fetch_add(delta);
+        addCapped(*bar, delta);
     if (row != nullptr)
-        row->fetch_add(delta);
+        addCapped(*row, delta);
 }
 
 } // namespace zka

@@ -12,7 +12,8 @@ struct ProgressTargets {
 
     // The bar's position, or the row's value when there is no bar, or 0 with neither.
     int current() const;
-    // Adds delta to the bar and to the row.
+    // Adds delta to the bar and to the row, never past 10000: a bar shows nothing beyond its range,
+    // and a restore after the upgrade keeps counting pieces on a full bar.
     void add(int delta) const;
 };
 

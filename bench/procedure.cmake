@@ -1,0 +1,7 @@
+# The upgrade procedure's overhead and its CPU while waiting, against simulated cameras: run inside
+# the network sandbox,
+#   scripts/sandbox.sh build/.../bench/procedure_bench [RUNS]
+if(TARGET zka_camsim)
+  add_executable(procedure_bench ${CMAKE_CURRENT_SOURCE_DIR}/procedure_bench.cpp)
+  target_link_libraries(procedure_bench PRIVATE zka_camera zka_camsim)
+endif()

@@ -1,0 +1,298 @@
+// Figures of the upgrade procedure against simulated cameras. Run inside the network sandbox:
+//   scripts/sandbox.sh build/.../bench/procedure_bench [RUNS]
+//
+// (a) Overhead: a camera that answers everything at once is upgraded at time scale 0.01; the time
+//     to "Completed" is compared with the procedure's fixed waits at that scale plus the time of a
+//     plain upload of the package to the same camera.
+// (b) CPU while a context waits (the reboot wait with a hanging inquiry, the reconfiguration wait),
+//     measured with getrusage over a window of the wait.
+//
+// The simulated cameras run in child processes forked before this process starts any thread, so
+// that the CPU figures hold the procedure's own cost only.
+#include "camera/Base64.h"
+#include "camera/CameraContext.h"
+#include "camsim/Fleet.h"
+#include "resources/PackagedResources.h"
+#include "runtime/EventLoop.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono;
+using zka::Clock;
+
+// A fleet in a child process: ready once the child has written one byte; ended by SIGTERM.
+struct ChildFleet {
+    pid_t pid = -1;
+    int stopWrite = -1;
+
+    static ChildFleet fork(std::vector<zka::camsim::CameraSpec> cameras, double timeScale)
+    {
+        int ready[2];
+        int stop[2];
+        if (::pipe(ready) != 0 || ::pipe(stop) != 0)
+            std::exit(2);
+        ChildFleet child;
+        child.pid = ::fork();
+        if (child.pid == 0) {
+            ::close(ready[0]);
+            ::close(stop[1]);
+            zka::camsim::Fleet fleet(std::move(cameras), timeScale);
+            std::string error;
+            if (!fleet.start(error)) {
+                std::fprintf(stderr, "procedure_bench: the fleet did not start: %s\n", error.c_str());
+                ::_exit(2);
+            }
+            const char byte = 'r';
+            if (::write(ready[1], &byte, 1) != 1)
+                ::_exit(2);
+            char ignored;
+            while (::read(stop[0], &ignored, 1) > 0) {
+            }
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(stop[0]);
+        child.stopWrite = stop[1];
+        child.readyRead = ready[0];
+        return child;
+    }
+    bool waitReady() const
+    {
+        char byte = 0;
+        return ::read(readyRead, &byte, 1) == 1;
+    }
+    void stop()
+    {
+        if (pid <= 0)
+            return;
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+        ::close(stopWrite);
+        ::close(readyRead);
+        pid = -1;
+    }
+
+    int readyRead = -1;
+};
+
+zka::camsim::CameraSpec camera(int host)
+{
+    zka::camsim::CameraSpec made;
+    made.address = "127.0.0." + std::to_string(host);
+    made.serial = "B0000" + std::to_string(host);
+    made.mac = "08:00:46:00:01:" + std::to_string(10 + host);
+    return made;
+}
+
+class NoNavigation final : public zka::HostEvents {
+public:
+    void postNavigate(int, int) override {}
+};
+
+class SilentPrompter final : public zka::Prompter {
+public:
+    zka::MessageAnswer show(const zka::Message& message) override
+    {
+        std::fprintf(stderr, "message: %s / %s\n", message.caption.c_str(), message.text.c_str());
+        return zka::MessageAnswer::Ok;
+    }
+};
+
+double cpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct Bench {
+    explicit Bench(double timeScale) : clock(timeScale), loop(clock), resources(zka::embeddedResources(), prompter)
+    {
+        resources.loadAll();
+    }
+    std::unique_ptr<zka::CameraContext> context(const std::string& address, std::atomic<int>& row,
+                                                const std::atomic<int>* retain = nullptr,
+                                                const std::atomic<int>* deleteFlag = nullptr)
+    {
+        auto made = std::make_unique<zka::CameraContext>(zka::CameraHost{clock, loop, navigation, prompter, resources.texts()},
+                                                         address, zka::encodeBase64("admin:admin"),
+                                                         resources.supportedModels(), 0, retain, deleteFlag, nullptr,
+                                                         "B0000");
+        made->setListRow(&row);
+        made->setFirmware(resources.packageData()[0], "ver2.45");
+        return made;
+    }
+    // Runs the user-interface thread, handing ticks to `target`, until done() or the nominal limit.
+    // A heartbeat wakes the loop so that done() is seen even when nothing else happens; a pure wait
+    // (measured for its CPU) runs without it.
+    bool run(zka::CameraContext* target, const std::function<bool()>& done, Clock::Duration limit,
+             bool heartbeat = true)
+    {
+        loop.setTimerHandler([target](zka::TimerId id) {
+            if (target != nullptr && id != kHeartbeat)
+                target->onTimer(id);
+        });
+        if (heartbeat)
+            loop.start(kHeartbeat, milliseconds(100));
+        const bool reached = loop.runUntil(done, limit);
+        loop.stop(kHeartbeat);
+        return reached;
+    }
+
+    static constexpr zka::TimerId kHeartbeat = 0x9400;
+    zka::SystemClock clock;
+    zka::EventLoop loop;
+    NoNavigation navigation;
+    SilentPrompter prompter;
+    zka::PackagedResources resources;
+};
+
+int overhead(ChildFleet& fleet, int runs)
+{
+    constexpr double kScale = 0.01;
+    if (!fleet.waitReady())
+        return 2;
+    Bench bench(kScale);
+    const std::string address = "127.0.0.2";
+
+    // Alternately, so that both see the same load of the machine: the plain upload (the request, the
+    // body and the camera's one-step answer, nothing else) and the whole procedure (upload, answer,
+    // the 60 s pause, the confirming inquiry).
+    std::vector<double> plain;
+    std::vector<double> whole;
+    const auto settle = [&] { bench.run(nullptr, [] { return false; }, seconds(10)); }; // the camera's flash ends
+    for (int i = 0; i < runs; ++i) {
+        {
+            std::atomic<int> row{0};
+            auto context = bench.context(address, row);
+            const auto begin = steady_clock::now();
+            if (context->uploadFirmware() != 0)
+                return std::fprintf(stderr, "procedure_bench: the plain upload failed\n"), 1;
+            context->readUploadAnswer();
+            context->closeUpload();
+            plain.push_back(duration<double>(steady_clock::now() - begin).count());
+        }
+        settle();
+        std::atomic<int> row{0};
+        auto context = bench.context(address, row);
+        const auto begin = steady_clock::now();
+        context->start();
+        if (!bench.run(context.get(), [&] { return zka::isFinal(context->errorCode()); }, minutes(30)) ||
+            context->errorCode() != 9)
+            return std::fprintf(stderr, "procedure_bench: the upgrade ended with %d\n", context->errorCode()), 1;
+        whole.push_back(duration<double>(steady_clock::now() - begin).count());
+        context.reset();
+        settle();
+    }
+    const double fixedWaits = duration<double>(bench.clock.toReal(seconds(60))).count();
+    const double expected = fixedWaits + median(plain);
+    const double measured = median(whole);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::printf("(a) overhead at time scale %.2f, median of %d runs\n", kScale, runs);
+    std::printf("    plain upload (request, body, answer)   %8.1f ms\n", median(plain) * 1000);
+    std::printf("    fixed waits of the procedure (60 s)     %8.1f ms\n", fixedWaits * 1000);
+    std::printf("    sum                                     %8.1f ms\n", expected * 1000);
+    std::printf("    whole procedure to \"Completed\"          %8.1f ms  (%+.1f %%, limit +5 %%)\n", measured * 1000,
+                (measured / expected - 1) * 100);
+    return measured <= expected * 1.05 ? 0 : 1;
+}
+
+// CPU of this process over `window` of real time while the context stays in `phase`.
+double cpuWhileWaiting(Bench& bench, zka::CameraContext& context, zka::ProcedurePhase phase, milliseconds settle,
+                       milliseconds window)
+{
+    bench.run(&context, [&] { return context.phase() == phase; }, minutes(60));
+    bench.run(&context, [] { return false; }, duration_cast<Clock::Duration>(settle / bench.clock.timeScale()));
+    const double cpuBefore = cpuSeconds();
+    const auto begin = steady_clock::now();
+    bench.run(&context, [] { return false; }, duration_cast<Clock::Duration>(window / bench.clock.timeScale()), false);
+    const double wall = duration<double>(steady_clock::now() - begin).count();
+    if (context.phase() != phase)
+        std::fprintf(stderr, "procedure_bench: the wait ended during the measurement\n");
+    return (cpuSeconds() - cpuBefore) / wall * 100;
+}
+
+int waitingCpu(ChildFleet& fleet)
+{
+    constexpr double kScale = 0.05;
+    if (!fleet.waitReady())
+        return 2;
+    Bench bench(kScale);
+    std::atomic<int> hangingRow{0};
+    auto hanging = bench.context("127.0.0.3", hangingRow);
+    hanging->start();
+    // Past the first pause (3 s here): ticks run and an inquiry hangs.
+    const double reboot = cpuWhileWaiting(bench, *hanging, zka::ProcedurePhase::RebootWait, milliseconds(3500),
+                                          milliseconds(3000));
+    hanging.reset();
+
+    std::atomic<int> silentRow{0};
+    std::atomic<int> retain{1};
+    std::atomic<int> deleteAfter{1};
+    auto silent = bench.context("127.0.0.4", silentRow, &retain, &deleteAfter);
+    silent->start();
+    const double reconfigure = cpuWhileWaiting(bench, *silent, zka::ProcedurePhase::Reconfiguring, milliseconds(200),
+                                               milliseconds(3000));
+    silent.reset();
+
+    std::printf("(b) CPU of this process while a context waits, time scale %.2f (ticks %.0f times as often as in use)\n",
+                kScale, 1 / kScale);
+    std::printf("    reboot wait, inquiry hanging            %6.2f %% of one core (limit 1 %%)\n", reboot);
+    std::printf("    reconfiguration wait, inquiry hanging   %6.2f %% of one core (limit 1 %%)\n", reconfigure);
+    return reboot < 1.0 && reconfigure < 1.0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+
+    auto immediate = camera(2);
+    immediate.afterUpgrade = zka::camsim::AfterUpgrade::Immediate;
+    immediate.upgradeSteps = 1;
+    immediate.stepSeconds = 0;
+    auto hanging = camera(3);
+    hanging.afterUpgrade = zka::camsim::AfterUpgrade::HangInquiries;
+    hanging.upgradeSteps = 4;
+    hanging.stepSeconds = 1;
+    auto silent = camera(4);
+    silent.silentAfterRestore = true;
+    silent.upgradeSteps = 4;
+    silent.stepSeconds = 1;
+
+    char root[] = "/tmp/zka-procedure-bench-XXXXXX";
+    if (::mkdtemp(root) == nullptr)
+        return 2;
+    ::setenv("ProgramFiles", root, 1);
+
+    // Both fleets are forked before this process starts any thread.
+    ChildFleet fast = ChildFleet::fork({immediate}, 0.01);
+    ChildFleet waiting = ChildFleet::fork({hanging, silent}, 0.05);
+    const int a = overhead(fast, runs);
+    fast.stop();
+    const int b = waitingCpu(waiting);
+    waiting.stop();
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+    return a != 0 ? a : b;
+}

@@ -1,0 +1,417 @@
+#include "camera/ManualFlow.h"
+
+#include "camera/Base64.h"
+#include "camera/ConfigBackup.h"
+#include "camera/InquiryReply.h"
+#include "resources/PackagedResources.h"
+
+#include <algorithm>
+
+namespace zka {
+
+namespace {
+
+constexpr Clock::Duration kInquiryTimeout{20000};
+constexpr Clock::Duration kAfterRestorePause{5000};
+constexpr Clock::Duration kReconfigurePeriod{1000};
+constexpr auto kReconfigureLimit = std::chrono::seconds(149);
+constexpr int kReconfigureStep = 4;
+constexpr int kProgressFull = 10000;
+
+constexpr const char* kNotSuitable = "This firmware is not suitable for the target camera.";
+constexpr const char* kCannotSave = "Cannot save camera's configuration!";
+constexpr const char* kRestoreFault = "Fault to upload configuration!";
+constexpr const char* kInformation = "Information";
+
+} // namespace
+
+// A check of the target: the context that inquires (made on the user-interface thread, used by
+// the worker) and what it found, handed back to the user-interface thread.
+struct ManualFlow::CheckOutcome {
+    std::unique_ptr<NavigationRelay> relay;
+    std::unique_ptr<CameraContext> context;
+    bool systemRead = false;
+    bool accepted = false;
+    std::string serial;
+    std::string versionText;
+    std::size_t slot = 0;
+};
+
+void ManualFlow::BackupDeleter::operator()(ConfigBackup* backup) const
+{
+    delete backup;
+}
+
+ManualFlow::ManualFlow(Seams seams, const PackagedResources& resources, ManualFlowObserver& observer)
+    : clock_(seams.clock)
+    , timers_(seams.timers)
+    , dispatcher_(seams.dispatcher)
+    , prompter_(seams.prompter)
+    , texts_(seams.texts)
+    , resources_(resources)
+    , observer_(observer)
+    , job_(seams.dispatcher)
+{
+}
+
+ManualFlow::~ManualFlow()
+{
+    job_.cancel();
+    timers_.stop(kReconfigureTimer);
+    context_.reset();
+    checkedContext_.reset();
+}
+
+std::string ManualFlow::newVersion() const
+{
+    return resources_.chooseNewVersion(cameraVersionText_);
+}
+
+CameraHost ManualFlow::host(HostEvents& events) const
+{
+    return CameraHost{clock_, timers_, events, prompter_, texts_};
+}
+
+bool ManualFlow::submitTarget(std::string addressText, const std::string& credentialPlain, bool retain, bool backup)
+{
+    if (page_ != 3 || job_.busy())
+        return false;
+    addressText_ = std::move(addressText);
+    credential_ = encodeBase64(credentialPlain);
+    retain_ = retain;
+    backup_ = backup;
+    checkTarget([this](bool accepted) {
+        if (!accepted)
+            return;
+        shownStage_ = 0;
+        showStage(0);
+        observer_.setupDataChanged(retain_, backup_);
+        switchPage(4);
+    });
+    return true;
+}
+
+bool ManualFlow::confirmUpgrade()
+{
+    if (page_ != 4 || job_.busy())
+        return false;
+    const Message question{texts_(209), texts_(203), MessageIcon::Question, MessageButtons::OkCancel};
+    if (prompter_.show(question) != MessageAnswer::Ok)
+        return true;
+    checkTarget([this](bool accepted) {
+        if (accepted)
+            switchPage(5);
+    });
+    return true;
+}
+
+bool ManualFlow::back()
+{
+    if (job_.busy() || (page_ != 4 && page_ != 6))
+        return false;
+    switchPage(3);
+    return true;
+}
+
+void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
+{
+    auto outcome = std::make_shared<CheckOutcome>();
+    outcome->relay = std::make_unique<NavigationRelay>(
+        dispatcher_, [this](int wParam, int lParam) { onUpgradeNavigate(wParam, lParam); });
+    outcome->context = std::make_unique<CameraContext>(host(*outcome->relay), addressText_, credential_,
+                                                       resources_.supportedModels());
+    observer_.busyChanged(true);
+    job_.run(
+        [this, outcome](std::stop_token stop) { runCheck(*outcome, stop); },
+        [this, outcome, then = std::move(then)] {
+            observer_.busyChanged(false);
+            if (outcome->systemRead) {
+                cameraSerial_ = outcome->serial;
+                cameraVersionText_ = outcome->versionText;
+                packageIndex_ = outcome->slot;
+            }
+            if (!outcome->accepted) {
+                prompter_.show(Message{kNotSuitable, texts_(203), MessageIcon::Question, MessageButtons::Ok});
+            } else {
+                // The checked context is the one that upgrades: it knows the camera's version and
+                // whether it runs emergency firmware.
+                checkedRelay_ = std::move(outcome->relay);
+                checkedContext_ = std::move(outcome->context);
+            }
+            then(outcome->accepted);
+        });
+}
+
+void ManualFlow::runCheck(CheckOutcome& outcome, std::stop_token stop)
+{
+    CameraContext& probe = *outcome.context;
+    const std::string system = probe.runQuery("inq=system", kInquiryTimeout, stop);
+    if (stop.stop_requested())
+        return;
+    CameraContext::SystemInfo info;
+    if (!probe.readSystemReply(system, true, info))
+        return;
+    outcome.systemRead = true;
+    outcome.serial = info.serial;
+    outcome.slot = resources_.slotFor(readDocType(system));
+    outcome.versionText = probe.currentVersion();
+    if (probe.emergency()) {
+        outcome.accepted = true;
+        return;
+    }
+    const std::string user = probe.runQuery("inq=user", kInquiryTimeout, stop);
+    if (stop.stop_requested())
+        return;
+    if (user.empty()) {
+        prompter_.show(Message{texts_(212), texts_(203), MessageIcon::Warning, MessageButtons::Ok});
+        return;
+    }
+    outcome.accepted = probe.checkUserReply(user);
+}
+
+void ManualFlow::switchPage(int page)
+{
+    switch (page) {
+    case 3:
+        showTarget();
+        return;
+    case 4:
+        showProgressPage();
+        return;
+    case 5:
+        page_ = 5;
+        observer_.pageShown(5);
+        startUpgrade();
+        return;
+    case 6:
+        showResult();
+        return;
+    default:
+        return;
+    }
+}
+
+void ManualFlow::showTarget()
+{
+    timers_.stop(kReconfigureTimer);
+    dropSavedConfig();
+    page_ = 3;
+    observer_.pageShown(3);
+}
+
+void ManualFlow::showProgressPage()
+{
+    page_ = 4;
+    progress_.store(0);
+    observer_.statusTextChanged({});
+    observer_.targetDescribed(addressText_, cameraVersionText_, newVersion());
+    observer_.pageShown(4);
+}
+
+void ManualFlow::showResult()
+{
+    // Both the context's status and its navigation may lead here; the result is shown once.
+    if (page_ == 6)
+        return;
+    timers_.stop(kReconfigureTimer);
+    if (savedConfig_ && !savedConfig_->restored()) {
+        restoreFailed_ = true;
+        prompter_.show(Message{kRestoreFault, kInformation, MessageIcon::Error, MessageButtons::Ok});
+    }
+    dropSavedConfig();
+    page_ = 6;
+    observer_.pageShown(6);
+    observer_.resultShown(addressText_, newVersion());
+}
+
+void ManualFlow::startUpgrade()
+{
+    restoreFailed_ = false;
+    savedConfigPath_.clear();
+    observer_.statusTextChanged(texts_(200));
+    if (!retain_) {
+        startManualUpgrade();
+        return;
+    }
+    const std::string principal = resources_.principalModel();
+    dropSavedConfig();
+    shownStage_ = 2;
+    showStage(2);
+    savedConfig_.reset(new ConfigBackup(clock_, addressText_, ConfigBackup::cameraFilePath(principal), credential_,
+                                        clock_.wallTime(), principal, cameraSerial_, !backup_));
+    auto saved = std::make_shared<bool>(false);
+    job_.run([backup = savedConfig_.get(), saved](std::stop_token stop) { *saved = backup->saveFromCamera(stop); },
+             [this, saved] {
+                 if (!*saved) {
+                     prompter_.show(Message{kCannotSave, kInformation, MessageIcon::Error, MessageButtons::Ok});
+                     switchPage(3);
+                     return;
+                 }
+                 savedConfigPath_ = savedConfig_->localPath();
+                 observer_.configurationSaved(savedConfigPath_);
+                 startManualUpgrade();
+             });
+}
+
+void ManualFlow::startManualUpgrade()
+{
+    context_.reset();
+    relay_.reset();
+    if (emergencyShown_) {
+        emergencyShown_ = false;
+        observer_.emergencyImageShown(false);
+    }
+    takenOver_ = false;
+    relay_ = std::move(checkedRelay_);
+    context_ = std::move(checkedContext_);
+    if (!context_) {
+        relay_ = std::make_unique<NavigationRelay>(
+            dispatcher_, [this](int wParam, int lParam) { onUpgradeNavigate(wParam, lParam); });
+        context_ = std::make_unique<CameraContext>(host(*relay_), addressText_, credential_, resources_.supportedModels());
+    }
+    context_->setFirmware(resources_.packageData()[packageIndex_], newVersion());
+    context_->setProgressControl(&progress_);
+    shownStage_ = 3;
+    showStage(3);
+    context_->start();
+}
+
+void ManualFlow::onTimer(TimerId id)
+{
+    if (id == kReconfigureTimer) {
+        reconfigureInquiry();
+        return;
+    }
+    if (!context_ || takenOver_ || page_ != 5)
+        return;
+    const bool tick = id == context_->tickTimer();
+    const bool search = id == context_->searchTimer();
+    if (!tick && !search && id != context_->reconfigureTimer())
+        return;
+    context_->onTimer(id);
+    if (tick) {
+        if (context_->emergency() && !emergencyShown_) {
+            emergencyShown_ = true;
+            observer_.emergencyImageShown(true);
+        } else if (!context_->emergency() && emergencyShown_) {
+            emergencyShown_ = false;
+            observer_.emergencyImageShown(false);
+        }
+    }
+    if (tick || search)
+        followStatus();
+}
+
+void ManualFlow::followStatus()
+{
+    if (!context_ || takenOver_ || page_ != 5)
+        return;
+    if (!takeContextStage())
+        return;
+    if (shownStage_ == static_cast<int>(StatusCode::Completed))
+        switchPage(6);
+}
+
+bool ManualFlow::takeContextStage()
+{
+    const int code = context_->errorCode();
+    if (code == shownStage_)
+        return false;
+    // With a saved configuration the upgrade goes on through the restore once the context's
+    // navigation comes: neither the word "Completed" nor the result page may come first.
+    if (code == static_cast<int>(StatusCode::Completed) && savedConfig_)
+        return false;
+    shownStage_ = code;
+    showStage(code);
+    return true;
+}
+
+void ManualFlow::showStage(int stage)
+{
+    if (stage >= 0 && stage <= static_cast<int>(StatusCode::Completed))
+        observer_.stageChanged(stage);
+}
+
+void ManualFlow::onUpgradeNavigate(int wParam, int lParam)
+{
+    // Only the running upgrade navigates, and only once.
+    if (page_ != 5 || takenOver_ || !context_)
+        return;
+    // The stage the context reached (its last code may have come after its last tick).
+    takeContextStage();
+    takenOver_ = true;
+    const int target = wParam != 0 ? lParam : page_ + lParam;
+    if (wParam != 0 && lParam == 3) {
+        dropSavedConfig();
+        timers_.stop(kReconfigureTimer);
+    }
+    timers_.stop(context_->tickTimer());
+    timers_.stop(context_->searchTimer());
+    if (!savedConfig_) {
+        switchPage(target);
+        return;
+    }
+    startRestore(target);
+}
+
+void ManualFlow::startRestore(int targetPage)
+{
+    shownStage_ = static_cast<int>(StatusCode::LoadingConfig);
+    showStage(shownStage_);
+    pageAfterRestore_ = targetPage;
+    job_.run(
+        [this, context = context_.get(), backup = savedConfig_.get()](std::stop_token stop) {
+            if (context->restoreSaved(*backup, stop) != CameraContext::RestoreOutcome::Stopped)
+                clock_.sleepFor(kAfterRestorePause, stop);
+        },
+        [this] {
+            shownStage_ = static_cast<int>(StatusCode::Reconfiguring);
+            showStage(shownStage_);
+            reconfigureStart_ = clock_.now();
+            timers_.start(kReconfigureTimer, kReconfigurePeriod);
+        });
+}
+
+void ManualFlow::reconfigureInquiry()
+{
+    if (page_ != 5 || !context_ || !takenOver_) {
+        timers_.stop(kReconfigureTimer);
+        return;
+    }
+    // An inquiry still runs: this tick is merged into it, as a blocked timer would be.
+    if (job_.busy())
+        return;
+    auto answered = std::make_shared<bool>(false);
+    job_.run(
+        [context = context_.get(), answered](std::stop_token stop) {
+            const std::string reply = context->runQuery("inq=system", kInquiryTimeout, stop);
+            *answered = !stop.stop_requested() && context->checkSystemReply(reply, false);
+        },
+        [this, answered] { finishReconfigure(*answered); });
+}
+
+void ManualFlow::finishReconfigure(bool answered)
+{
+    if (page_ != 5)
+        return;
+    if (answered) {
+        timers_.stop(kReconfigureTimer);
+        switchPage(pageAfterRestore_);
+        return;
+    }
+    progress_.store(std::min(progress_.load() + kReconfigureStep, kProgressFull));
+    if (std::chrono::duration_cast<std::chrono::seconds>(clock_.now() - reconfigureStart_) > kReconfigureLimit) {
+        timers_.stop(kReconfigureTimer);
+        switchPage(pageAfterRestore_);
+    }
+}
+
+void ManualFlow::dropSavedConfig()
+{
+    // The object goes; the file stays unless a successful restore deleted it.
+    if (savedConfig_ && job_.busy())
+        job_.cancel();
+    savedConfig_.reset();
+}
+
+} // namespace zka

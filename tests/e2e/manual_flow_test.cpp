@@ -1,0 +1,416 @@
+// The manual upgrade flow against simulated cameras, as the wizard's manual pages drive it: what
+// the pages show, every message, what the camera received and what is left on disk.
+#include "procedure_rig.h"
+
+#include "camera/ManualFlow.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+namespace zka::test {
+namespace {
+
+using camsim::AfterUpgrade;
+using Events = std::vector<std::string>;
+constexpr Clock::Duration kLimit = std::chrono::minutes(30);
+
+const Message kConfirm{"Proceed to the firmware upgrade?", "Information", MessageIcon::Question,
+                       MessageButtons::OkCancel};
+const Message kNotSuitable{"This firmware is not suitable for the target camera.", "Information",
+                           MessageIcon::Question, MessageButtons::Ok};
+const Message kRestoreFault{"Fault to upload configuration!", "Information", MessageIcon::Error, MessageButtons::Ok};
+const Message kCannotSave{"Cannot save camera's configuration!", "Information", MessageIcon::Error, MessageButtons::Ok};
+const Message kVersionUpError{"Version up error.", "Information", MessageIcon::Error, MessageButtons::Ok};
+
+// The view: everything the flow reports, as short lines.
+class RecordingView final : public ManualFlowObserver {
+public:
+    void pageShown(int page) override { add("page " + std::to_string(page)); }
+    void busyChanged(bool busy) override { busy_ = busy; }
+    void stageChanged(int stage) override { add("stage " + std::to_string(stage)); }
+    void statusTextChanged(const std::string& text) override { add("status " + text); }
+    void targetDescribed(const std::string& address, const std::string& current, const std::string& next) override
+    {
+        add("target " + address + " " + current + " " + next);
+    }
+    void setupDataChanged(bool retain, bool backup) override
+    {
+        add(std::string("setup ") + (retain ? "retain" : "discard") + (backup ? " backup" : ""));
+    }
+    void emergencyImageShown(bool shown) override { add(shown ? "emergency shown" : "emergency hidden"); }
+    void configurationSaved(const std::string& path) override { savedPath = path; }
+    void resultShown(const std::string& address, const std::string& version) override
+    {
+        add("result " + address + " " + version);
+    }
+
+    bool busy() const { return busy_; }
+    // The lines that start with prefix, in order.
+    Events only(const std::string& prefix) const
+    {
+        Events found;
+        for (const auto& line : lines) {
+            if (line.rfind(prefix, 0) == 0)
+                found.push_back(line);
+        }
+        return found;
+    }
+    bool has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
+
+    Events lines;
+    std::string savedPath;
+
+private:
+    void add(std::string line) { lines.push_back(std::move(line)); }
+    bool busy_ = false;
+};
+
+// Posts to the loop, or holds the posts back until release().
+class GatedDispatcher final : public Dispatcher {
+public:
+    explicit GatedDispatcher(Dispatcher& target) : target_(target) {}
+    void post(std::function<void()> task) override
+    {
+        {
+            std::lock_guard lock(mutex_);
+            if (held_) {
+                heldTasks_.push_back(std::move(task));
+                return;
+            }
+        }
+        target_.post(std::move(task));
+    }
+    void hold()
+    {
+        std::lock_guard lock(mutex_);
+        held_ = true;
+    }
+    std::size_t release()
+    {
+        std::vector<std::function<void()>> tasks;
+        {
+            std::lock_guard lock(mutex_);
+            held_ = false;
+            tasks.swap(heldTasks_);
+        }
+        for (auto& task : tasks)
+            target_.post(std::move(task));
+        return tasks.size();
+    }
+
+private:
+    Dispatcher& target_;
+    std::mutex mutex_;
+    bool held_ = false;
+    std::vector<std::function<void()>> heldTasks_;
+};
+
+// A manual flow on a headless user-interface thread, against a fleet.
+class FlowRig {
+public:
+    explicit FlowRig(std::vector<camsim::CameraSpec> cameras, double timeScale = 0.01)
+        : clock(timeScale)
+        , loop(clock)
+        , dispatcher(loop)
+        , fleet(std::move(cameras), timeScale)
+    {
+        loop.setTimerHandler([this](TimerId id) {
+            if (flow && id != kHeartbeat)
+                flow->onTimer(id);
+        });
+        flow = std::make_unique<ManualFlow>(
+            ManualFlow::Seams{clock, loop, dispatcher, prompter, packagedResources().texts()}, packagedResources(), view);
+    }
+    ~FlowRig()
+    {
+        flow.reset();
+        fleet.stop();
+    }
+
+    bool start()
+    {
+        std::string error;
+        const bool started = fleet.start(error);
+        EXPECT_TRUE(started) << error;
+        // Wakes the loop now and then, so that runUntil() sees changes that post nothing.
+        loop.start(kHeartbeat, std::chrono::milliseconds(100));
+        return started;
+    }
+    static constexpr TimerId kHeartbeat = 0x9300;
+    bool runUntil(const std::function<bool()>& done) { return loop.runUntil(done, kLimit); }
+    // Next on the target page, then Next on page 4 with the answer OK; runs to the end of the upgrade.
+    void upgrade(const std::string& address, bool retain, bool backup, const std::string& login = "admin:admin")
+    {
+        ASSERT_TRUE(flow->submitTarget(address, login, retain, backup));
+        ASSERT_TRUE(runUntil([&] { return !flow->busy(); }));
+        ASSERT_EQ(flow->page(), 4);
+        ASSERT_TRUE(flow->confirmUpgrade());
+        ASSERT_TRUE(runUntil([&] { return !flow->busy() && flow->page() != 4 && flow->page() != 5; }));
+    }
+
+    SystemClock clock;
+    EventLoop loop;
+    GatedDispatcher dispatcher;
+    ScriptedPrompter prompter;
+    RecordingView view;
+    BackupRoot backupRoot;
+    camsim::Fleet fleet;
+    std::unique_ptr<ManualFlow> flow;
+};
+
+TEST(ManualFlowTest, UpgradesWithoutSavingShowsTheResultAndRetriesWithAnEmergencyCamera)
+{
+    auto camera = testCamera(2);
+    camera.docType = "NTSC";
+    auto emergency = testCamera(3);
+    emergency.softVersion = "emergency";
+    FlowRig rig({camera, emergency});
+    ASSERT_TRUE(rig.start());
+    rig.upgrade("127.0.0.2", false, true);
+    ASSERT_EQ(rig.flow->page(), 6);
+
+    EXPECT_EQ(rig.view.only("page"), (Events{"page 4", "page 5", "page 6"}));
+    EXPECT_TRUE(rig.view.has("target 127.0.0.2 ver2.30 ver2.45"));
+    EXPECT_TRUE(rig.view.has("setup discard backup"));
+    EXPECT_TRUE(rig.view.has("status Version up is in progress. Do not turn off the power."));
+    // Stage 0 on page 4, then the context's codes as its ticks and its navigation show them.
+    const Events stages = rig.view.only("stage");
+    ASSERT_GE(stages.size(), 4u);
+    EXPECT_EQ(Events(stages.begin(), stages.begin() + 3), (Events{"stage 0", "stage 3", "stage 4"}));
+    EXPECT_EQ(stages.back(), "stage 9");
+    EXPECT_EQ(rig.view.lines.back(), "result 127.0.0.2 ver2.45");
+    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm}));
+    EXPECT_EQ(rig.flow->cameraSerial(), "S000002");
+    // Two checks of the target (one per Next), one upload, nothing saved.
+    EXPECT_EQ(rig.fleet.requests("127.0.0.2").front().body, "inq=system");
+    int users = 0;
+    for (const auto& request : rig.fleet.requests("127.0.0.2"))
+        users += request.body == "inq=user" ? 1 : 0;
+    EXPECT_EQ(users, 2);
+    EXPECT_TRUE(rig.backupRoot.files().empty());
+    EXPECT_EQ(rig.fleet.reportedVersion("127.0.0.2"), "2.45");
+    EXPECT_EQ(rig.flow->context()->currentVersion(), "ver2.30");
+    EXPECT_EQ(rig.flow->context()->latestVersion(), "ver2.45");
+
+    // "Re-try" leads back to the target page; the context stays until the next upgrade.
+    EXPECT_TRUE(rig.flow->back());
+    EXPECT_EQ(rig.flow->page(), 3);
+    EXPECT_NE(rig.flow->context(), nullptr);
+
+    // A camera with emergency firmware: accepted without the user inquiry, the emergency image
+    // while it rewrites its firmware, completed when it reports the new version.
+    rig.view.lines.clear();
+    rig.upgrade("127.0.0.3", false, false);
+    ASSERT_EQ(rig.flow->page(), 6);
+    EXPECT_TRUE(rig.view.has("target 127.0.0.3 unknown ver2.45"));
+    EXPECT_TRUE(rig.view.has("emergency shown"));
+    for (const auto& request : rig.fleet.requests("127.0.0.3"))
+        EXPECT_NE(request.body, "inq=user");
+    EXPECT_EQ(rig.flow->context()->latestVersion(), "ver2.45");
+    EXPECT_EQ(rig.view.lines.back(), "result 127.0.0.3 ver2.45");
+}
+
+TEST(ManualFlowTest, RetainRestoresTheSettingsKeepsTheFileWhenAskedAndReportsAFailedRestore)
+{
+    auto deleted = testCamera(2);
+    auto kept = testCamera(3);
+    kept.panTilt = true;
+    auto refused = testCamera(4);
+    refused.restoreRefusals = 4;
+    FlowRig rig({deleted, kept, refused});
+    ASSERT_TRUE(rig.start());
+
+    rig.upgrade("127.0.0.2", true, false);
+    ASSERT_EQ(rig.flow->page(), 6);
+    // Saved before the upload; the restore and the reconfiguration wait come before the result.
+    const Events stages = rig.view.only("stage");
+    EXPECT_EQ(stages.front(), "stage 0");
+    EXPECT_EQ(stages[1], "stage 2");
+    EXPECT_EQ(Events(stages.end() - 2, stages.end()), (Events{"stage 7", "stage 8"}));
+    EXPECT_EQ(std::count(stages.begin(), stages.end(), "stage 9"), 0); // no "Completed" before the restore
+    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm}));
+    const auto restores = rig.fleet.requests("127.0.0.2");
+    const auto restore = std::find_if(restores.begin(), restores.end(),
+                                      [](const auto& r) { return r.path == "/command/all-configuration.cgi"; });
+    ASSERT_NE(restore, restores.end());
+    EXPECT_EQ(restore->payload, rig.fleet.cameras()[0].configuration);
+    EXPECT_FALSE(rig.view.savedPath.empty());
+    EXPECT_FALSE(std::filesystem::exists(rig.view.savedPath));
+    EXPECT_FALSE(rig.flow->restoreFailed());
+
+    // Again, on another camera, keeping the saved file: it stays, and the restore took the
+    // pan-tilt path.
+    ASSERT_TRUE(rig.flow->back());
+    rig.view.lines.clear();
+    rig.upgrade("127.0.0.3", true, true);
+    ASSERT_EQ(rig.flow->page(), 6);
+    ASSERT_TRUE(std::filesystem::exists(rig.view.savedPath));
+    EXPECT_EQ(std::filesystem::path(rig.view.savedPath).filename(), "zka-qm410.S000003.cfg");
+    std::ifstream in(rig.view.savedPath, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), rig.fleet.cameras()[1].configuration);
+    bool preset = false;
+    for (const auto& request : rig.fleet.requests("127.0.0.3"))
+        preset = preset || request.path == "/command/all-configuration-preset.cgi";
+    EXPECT_TRUE(preset);
+
+    // Four refused restores: the message before the result page, and the file stays.
+    ASSERT_TRUE(rig.flow->back());
+    rig.prompter.clear();
+    rig.upgrade("127.0.0.4", true, false);
+    ASSERT_EQ(rig.flow->page(), 6);
+    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm, kRestoreFault}));
+    EXPECT_TRUE(rig.flow->restoreFailed());
+    EXPECT_TRUE(std::filesystem::exists(rig.view.savedPath));
+    int attempts = 0;
+    for (const auto& request : rig.fleet.requests("127.0.0.4"))
+        attempts += request.path == "/command/all-configuration.cgi" ? 1 : 0;
+    EXPECT_EQ(attempts, 4);
+}
+
+TEST(ManualFlowTest, AStaleStatusCannotSkipThePendingRestore)
+{
+    auto camera = testCamera(2);
+    camera.afterUpgrade = AfterUpgrade::Immediate;
+    FlowRig rig({camera});
+    ASSERT_TRUE(rig.start());
+    ASSERT_TRUE(rig.flow->submitTarget("127.0.0.2", "admin:admin", true, false));
+    ASSERT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
+    ASSERT_TRUE(rig.flow->confirmUpgrade());
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context() != nullptr; }));
+    // The context reports 9 and posts its navigation; before that is handled, a tick and a redraw
+    // ask for the status.
+    rig.dispatcher.hold();
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context()->errorCode() == 9; }));
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context()->workerDone(); }));
+    rig.flow->onTimer(rig.flow->context()->tickTimer());
+    rig.flow->followStatus();
+    EXPECT_EQ(rig.flow->page(), 5);
+    EXPECT_FALSE(rig.view.has("stage 9"));
+    EXPECT_EQ(rig.dispatcher.release(), 1u); // the navigation
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->page() == 6; }));
+    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm}));
+    EXPECT_TRUE(rig.view.has("stage 7"));
+    EXPECT_FALSE(rig.flow->restoreFailed());
+}
+
+TEST(ManualFlowTest, RefusedTargetsStayOnTheirPageWithTheMessages)
+{
+    auto camera = testCamera(2);
+    camera.userName = "operator";
+    camera.userPassword = "secret";
+    auto foreign = testCamera(3);
+    foreign.model = "XYZ-100";
+    FlowRig rig({camera, foreign});
+    ASSERT_TRUE(rig.start());
+    const auto check = [&](const std::string& address, const std::string& login) {
+        rig.prompter.clear();
+        EXPECT_TRUE(rig.flow->submitTarget(address, login, false, false));
+        EXPECT_FALSE(rig.flow->submitTarget(address, login, false, false)); // busy
+        EXPECT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
+        EXPECT_EQ(rig.flow->page(), 3);
+        return rig.prompter.messages();
+    };
+    const std::string information = "Information";
+    const Message wrongModel{"This program works for the ZKA-QM410. Please select the correct camera.", information,
+                             MessageIcon::Warning};
+    // A refused login already fails the system inquiry, whose "401 Unauthorized" has no model.
+    EXPECT_EQ(check("127.0.0.2", "admin:wrong"), (std::vector<Message>{wrongModel, kNotSuitable}));
+    EXPECT_EQ(check("127.0.0.2", "operator:secret"),
+              (std::vector<Message>{
+                  {"Level 4 users other than Administrator cannot run the program.", information, MessageIcon::Warning},
+                  kNotSuitable}));
+    EXPECT_EQ(check("127.0.0.3", "admin:admin"), (std::vector<Message>{wrongModel, kNotSuitable}));
+    // Nobody at that address: the empty reply fails the model check in the same way.
+    EXPECT_EQ(check("127.0.0.9", "admin:admin"), (std::vector<Message>{wrongModel, kNotSuitable}));
+
+    // Cancelled confirmation: still page 4, nothing uploaded.
+    ASSERT_TRUE(rig.flow->submitTarget("127.0.0.2", "admin:admin", false, false));
+    ASSERT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
+    rig.prompter.answerNext(MessageAnswer::Cancel);
+    EXPECT_TRUE(rig.flow->confirmUpgrade());
+    EXPECT_EQ(rig.flow->page(), 4);
+    EXPECT_FALSE(rig.flow->busy());
+    for (const auto& request : rig.fleet.requests("127.0.0.2"))
+        EXPECT_NE(request.path, "/command/versionup.cgi");
+    EXPECT_TRUE(rig.flow->back());
+    EXPECT_EQ(rig.flow->page(), 3);
+}
+
+TEST(ManualFlowTest, FailuresOfTheSaveOrTheUpgradeReturnToTheTargetPage)
+{
+    auto html = testCamera(2);
+    html.htmlInsteadOfConfig = true;
+    auto old = testCamera(3);
+    old.afterUpgrade = AfterUpgrade::OldVersion;
+    FlowRig rig({html, old});
+    ASSERT_TRUE(rig.start());
+
+    rig.upgrade("127.0.0.2", true, false);
+    EXPECT_EQ(rig.flow->page(), 3);
+    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm, kCannotSave}));
+    for (const auto& request : rig.fleet.requests("127.0.0.2"))
+        EXPECT_NE(request.path, "/command/versionup.cgi");
+
+    rig.prompter.clear();
+    rig.upgrade("127.0.0.3", true, false);
+    EXPECT_EQ(rig.flow->page(), 3);
+    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm, kVersionUpError}));
+    // The saved file stays: the upgrade failed before any restore.
+    ASSERT_FALSE(rig.view.savedPath.empty());
+    EXPECT_TRUE(std::filesystem::exists(rig.view.savedPath));
+    for (const auto& request : rig.fleet.requests("127.0.0.3"))
+        EXPECT_EQ(request.path.find("all-configuration"), std::string::npos);
+}
+
+TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
+{
+    auto hangingCheck = testCamera(2);
+    hangingCheck.slowAnswerSeconds = 15; // the check's inquiry waits
+    auto slowSave = testCamera(3);
+    slowSave.slowAnswerSeconds = 8; // within the check's 20 s, long for the save
+    auto restore = testCamera(4);
+    auto silent = testCamera(5);
+    silent.silentAfterRestore = true;
+    const auto upgraded = [](const ManualFlow& flow) { return flow.context() && flow.context()->workerDone(); };
+    struct Case {
+        camsim::CameraSpec camera;
+        std::function<bool(const FlowRig&)> reached;
+    };
+    const std::vector<Case> cases{
+        // checking the target
+        {hangingCheck, [](const FlowRig& rig) { return rig.flow->busy(); }},
+        // saving the configuration
+        {slowSave, [](const FlowRig& rig) { return rig.flow->page() == 5 && rig.flow->busy(); }},
+        // the context uploading
+        {testCamera(6), [](const FlowRig& rig) { return rig.flow->context() && rig.flow->context()->errorCode() == 4; }},
+        // restoring
+        {restore, [&](const FlowRig& rig) { return rig.flow->busy() && upgraded(*rig.flow); }},
+        // an inquiry of the reconfiguration wait hangs
+        {silent, [&](const FlowRig& rig) {
+             return rig.flow->busy() && upgraded(*rig.flow) && rig.loop.isRunning(ManualFlow::kReconfigureTimer);
+         }},
+    };
+    for (const auto& item : cases) {
+        FlowRig rig({item.camera});
+        ASSERT_TRUE(rig.start());
+        const bool slowCheck = item.camera.address == "127.0.0.2";
+        ASSERT_TRUE(rig.flow->submitTarget(item.camera.address, "admin:admin", true, false));
+        if (!slowCheck) {
+            ASSERT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
+            ASSERT_TRUE(rig.flow->confirmUpgrade());
+        }
+        ASSERT_TRUE(rig.runUntil([&] { return item.reached(rig); })) << item.camera.address;
+        const auto begin = std::chrono::steady_clock::now();
+        rig.flow.reset();
+        EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(300)) << item.camera.address;
+        EXPECT_FALSE(rig.loop.isRunning(ManualFlow::kReconfigureTimer));
+        EXPECT_FALSE(rig.loop.isRunning(0x8100));
+        // Nothing queued for the deleted flow runs.
+        rig.loop.runUntil([] { return false; }, std::chrono::seconds(2));
+    }
+}
+
+} // namespace
+} // namespace zka::test

@@ -1,0 +1,341 @@
+// The upgrade procedure of contexts without a batch row (the manual mode) against simulated
+// cameras: messages and posted navigation instead of error codes; and the decision that the tick
+// handler takes when a wait has lasted 180 ticks, with ticks the test delivers itself.
+#include "procedure_rig.h"
+
+#include "camera/Base64.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <set>
+#include <thread>
+
+namespace zka::test {
+namespace {
+
+using camsim::AfterUpgrade;
+using Navigation = std::vector<std::pair<int, int>>;
+constexpr Clock::Duration kLimit = std::chrono::minutes(30);
+
+const Message kVersionUpError{"Version up error.", "Information", MessageIcon::Error, MessageButtons::Ok};
+const Message kNetworkError{"Network error occurred.\r\nPlease retry the upgrade without shutting down the power.",
+                            "Information", MessageIcon::Error, MessageButtons::Ok};
+
+struct ManualRow {
+    const char* name;
+    std::function<void(camsim::CameraSpec&)> camera;
+    Navigation navigation;
+    std::vector<Message> messages;
+    int code; // the manual mode keeps the code it had: the message and the navigation report the end
+};
+
+TEST(ManualProcedureTest, EveryEndIsAMessageAndANavigation)
+{
+    using camsim::CameraSpec;
+    const std::vector<ManualRow> rows{
+        {"completed", [](CameraSpec& c) { c.afterUpgrade = AfterUpgrade::Immediate; }, {{1, 6}}, {}, 9},
+        {"old version", [](CameraSpec& c) { c.afterUpgrade = AfterUpgrade::OldVersion; }, {{1, 3}}, {kVersionUpError}, 6},
+        {"inquiries hang: the tick decides", [](CameraSpec& c) { c.afterUpgrade = AfterUpgrade::HangInquiries; }, {{1, 3}},
+         {kVersionUpError}, 6},
+        {"dropped during the upload", [](CameraSpec& c) { c.dropDuringUpload = true; }, {{1, 3}}, {kNetworkError}, 3},
+        {"dropped after the upload, found", [](CameraSpec& c) { c.dropAfterUpload = true; }, {{0, 1}}, {}, 9},
+        {"dropped after the upload, not found",
+         [](CameraSpec& c) {
+             c.dropAfterUpload = true;
+             c.afterUpgrade = AfterUpgrade::NeverBack;
+         },
+         {{1, 3}}, {kVersionUpError}, 5},
+        {"emergency", [](CameraSpec& c) { c.softVersion = "emergency"; }, {{1, 6}}, {}, 9},
+    };
+    std::vector<camsim::CameraSpec> cameras;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        cameras.push_back(testCamera(static_cast<int>(2 + i)));
+        rows[i].camera(cameras.back());
+    }
+    UpgradeRig rig(cameras);
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        auto& context = rig.add(cameras[i].address, {.automatic = false});
+        // As the wizard's check of the target does: the context knows the camera's firmware.
+        context.checkSystemReply(context.runQuery("inq=system", std::chrono::seconds(20)), false);
+        context.start();
+        ASSERT_TRUE(rig.runUntil([&] { return context.workerDone() || context.phase() > ProcedurePhase::Uploading; },
+                                 kLimit));
+    }
+    rig.add("127.0.0.99", {.automatic = false}).start(); // nobody there
+    ASSERT_TRUE(rig.runUntil([&] {
+        for (std::size_t i = 0; i <= rows.size(); ++i) {
+            if (!rig.context(i).workerDone())
+                return false;
+        }
+        return true;
+    }, kLimit));
+
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].name);
+        EXPECT_EQ(rig.navigation(i), rows[i].navigation);
+        EXPECT_EQ(rig.messages(i), rows[i].messages);
+        EXPECT_EQ(rig.context(i).errorCode(), rows[i].code);
+        EXPECT_EQ(rig.context(i).latestVersion() == "ver2.45", rows[i].code == 9);
+        EXPECT_EQ(rig.trace(i).front(), 3); // the manual mode never saves: the wizard does that itself
+    }
+    EXPECT_EQ(rig.navigation(rows.size()), (Navigation{{1, 3}}));
+    EXPECT_EQ(rig.messages(rows.size()), (std::vector<Message>{kNetworkError}));
+}
+
+// Timers whose ticks the test delivers: the test plays the user-interface thread.
+class DrivenTimers final : public TimerService {
+public:
+    void start(TimerId id, Clock::Duration) override
+    {
+        {
+            std::lock_guard lock(mutex_);
+            running_.insert(id);
+        }
+        started_.notify_all();
+    }
+    void stop(TimerId id) override
+    {
+        std::lock_guard lock(mutex_);
+        running_.erase(id);
+    }
+    bool running(TimerId id) const
+    {
+        std::lock_guard lock(mutex_);
+        return running_.count(id) != 0;
+    }
+    // Waits (real time) until the timer runs and ready() holds as it is started.
+    bool waitForStart(TimerId id, const std::function<bool()>& ready) const
+    {
+        std::unique_lock lock(mutex_);
+        return started_.wait_for(lock, std::chrono::seconds(30), [&] { return running_.count(id) != 0 && ready(); });
+    }
+
+private:
+    mutable std::mutex mutex_;
+    mutable std::condition_variable started_;
+    std::set<TimerId> running_;
+};
+
+// One context driven by the test's own ticks.
+struct DrivenContext {
+    explicit DrivenContext(const std::string& address, bool automaticMode, double timeScale = 0.01)
+        : clock(timeScale)
+        , automatic(automaticMode)
+    {
+        const auto& resources = packagedResources();
+        context = std::make_unique<CameraContext>(CameraHost{clock, timers, navigation, prompter, resources.texts()},
+                                                  address, encodeBase64("admin:admin"), resources.supportedModels());
+        if (automatic)
+            context->setListRow(&progress);
+        else
+            context->setProgressControl(&progress);
+        context->setFirmware(resources.packageData()[0], "ver2.45");
+    }
+    // Waits (real time) until the context is in `phase` and its tick timer runs.
+    bool waitUntilTicking(ProcedurePhase phase) const
+    {
+        return timers.waitForStart(context->tickTimer(), [&] { return context->phase() == phase; });
+    }
+    bool waitUntil(const std::function<bool()>& done) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+    void ticks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            context->onTimer(context->tickTimer());
+    }
+
+    SystemClock clock;
+    const bool automatic;
+    DrivenTimers timers;
+    RecordingNavigation navigation;
+    ScriptedPrompter prompter;
+    std::atomic<int> progress{0};
+    std::unique_ptr<CameraContext> context;
+};
+
+TEST(TickDecisionTest, AnUnendingAnswerIsAVersionUpErrorInTheManualModeAndEndsTheWaitInTheAutomatic)
+{
+    BackupRoot root;
+    auto endless = testCamera(2);
+    endless.answerNeverEnds = true;
+    auto endlessToo = testCamera(3);
+    endlessToo.answerNeverEnds = true;
+    camsim::Fleet fleet({endless, endlessToo}, 0.01);
+    std::string error;
+    ASSERT_TRUE(fleet.start(error)) << error;
+
+    DrivenContext manual("127.0.0.2", false);
+    manual.context->start();
+    ASSERT_TRUE(manual.waitUntilTicking(ProcedurePhase::UploadWait));
+    manual.ticks(180);
+    EXPECT_TRUE(manual.navigation.posted().empty());
+    manual.ticks(1); // n == 180
+    EXPECT_EQ(manual.navigation.posted(), (Navigation{{1, 3}}));
+    EXPECT_EQ(manual.prompter.messages(), (std::vector<Message>{kVersionUpError}));
+    EXPECT_FALSE(manual.timers.running(manual.context->tickTimer()));
+    // The abandoned worker stops at once and writes nothing more; later ticks decide nothing.
+    ASSERT_TRUE(manual.waitUntil([&] { return manual.context->workerDone(); }));
+    manual.ticks(400);
+    EXPECT_EQ(manual.navigation.posted().size(), 1u);
+    EXPECT_EQ(manual.prompter.count(), 1u);
+    EXPECT_EQ(manual.context->errorCode(), 4);
+
+    DrivenContext automatic("127.0.0.3", true);
+    automatic.context->start();
+    ASSERT_TRUE(automatic.waitUntilTicking(ProcedurePhase::UploadWait));
+    const auto cut = std::chrono::steady_clock::now();
+    automatic.ticks(181);
+    // The worker goes on to the reboot wait long before its own 180 s (1.8 s here) are over.
+    ASSERT_TRUE(automatic.waitUntil([&] { return automatic.context->errorCode() == 6; }));
+    EXPECT_LT(std::chrono::steady_clock::now() - cut, std::chrono::milliseconds(1500));
+    EXPECT_EQ(automatic.context->phase(), ProcedurePhase::RebootWait);
+    EXPECT_TRUE(automatic.prompter.messages().empty());
+}
+
+TEST(TickDecisionTest, TheRebootWaitEndsAsNotConfirmedAndTheWorkerWritesNothingMore)
+{
+    BackupRoot root;
+    auto hanging = testCamera(2);
+    hanging.afterUpgrade = AfterUpgrade::HangInquiries;
+    camsim::Fleet fleet({hanging}, 0.01);
+    std::string error;
+    ASSERT_TRUE(fleet.start(error)) << error;
+
+    DrivenContext automatic("127.0.0.2", true);
+    automatic.context->start();
+    // The tick timer of the upload's answer first, then the one of the reboot wait.
+    ASSERT_TRUE(automatic.waitUntilTicking(ProcedurePhase::RebootWait));
+    automatic.ticks(181);
+    EXPECT_EQ(automatic.context->errorCode(), 11);
+    // The hanging inquiry is abandoned at once, not after its 60 s.
+    ASSERT_TRUE(automatic.waitUntil([&] { return automatic.context->workerDone(); }));
+    EXPECT_EQ(automatic.context->errorCode(), 11);
+    EXPECT_TRUE(automatic.context->latestVersion().empty());
+    EXPECT_TRUE(automatic.navigation.posted().empty());
+}
+
+TEST(TickDecisionTest, WorkerAndTickHandlerDecidingTogetherEndEachUpgradeExactlyOnce)
+{
+    // Cameras that answer at once, with the 180th tick delivered at a different moment of the first
+    // inquiry each time: sometimes the worker's confirmation wins, sometimes the tick handler,
+    // never both and never neither.
+    BackupRoot root;
+    constexpr int kRuns = 8;
+    std::vector<camsim::CameraSpec> cameras;
+    for (int i = 0; i < kRuns; ++i) {
+        cameras.push_back(testCamera(2 + i));
+        cameras.back().afterUpgrade = AfterUpgrade::Immediate;
+    }
+    camsim::Fleet fleet(cameras, 0.005);
+    std::string error;
+    ASSERT_TRUE(fleet.start(error)) << error;
+
+    int workerWon = 0;
+    for (int i = 0; i < kRuns; ++i) {
+        DrivenContext run("127.0.0." + std::to_string(2 + i), i % 2 == 0, 0.005);
+        run.context->start();
+        // This thread plays the user-interface thread.
+        ASSERT_TRUE(run.waitUntilTicking(ProcedurePhase::RebootWait));
+        run.ticks(180);
+        std::this_thread::sleep_for(std::chrono::microseconds(300 * i));
+        run.ticks(1);
+        ASSERT_TRUE(run.waitUntil([&] { return run.context->workerDone(); }));
+
+        const int code = run.context->errorCode();
+        const auto posted = run.navigation.posted();
+        workerWon += code == 9 ? 1 : 0;
+        if (run.automatic) {
+            EXPECT_TRUE(code == 9 || code == 11) << code;
+            EXPECT_EQ(code == 9, (posted == Navigation{{1, 6}}));
+            EXPECT_EQ(run.prompter.count(), 0u);
+        } else if (posted == Navigation{{1, 6}}) {
+            EXPECT_EQ(code, 9);
+            EXPECT_EQ(run.prompter.count(), 0u);
+        } else {
+            EXPECT_EQ(posted, (Navigation{{1, 3}}));
+            EXPECT_EQ(run.prompter.messages(), (std::vector<Message>{kVersionUpError}));
+            EXPECT_EQ(code, 6);
+        }
+        EXPECT_EQ(code == 9, run.context->latestVersion() == "ver2.45");
+    }
+    std::printf("the worker decided %d of %d upgrades, the tick handler the others\n", workerWon, kRuns);
+}
+
+TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRunning)
+{
+    auto slowSave = testCamera(2);
+    slowSave.slowAnswerSeconds = 50; // the configuration download waits
+    auto endless = testCamera(3);
+    endless.answerNeverEnds = true;
+    auto hanging = testCamera(4);
+    hanging.afterUpgrade = AfterUpgrade::HangInquiries;
+    auto emergency = testCamera(5);
+    emergency.softVersion = "emergency";
+    auto dropped = testCamera(6);
+    dropped.dropAfterUpload = true;
+    auto refused = testCamera(7);
+    refused.restoreRefusals = 10;
+    auto restored = testCamera(8);
+    auto silent = testCamera(10);
+    silent.silentAfterRestore = true;
+    auto slowUpload = testCamera(11);
+    slowUpload.slowAnswerSeconds = 50; // the end of the upload request waits
+    UpgradeRig rig({slowSave, endless, hanging, emergency, dropped, refused, restored, silent, slowUpload});
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+
+    const std::vector<std::pair<std::string, ProcedurePhase>> plan{
+        {"127.0.0.2", ProcedurePhase::Saving},     {"127.0.0.3", ProcedurePhase::UploadWait},
+        {"127.0.0.4", ProcedurePhase::RebootWait}, {"127.0.0.5", ProcedurePhase::EmergencyWait},
+        {"127.0.0.6", ProcedurePhase::SearchWait}, {"127.0.0.7", ProcedurePhase::Restoring},
+        {"127.0.0.8", ProcedurePhase::Settling},   {"127.0.0.10", ProcedurePhase::Reconfiguring},
+        {"127.0.0.11", ProcedurePhase::Uploading},
+    };
+    for (const auto& [address, phase] : plan) {
+        auto& context = rig.add(address, {.retain = phase == ProcedurePhase::Saving || phase == ProcedurePhase::Restoring ||
+                                                    phase == ProcedurePhase::Settling ||
+                                                    phase == ProcedurePhase::Reconfiguring});
+        if (phase == ProcedurePhase::EmergencyWait)
+            context.checkSystemReply(context.runQuery("inq=system", std::chrono::seconds(20)), false);
+        context.start();
+    }
+    // The hanging camera is deleted while an inquiry hangs, well after its reboot pause.
+    std::vector<bool> deleted(plan.size(), false);
+    std::size_t left = plan.size();
+    while (left > 0) {
+        std::size_t due = plan.size();
+        ASSERT_TRUE(rig.runUntil([&] {
+            for (std::size_t i = 0; i < plan.size(); ++i) {
+                if (!deleted[i] && rig.context(i).phase() == plan[i].second &&
+                    (plan[i].second != ProcedurePhase::RebootWait || rig.inquiries(plan[i].first, "inq=system") > 0)) {
+                    due = i;
+                    return true;
+                }
+            }
+            return false;
+        }, kLimit)) << left << " contexts never reached their phase";
+        const TimerId tick = rig.context(due).tickTimer();
+        const TimerId search = rig.context(due).searchTimer();
+        const TimerId reconfigure = rig.context(due).reconfigureTimer();
+        EXPECT_LT(rig.destroy(due), std::chrono::milliseconds(300)) << plan[due].first;
+        EXPECT_FALSE(rig.loop.isRunning(tick) || rig.loop.isRunning(search) || rig.loop.isRunning(reconfigure))
+            << plan[due].first;
+        deleted[due] = true;
+        --left;
+    }
+}
+
+} // namespace
+} // namespace zka::test

@@ -1,0 +1,231 @@
+#include "procedure_rig.h"
+
+#include "camera/Base64.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace zka {
+
+void PrintTo(const Message& message, std::ostream* out)
+{
+    *out << "{\"" << message.text << "\", \"" << message.caption << "\", " << iconName(message.icon) << "}";
+}
+
+} // namespace zka
+
+namespace zka::test {
+
+namespace {
+
+// The rig's own timer: samples every context's code, as a list row's redraw timer would.
+constexpr TimerId kWatchTimer = 0x9200;
+constexpr Clock::Duration kWatchPeriod{100};
+
+} // namespace
+
+void RecordingNavigation::postNavigate(int wParam, int lParam)
+{
+    std::lock_guard lock(mutex_);
+    posted_.emplace_back(wParam, lParam);
+}
+
+std::vector<std::pair<int, int>> RecordingNavigation::posted() const
+{
+    std::lock_guard lock(mutex_);
+    return posted_;
+}
+
+BackupRoot::BackupRoot()
+{
+    char pattern[] = "/tmp/zka-procedure-XXXXXX";
+    path_ = ::mkdtemp(pattern);
+    ::setenv("ProgramFiles", path_.c_str(), 1);
+}
+
+BackupRoot::~BackupRoot()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+    ::unsetenv("ProgramFiles");
+}
+
+std::vector<std::filesystem::path> BackupRoot::files() const
+{
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_)) {
+        if (entry.is_regular_file())
+            found.push_back(entry.path());
+    }
+    return found;
+}
+
+const PackagedResources& packagedResources()
+{
+    static ScriptedPrompter loaderPrompter;
+    static PackagedResources resources(embeddedResources(), loaderPrompter);
+    static const bool loaded = (resources.loadAll(), true);
+    (void)loaded;
+    return resources;
+}
+
+testing::AssertionResult followsCourse(const std::vector<int>& seen, const std::vector<int>& course)
+{
+    const auto text = [](const std::vector<int>& codes) {
+        std::string joined;
+        for (int code : codes)
+            joined += (joined.empty() ? "" : " ") + std::to_string(code);
+        return "{" + joined + "}";
+    };
+    bool fits = !seen.empty() && !course.empty() && seen.front() == course.front() && seen.back() == course.back();
+    std::size_t next = 0;
+    for (std::size_t i = 0; fits && i < seen.size(); ++i) {
+        while (next < course.size() && course[next] != seen[i])
+            ++next;
+        fits = next < course.size();
+        ++next;
+    }
+    if (fits)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "codes " << text(seen) << " do not follow " << text(course);
+}
+
+camsim::CameraSpec testCamera(int host)
+{
+    camsim::CameraSpec camera;
+    camera.address = "127.0.0." + std::to_string(host);
+    camera.serial = "S00000" + std::to_string(host);
+    camera.mac = "08:00:46:00:00:" + std::to_string(10 + host);
+    camera.upgradeSteps = 4;
+    camera.stepSeconds = 1;
+    camera.rebootSeconds = 20;
+    return camera;
+}
+
+UpgradeRig::UpgradeRig(std::vector<camsim::CameraSpec> cameras, double timeScale)
+    : clock(timeScale)
+    , loop(clock)
+    , fleet(std::move(cameras), timeScale)
+    , batchTime(std::chrono::system_clock::now())
+{
+    loop.setTimerHandler([this](TimerId id) { onTimer(id); });
+}
+
+UpgradeRig::~UpgradeRig()
+{
+    slots_.clear();
+    fleet.stop();
+}
+
+bool UpgradeRig::start(std::string& error)
+{
+    if (!fleet.start(error))
+        return false;
+    loop.start(kWatchTimer, kWatchPeriod);
+    return true;
+}
+
+CameraContext& UpgradeRig::add(const std::string& address, ContextOptions options)
+{
+    const auto& resources = packagedResources();
+    auto slot = std::make_unique<Slot>();
+    slot->retain.store(options.retain ? 1 : 0);
+    slot->deleteAfter.store(options.keepBackup ? 0 : 1);
+    const int tag = static_cast<int>(slots_.size());
+    std::string serial;
+    for (const auto& camera : fleet.cameras()) {
+        if (camera.address == address)
+            serial = camera.serial;
+    }
+    const CameraHost host{clock, loop, slot->navigation, slot->prompter, resources.texts()};
+    if (options.automatic) {
+        slot->context = std::make_unique<CameraContext>(host, address, encodeBase64("admin:admin"),
+                                                        resources.supportedModels(), tag, &slot->retain,
+                                                        &slot->deleteAfter, &batchTime, serial);
+        slot->context->setListRow(&slot->row);
+    } else {
+        slot->context = std::make_unique<CameraContext>(host, address, encodeBase64("admin:admin"),
+                                                        resources.supportedModels(), tag);
+        slot->context->setProgressControl(&slot->row);
+    }
+    slot->context->setFirmware(resources.packageData()[0], options.emptyTarget ? std::string() : "ver2.45");
+    slots_.push_back(std::move(slot));
+    return *slots_.back()->context;
+}
+
+std::chrono::milliseconds UpgradeRig::destroy(std::size_t index)
+{
+    const auto begin = std::chrono::steady_clock::now();
+    slots_.at(index)->context.reset();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin);
+}
+
+std::vector<int> UpgradeRig::trace(std::size_t index) const
+{
+    return slots_.at(index)->trace;
+}
+
+int UpgradeRig::progress(std::size_t index) const
+{
+    return slots_.at(index)->row.load();
+}
+
+void UpgradeRig::onTimer(TimerId id)
+{
+    if (id == kWatchTimer) {
+        watch();
+        return;
+    }
+    const std::size_t tag = id & 0xFFu;
+    if (tag < slots_.size() && slots_[tag]->context)
+        slots_[tag]->context->onTimer(id);
+}
+
+void UpgradeRig::watch()
+{
+    for (auto& slot : slots_) {
+        if (!slot->context)
+            continue;
+        const int code = slot->context->errorCode();
+        if (code != 0 && (slot->trace.empty() || slot->trace.back() != code))
+            slot->trace.push_back(code);
+    }
+}
+
+bool UpgradeRig::runUntil(const std::function<bool()>& done, Clock::Duration nominal)
+{
+    const bool reached = loop.runUntil([&] {
+        watch();
+        return done();
+    }, nominal);
+    watch();
+    return reached;
+}
+
+bool UpgradeRig::allFinal() const
+{
+    return std::all_of(slots_.begin(), slots_.end(),
+                       [](const auto& slot) { return !slot->context || isFinal(slot->context->errorCode()); });
+}
+
+std::vector<camsim::RecordedRequest> UpgradeRig::requests(const std::string& address, const std::string& path) const
+{
+    std::vector<camsim::RecordedRequest> found;
+    for (auto& request : fleet.requests(address)) {
+        if (request.path == path)
+            found.push_back(std::move(request));
+    }
+    return found;
+}
+
+int UpgradeRig::inquiries(const std::string& address, const std::string& body) const
+{
+    int count = 0;
+    for (const auto& request : fleet.requests(address)) {
+        if (request.path == "/command/inquiry.cgi" && request.body == body)
+            ++count;
+    }
+    return count;
+}
+
+} // namespace zka::test

@@ -1,0 +1,131 @@
+#pragma once
+
+// What the upgrade procedure's end-to-end tests share: a simulated fleet, a headless user-interface
+// thread, the packaged resources, a backup folder of their own, and contexts whose status codes are
+// traced as the user interface would see them.
+
+#include "camera/CameraContext.h"
+#include "camsim/Fleet.h"
+#include "resources/PackagedResources.h"
+#include "runtime/EventLoop.h"
+#include "support/ScriptedPrompter.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zka {
+void PrintTo(const Message& message, std::ostream* out);
+} // namespace zka
+
+namespace zka::test {
+
+// Navigation requests in the order they were posted.
+class RecordingNavigation final : public HostEvents {
+public:
+    void postNavigate(int wParam, int lParam) override;
+    std::vector<std::pair<int, int>> posted() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::pair<int, int>> posted_;
+};
+
+// Points "ProgramFiles" at a fresh folder for the life of the object.
+class BackupRoot final {
+public:
+    BackupRoot();
+    ~BackupRoot();
+    BackupRoot(const BackupRoot&) = delete;
+    BackupRoot& operator=(const BackupRoot&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // Every regular file below the root.
+    std::vector<std::filesystem::path> files() const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// The packaged resources of this build, loaded once per test program.
+const PackagedResources& packagedResources();
+
+// The codes a context showed fit its expected course: the first and the last match, and the rest
+// are some of the expected ones, in their order, none other.
+testing::AssertionResult followsCourse(const std::vector<int>& seen, const std::vector<int>& course);
+
+// A camera the tests upgrade, with the defaults the tests assume: address 127.0.0.N, a fast upload
+// answer and a reboot shorter than the procedure's first pause.
+camsim::CameraSpec testCamera(int host);
+
+struct ContextOptions {
+    bool automatic = true; // a batch row (automatic mode) or a progress bar (manual mode)
+    bool retain = false;
+    bool keepBackup = false;
+    bool emptyTarget = false; // no target version: the camera's answer is taken as the new version
+};
+
+class UpgradeRig final {
+public:
+    explicit UpgradeRig(std::vector<camsim::CameraSpec> cameras, double timeScale = 0.01);
+    ~UpgradeRig();
+    UpgradeRig(const UpgradeRig&) = delete;
+    UpgradeRig& operator=(const UpgradeRig&) = delete;
+
+    // Starts the fleet; false (with the reason in error) when a socket could not be bound.
+    bool start(std::string& error);
+
+    // A context for the camera at `address`, with tag = its index among the rig's contexts. Each
+    // context has a navigation recorder and a prompter of its own.
+    CameraContext& add(const std::string& address, ContextOptions options = {});
+    CameraContext& context(std::size_t index) { return *slots_.at(index)->context; }
+    std::vector<std::pair<int, int>> navigation(std::size_t index) const { return slots_.at(index)->navigation.posted(); }
+    std::vector<Message> messages(std::size_t index) const { return slots_.at(index)->prompter.messages(); }
+    // Deletes a context now and returns how long that took (real time).
+    std::chrono::milliseconds destroy(std::size_t index);
+    // The codes the context showed since it started, in order, without repeats, as a user-interface
+    // timer saw them (a code that lasted only an instant may have been missed).
+    std::vector<int> trace(std::size_t index) const;
+    int progress(std::size_t index) const;
+
+    // Runs the user-interface thread until done() holds or the nominal time passed.
+    bool runUntil(const std::function<bool()>& done, Clock::Duration nominal);
+    // Every context has a final code (9 or more).
+    bool allFinal() const;
+
+    // Requests the camera at address received, of one path.
+    std::vector<camsim::RecordedRequest> requests(const std::string& address, const std::string& path) const;
+    // Inquiries with a given body the camera received.
+    int inquiries(const std::string& address, const std::string& body) const;
+
+    SystemClock clock;
+    EventLoop loop;
+    BackupRoot backupRoot;
+    camsim::Fleet fleet;
+    const std::chrono::system_clock::time_point batchTime;
+
+private:
+    struct Slot {
+        std::atomic<int> row{0};
+        std::atomic<int> retain{0};
+        std::atomic<int> deleteAfter{0};
+        std::vector<int> trace;
+        RecordingNavigation navigation;
+        ScriptedPrompter prompter;
+        std::unique_ptr<CameraContext> context;
+    };
+    void onTimer(TimerId id);
+    void watch();
+
+    std::vector<std::unique_ptr<Slot>> slots_;
+};
+
+} // namespace zka::test
