@@ -25,7 +25,7 @@ using namespace std::chrono_literals;
 using test::CameraTestHost;
 
 constexpr double kScale = 0.01;
-constexpr auto kSlack = 60ms;
+constexpr auto kSlack = 400ms; // loose: sanitizer builds on a busy machine
 
 camsim::CameraSpec cameraAt(const std::string& address)
 {

@@ -404,7 +404,7 @@ TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
         ASSERT_TRUE(rig.runUntil([&] { return item.reached(rig); })) << item.camera.address;
         const auto begin = std::chrono::steady_clock::now();
         rig.flow.reset();
-        EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(300)) << item.camera.address;
+        EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1000)) << item.camera.address;
         EXPECT_FALSE(rig.loop.isRunning(ManualFlow::kReconfigureTimer));
         EXPECT_FALSE(rig.loop.isRunning(0x8100));
         // Nothing queued for the deleted flow runs.

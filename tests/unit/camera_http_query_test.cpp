@@ -32,7 +32,7 @@ std::chrono::milliseconds realSince(std::chrono::steady_clock::time_point start)
 }
 
 // Scheduling noise allowed on a shared machine on top of what is measured.
-constexpr auto kSlack = 60ms;
+constexpr auto kSlack = 400ms; // loose: sanitizer builds on a busy machine
 
 bool waitUntil(const std::function<bool()>& done)
 {

@@ -290,7 +290,9 @@ TEST(HttpTransferTiming, StopRequestEndsASilentTransferAtOnce)
     ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
     const auto took = realSince(stopAt);
     EXPECT_EQ(result.get(), TransferStatus::Stopped);
-    EXPECT_LT(took, 50ms);
+    // An idle curl transfer left to itself notices a stop only at its next progress call, about a
+    // second later; the bound is loose for sanitizer builds on a busy machine.
+    EXPECT_LT(took, 400ms);
 }
 
 TEST(HttpTransferTiming, TimeOutsAreNominalAndNoticedPromptly)
@@ -309,7 +311,7 @@ TEST(HttpTransferTiming, TimeOutsAreNominalAndNoticedPromptly)
         EXPECT_EQ(t.perform(), TransferStatus::ReceiveTimedOut);
         const auto took = realSince(start);
         EXPECT_GE(took, 30ms);
-        EXPECT_LT(took, 30ms + 50ms);
+        EXPECT_LT(took, 30ms + 400ms);
     }
     {
         // The overall time-out counts from the call: 5000 ms nominal = 50 ms real.
@@ -319,7 +321,7 @@ TEST(HttpTransferTiming, TimeOutsAreNominalAndNoticedPromptly)
         EXPECT_EQ(t.perform({}, 5000ms), TransferStatus::Stopped);
         const auto took = realSince(start);
         EXPECT_GE(took, 50ms);
-        EXPECT_LT(took, 50ms + 50ms);
+        EXPECT_LT(took, 50ms + 400ms);
     }
 }
 
