@@ -2,7 +2,8 @@
 # Sets everything up, builds, and runs the main job inside the private network namespace against a
 # simulated camera fleet (scripts/demo-fleet.txt), so nothing leaves the machine.
 #
-#   scripts/demo.sh              the wizard (needs a display); falls back to --discover without one
+#   scripts/demo.sh              the wizard on the simulated fleet (needs a display; without one it
+#                                says how to use a virtual display and shows --discover instead)
 #   scripts/demo.sh --discover   one discovery of the fleet, printed as a table
 #   scripts/demo.sh --time-scale X   run the cameras and the tool X times faster or slower (default 1)
 set -euo pipefail
@@ -52,7 +53,13 @@ run_inside() {
     "$bin/src/cli/zka-upgrade-cli" discover --time-scale "$scale"
   else
     echo "Simulated cameras: 192.168.0.100 (the wizard's default address) and 127.0.0.2 to 127.0.0.5;"
-    echo "login admin / admin."
+    echo "login admin / admin. Choose \"Manual mode\" to upgrade one of them."
+    if [ -z "${ProgramFiles:-}" ]; then
+      # Saved configurations go below the user's data folder, which a fresh account may not have yet.
+      data="${XDG_DATA_HOME:-$HOME/.local/share}"
+      mkdir -p "$data"
+      echo "Saved configurations go to $data/VELM/ZKA FirmwareUpgrade/Configurations/."
+    fi
     "$bin/src/app/zka-upgrade" --time-scale "$scale"
   fi
 }

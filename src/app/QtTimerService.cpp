@@ -32,25 +32,28 @@ bool QtTimerService::isRunning(TimerId id)
 {
     applyQueued();
     const auto found = timers_.find(id);
-    return found != timers_.end() && found->second->isActive();
+    return found != timers_.end() && found->second.timer && found->second.timer->isActive();
 }
 
 int QtTimerService::realIntervalMs(TimerId id)
 {
-    return isRunning(id) ? timers_.at(id)->interval() : 0;
+    return isRunning(id) ? timers_.at(id).timer->interval() : 0;
 }
 
 void QtTimerService::submit(Command command)
 {
+    {
+        // The new generation counts from here on, before the QTimer itself is touched: ticks of
+        // what ran before are not delivered any more. Numbering and queueing under one lock keeps
+        // the queue in generation order, whichever threads call.
+        std::lock_guard lock(mutex_);
+        command.generation = ++latest_[command.id];
+        queued_.push_back(command);
+    }
     if (dispatcher_.onUiThread()) {
         // Calls carried over from other threads came first; they take effect first.
         applyQueued();
-        apply(command);
         return;
-    }
-    {
-        std::lock_guard lock(mutex_);
-        queued_.push_back(command);
     }
     dispatcher_.post([this] { applyQueued(); });
 }
@@ -72,22 +75,32 @@ void QtTimerService::applyQueued()
 
 void QtTimerService::apply(const Command& command)
 {
-    auto& timer = timers_[command.id];
+    Slot& slot = timers_[command.id];
     if (!command.period) {
-        if (timer)
-            timer->stop();
+        if (slot.timer)
+            slot.timer->stop();
         return;
     }
-    if (!timer) {
-        timer = std::make_unique<QTimer>();
-        timer->setTimerType(Qt::PreciseTimer);
+    if (!slot.timer) {
+        slot.timer = std::make_unique<QTimer>();
+        slot.timer->setTimerType(Qt::PreciseTimer);
         const TimerId id = command.id;
-        QObject::connect(timer.get(), &QTimer::timeout, timer.get(), [this, id] { tick(id); });
+        QObject::connect(slot.timer.get(), &QTimer::timeout, slot.timer.get(), [this, id] { tick(id); });
     }
     // A zero interval would mean "whenever idle"; the shortest real period is one millisecond.
     const double realMs = std::chrono::duration<double, std::milli>(clock_.toReal(*command.period)).count();
     const int interval = static_cast<int>(std::clamp(std::lround(realMs), 1L, 24L * 3600 * 1000));
-    timer->start(interval); // restarts a running timer with the new period
+    slot.generation = command.generation;
+    slot.timer->start(interval); // restarts a running timer with the new period
+}
+
+bool QtTimerService::current(TimerId id)
+{
+    const auto found = timers_.find(id);
+    if (found == timers_.end() || !found->second.timer || !found->second.timer->isActive())
+        return false;
+    std::lock_guard lock(mutex_);
+    return latest_[id] == found->second.generation;
 }
 
 void QtTimerService::tick(TimerId id)
@@ -103,13 +116,12 @@ void QtTimerService::tick(TimerId id)
         ~Delivering() { flag = false; }
     } guard(delivering_);
 
-    if (handler_)
+    if (current(id) && handler_)
         handler_(id);
     while (!heldBack_.empty()) {
         const TimerId next = heldBack_.front();
         heldBack_.erase(heldBack_.begin());
-        const auto found = timers_.find(next);
-        if (found != timers_.end() && found->second->isActive() && handler_)
+        if (current(next) && handler_)
             handler_(next);
     }
 }

@@ -6,6 +6,7 @@
 
 #include <QTimer>
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
@@ -19,6 +20,11 @@ namespace zka {
 // (the constructing thread). start() and stop() may be called from any thread and take effect in the
 // order they were called; calls from other threads are carried over to the user-interface thread.
 // Periods are nominal and scaled by the clock.
+//
+// stop() takes effect at once, from any thread: no tick of the stopped timer reaches the handler after
+// stop() has returned, even while the QTimer itself is only stopped later on the user-interface
+// thread. Each start() and stop() opens a new generation of its identifier, and a tick is delivered
+// only when it belongs to the generation last asked for.
 //
 // Ticks reach the handler one at a time: a tick that falls due while the handler runs (say, inside a
 // modal message box) is held back and delivered, once per timer, after the handler returns, provided
@@ -42,26 +48,39 @@ public:
     int realIntervalMs(TimerId id);
 
 private:
+    using Generation = std::uint64_t;
+
     struct Command {
         TimerId id = 0;
         std::optional<Clock::Duration> period; // none: stop
+        Generation generation = 0;
+    };
+
+    struct Slot {
+        std::unique_ptr<QTimer> timer;
+        // The generation of the start that the QTimer now runs for.
+        Generation generation = 0;
     };
 
     void submit(Command command);
     void applyQueued();
     void apply(const Command& command);
     void tick(TimerId id);
+    // Whether a tick of the running QTimer belongs to the generation last asked for.
+    bool current(TimerId id);
 
     const Clock& clock_;
     TimerHandler handler_;
     // Timers are stopped, never deleted, while the service lives: a handler may stop the very timer
     // whose tick it is handling.
-    std::map<TimerId, std::unique_ptr<QTimer>> timers_;
+    std::map<TimerId, Slot> timers_;
     bool delivering_ = false;
     std::vector<TimerId> heldBack_;
 
     std::mutex mutex_;
     std::deque<Command> queued_;
+    // The latest generation of each identifier, raised by every start() and stop() on any thread.
+    std::map<TimerId, Generation> latest_;
     // Declared last: destroyed first, so no carried-over call runs against a half-destroyed service.
     QtDispatcher dispatcher_;
 };

@@ -1,0 +1,167 @@
+#include "WizardDriver.h"
+
+#include "UiTestSupport.h"
+#include "camera/ManualFlow.h"
+#include "ui/pages/ManualProgressPage.h"
+#include "ui/widgets/Ipv4AddressEdit.h"
+#include "ui/widgets/SolidProgressBar.h"
+
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTextEdit>
+
+namespace zka::test {
+
+TargetEntry TargetEntry::at(const QString& address)
+{
+    TargetEntry entry;
+    entry.address = address;
+    return entry;
+}
+
+TargetEntry& TargetEntry::login(const QString& adminName, const QString& adminPassword)
+{
+    name = adminName;
+    password = adminPassword;
+    return *this;
+}
+
+TargetEntry& TargetEntry::settings(bool retainSettings, bool backupSettings)
+{
+    retain = retainSettings;
+    backup = backupSettings;
+    return *this;
+}
+
+WizardDriver::WizardDriver(double timeScale)
+    : clock_(timeScale)
+{
+    UpgradeWizard::Seams seams{clock_, &prompter, &prompter};
+    seams.exitProcess = [this](int status) { exitStatus = status; };
+    wizard_ = std::make_unique<UpgradeWizard>(std::move(seams));
+}
+
+WizardDriver::~WizardDriver() = default;
+
+QPushButton* WizardDriver::back() const
+{
+    return wizard_->findChild<QPushButton*>(QStringLiteral("backButton"));
+}
+
+QPushButton* WizardDriver::next() const
+{
+    return wizard_->findChild<QPushButton*>(QStringLiteral("nextButton"));
+}
+
+QPushButton* WizardDriver::cancel() const
+{
+    return wizard_->findChild<QPushButton*>(QStringLiteral("cancelButton"));
+}
+
+bool WizardDriver::show()
+{
+    return showActive(*wizard_);
+}
+
+void WizardDriver::click(QPushButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+bool WizardDriver::toTargetPage()
+{
+    click(next());
+    if (wizard_->pageIndex() != 1)
+        return false;
+    clickButton(wizard_->findChild<QRadioButton*>(QStringLiteral("agree")));
+    click(next());
+    if (wizard_->pageIndex() != 2)
+        return false;
+    clickButton(wizard_->findChild<QRadioButton*>(QStringLiteral("manualMode")));
+    click(next());
+    return wizard_->pageIndex() == 3;
+}
+
+void WizardDriver::fillTarget(const TargetEntry& entry)
+{
+    auto* address = wizard_->findChild<Ipv4AddressEdit*>(QStringLiteral("address"));
+    for (int i = 0; i < 4; ++i)
+        address->field(i)->clear();
+    address->focusField(0);
+    typeIntoFocus(entry.address);
+
+    auto* standard = wizard_->findChild<QRadioButton*>(QStringLiteral("standardPort"));
+    auto* custom = wizard_->findChild<QRadioButton*>(QStringLiteral("customPort"));
+    auto* port = wizard_->findChild<QLineEdit*>(QStringLiteral("portEdit"));
+    if (entry.customPort) {
+        clickButton(custom);
+        port->selectAll();
+        QTest::keyClicks(port, QString::number(*entry.customPort));
+    } else {
+        clickButton(standard);
+    }
+
+    for (const auto& [name, text] : {std::pair{QStringLiteral("adminName"), entry.name},
+                                     std::pair{QStringLiteral("adminPassword"), entry.password}}) {
+        auto* field = wizard_->findChild<QLineEdit*>(name);
+        field->selectAll();
+        field->del();
+        QTest::keyClicks(field, text);
+    }
+
+    auto* retain = wizard_->findChild<QCheckBox*>(QStringLiteral("retainSettings"));
+    auto* backup = wizard_->findChild<QCheckBox*>(QStringLiteral("backupSettings"));
+    if (retain->isChecked() != entry.retain)
+        clickButton(retain);
+    if (backup->isChecked() != entry.backup)
+        clickButton(backup);
+}
+
+bool WizardDriver::waitForPage(int page, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (wizard_->pageIndex() != page || wizard_->manualFlow().busy()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+bool WizardDriver::waitUntilIdle(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (wizard_->manualFlow().busy()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(5);
+    }
+    // The continuation of the check (its messages, the next page) runs right after.
+    QTest::qWait(10);
+    return true;
+}
+
+QString WizardDriver::stageText() const
+{
+    return wizard_->findChild<QLineEdit*>(QStringLiteral("stageLine"))->text();
+}
+
+QString WizardDriver::resultText() const
+{
+    return wizard_->findChild<QTextEdit*>(QStringLiteral("resultText"))->toPlainText();
+}
+
+int WizardDriver::progressBarValue() const
+{
+    return wizard_->findChild<ManualProgressPage*>()->findChild<SolidProgressBar*>()->value();
+}
+
+bool WizardDriver::emergencyImageVisible() const
+{
+    return wizard_->findChild<QLabel*>(QStringLiteral("emergencyImage"))->isVisible();
+}
+
+} // namespace zka::test

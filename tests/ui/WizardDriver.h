@@ -1,0 +1,74 @@
+#pragma once
+
+// Drives the wizard as an operator does: clicks on its buttons and pages, keys typed into the
+// focused field. Messages go to a scripted prompter; the process end after a fatal discovery
+// failure is recorded instead of taken.
+
+#include "app/UpgradeWizard.h"
+#include "runtime/Clock.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QPushButton>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace zka::test {
+
+// What the operator enters on the target page: by default the simulator's login admin/admin, the
+// standard port, and the settings discarded.
+struct TargetEntry {
+    QString address;
+    std::optional<unsigned> customPort;
+    QString name = QStringLiteral("admin");
+    QString password = QStringLiteral("admin");
+    bool retain = false;
+    bool backup = false;
+
+    static TargetEntry at(const QString& address);
+    TargetEntry& login(const QString& adminName, const QString& adminPassword);
+    TargetEntry& settings(bool retainSettings, bool backupSettings);
+};
+
+class WizardDriver final {
+public:
+    explicit WizardDriver(double timeScale = 0.01);
+    ~WizardDriver();
+    WizardDriver(const WizardDriver&) = delete;
+    WizardDriver& operator=(const WizardDriver&) = delete;
+
+    UpgradeWizard& wizard() { return *wizard_; }
+    QPushButton* back() const;
+    QPushButton* next() const;
+    QPushButton* cancel() const;
+
+    // Shows the wizard active on screen; false when it could not be activated.
+    bool show();
+    void click(QPushButton* button);
+    // Intro → agreement ("Agree") → mode ("Manual mode") → manual target page; false when a step
+    // did not lead where it should.
+    bool toTargetPage();
+    // Replaces the entries of the target page, typing them into their fields.
+    void fillTarget(const TargetEntry& entry);
+    // Runs events until the wizard shows this step; false after the (real) time-out.
+    bool waitForPage(int page, int timeoutMs = 30000);
+    // Runs events until no check of the camera runs any more.
+    bool waitUntilIdle(int timeoutMs = 30000);
+
+    QString stageText() const;
+    QString resultText() const;
+    int progressBarValue() const;
+    bool emergencyImageVisible() const;
+
+    ScriptedPrompter prompter;
+    std::atomic<int> exitStatus{-1};
+
+private:
+    SystemClock clock_;
+    std::unique_ptr<UpgradeWizard> wizard_;
+};
+
+} // namespace zka::test
