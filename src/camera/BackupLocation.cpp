@@ -40,6 +40,19 @@ std::string backupRoot()
     return root;
 }
 
+std::size_t backupRootGivenLength()
+{
+    const std::string root = backupRoot();
+    if (!environment("ProgramFiles").empty())
+        return root == "/" ? 0 : root.size();
+    std::string home = homeFolder();
+    while (home.size() > 1 && home.back() == '/')
+        home.pop_back();
+    if (home.size() > 1 && root.compare(0, home.size() + 1, home + "/") == 0)
+        return home.size();
+    return 0;
+}
+
 std::string backupTimeStamp(std::chrono::system_clock::time_point when)
 {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);

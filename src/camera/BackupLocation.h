@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,12 @@ namespace zka {
 // ROOT is the environment variable "ProgramFiles" when it is set and not empty (so a deployment
 // can still choose the place), else $XDG_DATA_HOME, else ~/.local/share.
 std::string backupRoot();
+
+// How much of backupRoot() is taken as given; the folders below it are created as needed. A root
+// chosen with "ProgramFiles" is the deployment's and must exist. The user's data folder is ours to
+// create (a fresh account has no ~/.local/share yet): only the home folder, or "/" for an explicit
+// $XDG_DATA_HOME, is taken as given.
+std::size_t backupRootGivenLength();
 
 // The ten-digit folder name of a time point: year, month, day, hour and minute, local time.
 std::string backupTimeStamp(std::chrono::system_clock::time_point when);

@@ -87,7 +87,7 @@ ConfigBackup::ConfigBackup(const Clock& clock, std::string cameraAddress, std::s
     sourceUrl_ = "HTTP://" + cameraAddress_ + cameraFilePath_;
     authorizationHeader_ = "Authorization: Basic " + credential;
     const std::string root = backupRoot();
-    rootLength_ = root == "/" ? 0 : root.size();
+    rootLength_ = backupRootGivenLength();
     localPath_ = backupFilePath(root, timeStamp, principalModel, serial);
 }
 

@@ -130,6 +130,25 @@ TEST(BackupLocationTest, RootComesFromProgramFilesThenXdgThenHome)
     }
 }
 
+TEST(BackupLocationTest, OnlyADeploymentRootMustExistBeforehand)
+{
+    const ScopedEnv home("HOME", "/home/operator");
+    {
+        const ScopedEnv pf("ProgramFiles", "/srv/pf");
+        EXPECT_EQ(backupRootGivenLength(), std::string("/srv/pf").size());
+    }
+    const ScopedEnv pf("ProgramFiles", nullptr);
+    {
+        // A fresh account has no ~/.local/share: everything below the home folder is created.
+        const ScopedEnv xdg("XDG_DATA_HOME", nullptr);
+        EXPECT_EQ(backupRootGivenLength(), std::string("/home/operator").size());
+    }
+    {
+        const ScopedEnv xdg("XDG_DATA_HOME", "/data/op");
+        EXPECT_EQ(backupRootGivenLength(), 0u);
+    }
+}
+
 TEST(ConfigBackupTest, ConstructionBuildsUrlHeaderAndPath)
 {
     const ScopedEnv pf("ProgramFiles", "/pf");
