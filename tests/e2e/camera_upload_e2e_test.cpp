@@ -8,6 +8,7 @@
 #include "resources/ResourceStore.h"
 #include "resources/ResourceText.h"
 #include "runtime/EventLoop.h"
+#include "support/RecordingEvents.h"
 #include "support/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
@@ -36,23 +37,7 @@ const std::string kAdminCredential = "YWRtaW46YWRtaW4="; // admin:admin
 const std::string kRootCredential = "cm9vdDpwYXNz";      // root:pass
 constexpr std::size_t kPackageSize = 10014720;
 
-class RecordingEvents final : public HostEvents {
-public:
-    void postNavigate(int wParam, int lParam) override
-    {
-        std::lock_guard lock(mutex_);
-        posted_.emplace_back(wParam, lParam);
-    }
-    std::vector<std::pair<int, int>> posted() const
-    {
-        std::lock_guard lock(mutex_);
-        return posted_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::pair<int, int>> posted_;
-};
+using test::RecordingEvents;
 
 bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
 {

@@ -159,7 +159,7 @@ struct DrivenContext {
     SystemClock clock;
     const bool automatic;
     DrivenTimers timers;
-    RecordingNavigation navigation;
+    RecordingEvents navigation;
     ScriptedPrompter prompter;
     std::atomic<int> progress{0};
     std::unique_ptr<CameraContext> context;

@@ -5,15 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace zka {
-
-void PrintTo(const Message& message, std::ostream* out)
-{
-    *out << "{\"" << message.text << "\", \"" << message.caption << "\", " << iconName(message.icon) << "}";
-}
-
-} // namespace zka
-
 namespace zka::test {
 
 namespace {
@@ -23,18 +14,6 @@ constexpr TimerId kWatchTimer = 0x9200;
 constexpr Clock::Duration kWatchPeriod{100};
 
 } // namespace
-
-void RecordingNavigation::postNavigate(int wParam, int lParam)
-{
-    std::lock_guard lock(mutex_);
-    posted_.emplace_back(wParam, lParam);
-}
-
-std::vector<std::pair<int, int>> RecordingNavigation::posted() const
-{
-    std::lock_guard lock(mutex_);
-    return posted_;
-}
 
 BackupRoot::BackupRoot()
 {

@@ -8,6 +8,7 @@
 #include "camsim/Fleet.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
+#include "support/RecordingEvents.h"
 #include "support/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
@@ -22,22 +23,7 @@
 #include <utility>
 #include <vector>
 
-namespace zka {
-void PrintTo(const Message& message, std::ostream* out);
-} // namespace zka
-
 namespace zka::test {
-
-// Navigation requests in the order they were posted.
-class RecordingNavigation final : public HostEvents {
-public:
-    void postNavigate(int wParam, int lParam) override;
-    std::vector<std::pair<int, int>> posted() const;
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::pair<int, int>> posted_;
-};
 
 // Points "ProgramFiles" at a fresh folder for the life of the object.
 class BackupRoot final {
@@ -118,7 +104,7 @@ private:
         std::atomic<int> retain{0};
         std::atomic<int> deleteAfter{0};
         std::vector<int> trace;
-        RecordingNavigation navigation;
+        RecordingEvents navigation;
         ScriptedPrompter prompter;
         std::unique_ptr<CameraContext> context;
     };
