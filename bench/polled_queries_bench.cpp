@@ -4,7 +4,7 @@
 // threads the process used. Run inside the network sandbox:
 //   scripts/sandbox.sh build/.../bench/polled_queries_bench [CAMERAS] [ROUNDS]
 #include "camera/CameraContext.h"
-#include "camera/Credential.h"
+#include "http/Credential.h"
 #include "camsim/Fleet.h"
 #include "resources/ResourceText.h"
 #include "runtime/EventLoop.h"

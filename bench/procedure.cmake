@@ -3,5 +3,5 @@
 #   scripts/sandbox.sh build/.../bench/procedure_bench [RUNS]
 if(TARGET zka_camsim)
   add_executable(procedure_bench ${CMAKE_CURRENT_SOURCE_DIR}/procedure_bench.cpp)
-  target_link_libraries(procedure_bench PRIVATE zka_camera zka_camsim)
+  target_link_libraries(procedure_bench PRIVATE zka_upgrade zka_camsim)
 endif()

@@ -9,7 +9,7 @@
 //
 // The simulated cameras run in child processes forked before this process starts any thread, so
 // that the CPU figures hold the procedure's own cost only.
-#include "camera/Base64.h"
+#include "http/Base64.h"
 #include "camera/CameraContext.h"
 #include "camsim/Fleet.h"
 #include "resources/PackagedResources.h"

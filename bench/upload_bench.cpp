@@ -8,8 +8,8 @@
 // Run inside the network sandbox.
 
 #include "camera/CameraContext.h"
-#include "camera/MultipartBody.h"
-#include "camera/MultipartPost.h"
+#include "http/MultipartBody.h"
+#include "http/MultipartPost.h"
 #include "camsim/Fleet.h"
 #include "resources/ResourceStore.h"
 #include "resources/ResourceText.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/ManualFlowObserver.h"
+#include "upgrade/ManualFlowObserver.h"
 
 #include <functional>
 #include <string>

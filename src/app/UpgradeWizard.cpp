@@ -4,7 +4,7 @@
 #include "app/KeyReportButton.h"
 #include "app/ManualFlowView.h"
 #include "app/QtPrompter.h"
-#include "camera/ManualFlow.h"
+#include "upgrade/ManualFlow.h"
 #include "discovery/DiscoverySession.h"
 #include "resources/ResourceStore.h"
 #include "ui/pages/AgreementPage.h"

@@ -1,6 +1,6 @@
 #include "camera/CameraContext.h"
 
-#include "camera/AsyncQuery.h"
+#include "http/AsyncQuery.h"
 
 namespace zka {
 

@@ -1,8 +1,8 @@
 // CameraContext: the synchronous and the polled inquiry, and their abandonment.
 #include "camera/CameraContext.h"
 
-#include "camera/AsyncQuery.h"
-#include "camera/QueryRequest.h"
+#include "http/AsyncQuery.h"
+#include "http/QueryRequest.h"
 
 namespace zka {
 

@@ -1,8 +1,8 @@
 #include "camera/ConfigBackup.h"
 
 #include "camera/BackupLocation.h"
-#include "camera/HttpTransfer.h"
-#include "camera/MultipartPost.h"
+#include "http/HttpTransfer.h"
+#include "http/MultipartPost.h"
 
 #include <algorithm>
 #include <cerrno>

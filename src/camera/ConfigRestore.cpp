@@ -2,8 +2,8 @@
 // a multipart POST, always with the camera's factory-default login.
 #include "camera/CameraContext.h"
 
-#include "camera/MultipartPost.h"
-#include "camera/StopLink.h"
+#include "http/MultipartPost.h"
+#include "http/StopLink.h"
 
 namespace zka {
 

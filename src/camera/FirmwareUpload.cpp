@@ -2,9 +2,9 @@
 // camera's response headers and the reading of its streamed progress answer.
 #include "camera/CameraContext.h"
 
-#include "camera/MultipartPost.h"
-#include "camera/StopLink.h"
-#include "camera/UploadExchange.h"
+#include "http/MultipartPost.h"
+#include "http/StopLink.h"
+#include "http/UploadExchange.h"
 
 #include <condition_variable>
 #include <mutex>

@@ -2,8 +2,8 @@
 // wizard does before an upgrade with "Retain the current settings".
 
 #include "camera/ConfigBackup.h"
-#include "camera/Credential.h"
-#include "camera/HttpTransfer.h"
+#include "http/Credential.h"
+#include "http/HttpTransfer.h"
 #include "cli/CliArgs.h"
 #include "cli/CommandRegistry.h"
 #include "cli/ConsolePrompter.h"

@@ -1,8 +1,8 @@
 // zka-upgrade-cli inquire: one inquiry to a camera, as the wizard makes it, with the reply printed.
 
 #include "camera/CameraContext.h"
-#include "camera/Credential.h"
-#include "camera/HttpTransfer.h"
+#include "http/Credential.h"
+#include "http/HttpTransfer.h"
 #include "cli/CliArgs.h"
 #include "cli/CommandRegistry.h"
 #include "cli/ConsolePrompter.h"

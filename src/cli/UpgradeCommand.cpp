@@ -1,7 +1,7 @@
 // zka-upgrade-cli upgrade: the manual upgrade of one camera, as the wizard's manual pages run it,
 // with the terminal as its view: stage words, progress, every message, and the result.
 
-#include "camera/ManualFlow.h"
+#include "upgrade/ManualFlow.h"
 #include "camera/StatusCode.h"
 #include "cli/CliArgs.h"
 #include "cli/CommandRegistry.h"

@@ -2,12 +2,12 @@
 # and the manual flow end to end against simulated cameras in the sandbox, and the upgrade command.
 zka_add_test(procedure_unit_test TIMEOUT 60
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/procedure_sync_test.cpp
-  LIBS zka_camera)
+  LIBS zka_upgrade)
 
 if(TARGET zka_camsim)
   add_library(zka_procedure_rig STATIC ${CMAKE_CURRENT_SOURCE_DIR}/e2e/procedure_rig.cpp)
   target_include_directories(zka_procedure_rig PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
-  target_link_libraries(zka_procedure_rig PUBLIC zka_camera zka_camsim zka_testsupport)
+  target_link_libraries(zka_procedure_rig PUBLIC zka_upgrade zka_camsim zka_testsupport)
 
   zka_add_test(procedure_automatic_test NETWORK TIMEOUT 180
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/e2e/procedure_automatic_test.cpp

@@ -2,9 +2,9 @@
 // sockets in the network sandbox: what the operator is told, what a batch row gets, and what the
 // camera received.
 #include "camera/CameraContext.h"
-#include "camera/Credential.h"
+#include "http/Credential.h"
 #include "camera/InquiryReply.h"
-#include "camera/QueryRequest.h"
+#include "http/QueryRequest.h"
 #include "camera_http_host.h"
 #include "camsim/Fleet.h"
 

@@ -2,7 +2,7 @@
 // cameras in the network sandbox, at a time scale of 0.01 (60 s last 0.6 s).
 #include "camera/CameraContext.h"
 #include "camera/ConfigBackup.h"
-#include "camera/MultipartBody.h"
+#include "http/MultipartBody.h"
 #include "camera_upload_canned_server.h"
 #include "camsim/Fleet.h"
 #include "resources/ResourceStore.h"

@@ -2,7 +2,7 @@
 // the pages show, every message, what the camera received and what is left on disk.
 #include "procedure_rig.h"
 
-#include "camera/ManualFlow.h"
+#include "upgrade/ManualFlow.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // handler takes when a wait has lasted 180 ticks, with ticks the test delivers itself.
 #include "procedure_rig.h"
 
-#include "camera/Base64.h"
+#include "http/Base64.h"
 
 #include <gtest/gtest.h>
 

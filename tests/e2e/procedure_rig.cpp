@@ -1,6 +1,6 @@
 #include "procedure_rig.h"
 
-#include "camera/Base64.h"
+#include "http/Base64.h"
 
 #include <algorithm>
 #include <cstdlib>

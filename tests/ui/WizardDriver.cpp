@@ -1,7 +1,7 @@
 #include "WizardDriver.h"
 
 #include "UiTestSupport.h"
-#include "camera/ManualFlow.h"
+#include "upgrade/ManualFlow.h"
 #include "ui/pages/ManualProgressPage.h"
 #include "ui/widgets/Ipv4AddressEdit.h"
 #include "ui/widgets/SolidProgressBar.h"

@@ -4,7 +4,7 @@
 #include "UiTestSupport.h"
 #include "WizardDriver.h"
 
-#include "camera/ManualFlow.h"
+#include "upgrade/ManualFlow.h"
 #include "camsim/Fleet.h"
 #include "discovery/DiscoverySession.h"
 #include "procedure_rig.h"

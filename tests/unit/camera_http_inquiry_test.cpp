@@ -1,6 +1,6 @@
 // The credential encoding, the reply readers and the decisions taken on inquiry replies: the
 // messages an operator sees, the codes a batch row gets, the versions a context records.
-#include "camera/Base64.h"
+#include "http/Base64.h"
 #include "camera/CameraContext.h"
 #include "camera/InquiryReply.h"
 #include "camera_http_host.h"

@@ -2,7 +2,7 @@
 // cameras do not do: answers that break off or lie about their status, and every way of giving up on
 // a query, which must hand control back at once and join its thread.
 #include "camera/CameraContext.h"
-#include "camera/QueryRequest.h"
+#include "http/QueryRequest.h"
 #include "camera_http_host.h"
 #include "support/RawHttpServer.h"
 

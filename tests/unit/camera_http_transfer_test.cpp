@@ -1,6 +1,6 @@
 // HttpTransfer against scripted servers on 127.0.0.1: the exact bytes it sends, how it reports each
 // way a transfer can end, and how fast it notices a stop or a time-out.
-#include "camera/HttpTransfer.h"
+#include "http/HttpTransfer.h"
 #include "support/RawHttpServer.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The multipart pieces of the firmware upload and the configuration restore, and the streaming of
 // the body in 1460-byte chunks.
-#include "camera/MultipartBody.h"
-#include "camera/MultipartStream.h"
+#include "http/MultipartBody.h"
+#include "http/MultipartStream.h"
 
 #include <gtest/gtest.h>
 

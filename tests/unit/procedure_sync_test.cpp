@@ -1,6 +1,6 @@
 // The pieces that keep the upgrade procedure's threads in step: the gate that makes the end of an
 // upgrade exactly-once, and the background job whose continuation must never outlive its owner.
-#include "camera/BackgroundJob.h"
+#include "upgrade/BackgroundJob.h"
 #include "camera/ProcedureGate.h"
 #include "runtime/EventLoop.h"
 

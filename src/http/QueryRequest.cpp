@@ -1,6 +1,6 @@
-#include "camera/QueryRequest.h"
+#include "http/QueryRequest.h"
 
-#include "camera/HttpTransfer.h"
+#include "http/HttpTransfer.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "camera/AsyncQuery.h"
+#include "http/AsyncQuery.h"
 
 namespace zka {
 

@@ -1,4 +1,4 @@
-#include "camera/UploadExchange.h"
+#include "http/UploadExchange.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/HttpTransfer.h"
+#include "http/HttpTransfer.h"
 
 #include <condition_variable>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "camera/MultipartStream.h"
+#include "http/MultipartStream.h"
 
 #include <algorithm>
 #include <cstring>

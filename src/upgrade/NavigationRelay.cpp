@@ -1,4 +1,4 @@
-#include "camera/NavigationRelay.h"
+#include "upgrade/NavigationRelay.h"
 
 namespace zka {
 

@@ -1,6 +1,6 @@
-#include "camera/Credential.h"
+#include "http/Credential.h"
 
-#include "camera/Base64.h"
+#include "http/Base64.h"
 
 namespace zka {
 

@@ -1,4 +1,4 @@
-#include "camera/StopLink.h"
+#include "http/StopLink.h"
 
 namespace zka {
 

@@ -1,4 +1,4 @@
-#include "camera/MultipartBody.h"
+#include "http/MultipartBody.h"
 
 namespace zka {
 

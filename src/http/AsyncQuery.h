@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/QueryRequest.h"
+#include "http/QueryRequest.h"
 #include "runtime/Clock.h"
 
 #include <atomic>

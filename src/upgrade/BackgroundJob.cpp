@@ -1,4 +1,4 @@
-#include "camera/BackgroundJob.h"
+#include "upgrade/BackgroundJob.h"
 
 namespace zka {
 

@@ -1,4 +1,4 @@
-#include "camera/Base64.h"
+#include "http/Base64.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "camera/BackgroundJob.h"
+#include "upgrade/BackgroundJob.h"
 #include "camera/CameraContext.h"
-#include "camera/ManualFlowObserver.h"
-#include "camera/NavigationRelay.h"
+#include "upgrade/ManualFlowObserver.h"
+#include "upgrade/NavigationRelay.h"
 
 #include <atomic>
 #include <cstddef>

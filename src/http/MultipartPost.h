@@ -1,8 +1,8 @@
 #pragma once
 
-#include "camera/HttpTransfer.h"
-#include "camera/MultipartBody.h"
-#include "camera/MultipartStream.h"
+#include "http/HttpTransfer.h"
+#include "http/MultipartBody.h"
+#include "http/MultipartStream.h"
 
 #include <cstdint>
 #include <functional>

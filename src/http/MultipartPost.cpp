@@ -1,4 +1,4 @@
-#include "camera/MultipartPost.h"
+#include "http/MultipartPost.h"
 
 #include <charconv>
 

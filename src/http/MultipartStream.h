@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/MultipartBody.h"
+#include "http/MultipartBody.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "camera/HttpTransfer.h"
+#include "http/HttpTransfer.h"
 
 #include <curl/curl.h>
 

@@ -1,6 +1,6 @@
-#include "camera/ManualFlow.h"
+#include "upgrade/ManualFlow.h"
 
-#include "camera/Base64.h"
+#include "http/Base64.h"
 #include "camera/ConfigBackup.h"
 #include "camera/InquiryReply.h"
 #include "resources/PackagedResources.h"
