@@ -13,6 +13,8 @@ packages=(
   qt6-base-dev libgl-dev                         # the wizard
   xvfb xauth xdotool imagemagick                 # screenshots of the wizard under a virtual display
   curl                                           # the upload benchmark's reference client
+  qt6-svg-dev scdoc                              # the scalable icon and the man pages
+  dpkg-dev lintian desktop-file-utils appstream file   # the Debian packages and their checks
 )
 
 missing=()
