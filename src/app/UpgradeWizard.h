@@ -94,7 +94,6 @@ public:
     bool closeEnabled() const { return closeEnabled_; }
     const ManualFlow& manualFlow() const { return *flow_; }
     const DiscoverySession& discovery() const { return *discovery_; }
-    const AutomaticPages& automaticPages() const { return *automatic_; }
 
     // ---- Navigation, as the buttons and keys call it ----
     void onNext();
