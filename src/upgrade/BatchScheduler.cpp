@@ -3,6 +3,7 @@
 #include "camera/StatusCode.h"
 #include "http/Credential.h"
 #include "resources/PackagedResources.h"
+#include "upgrade/CameraAddressList.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,16 +21,6 @@ constexpr int kLastCode = static_cast<int>(StatusCode::CannotLoadConfig);
 bool isSavingOrUploading(int code)
 {
     return code == static_cast<int>(StatusCode::SavingConfig) || code == static_cast<int>(StatusCode::Uploading);
-}
-
-std::string addressText(const std::array<std::uint8_t, 4>& address, int port)
-{
-    char text[32];
-    if (port == 80)
-        std::snprintf(text, sizeof text, "%d.%d.%d.%d", address[0], address[1], address[2], address[3]);
-    else
-        std::snprintf(text, sizeof text, "%d.%d.%d.%d:%d", address[0], address[1], address[2], address[3], port);
-    return text;
 }
 
 std::string withoutVerPrefix(const std::string& version)
@@ -86,7 +77,7 @@ bool BatchScheduler::AddUpgradeTarget(const UpgradeTarget& target)
     char id[16];
     std::snprintf(id, sizeof id, "%03d", position + 1);
     row->texts[ProgressRow::IdText] = id;
-    row->texts[ProgressRow::AddressText] = addressText(target.address, target.port);
+    row->texts[ProgressRow::AddressText] = CameraAddress{target.address, target.port}.text();
     row->texts[ProgressRow::ModelText] = target.model;
     row->texts[ProgressRow::VersionText] = target.version;
     row->texts[ProgressRow::StatusText] = listWords_[0];

@@ -36,6 +36,16 @@ std::size_t lineEndLength(std::string_view text, std::size_t at)
 
 } // namespace
 
+std::string CameraAddress::text() const
+{
+    char formatted[32];
+    if (port == 80)
+        std::snprintf(formatted, sizeof formatted, "%d.%d.%d.%d", address[0], address[1], address[2], address[3]);
+    else
+        std::snprintf(formatted, sizeof formatted, "%d.%d.%d.%d:%d", address[0], address[1], address[2], address[3], port);
+    return formatted;
+}
+
 bool CameraAddressList::readText(std::string_view text)
 {
     entries_.clear();

@@ -19,6 +19,8 @@ struct CameraAddress {
     std::array<std::uint8_t, 4> address{};
     int port = 80;
 
+    // "a.b.c.d", followed by ":port" when the port is not 80: the address text of camera requests.
+    std::string text() const;
     bool operator==(const CameraAddress&) const = default;
 };
 
