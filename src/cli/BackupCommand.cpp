@@ -89,6 +89,8 @@ const CommandRegistration kRegistration{Command{
     "Downloads the camera's configuration file (GET /home/l4/<model>.cfg, HTTP Basic authorization) and\n"
     "saves it as the wizard does before an upgrade, then prints the path of the saved file:\n"
     "  ROOT/VELM/ZKA FirmwareUpgrade/Configurations/<yymmddHHMM>/<model>.<serial>.cfg\n"
+    "An existing file is never replaced: when that name is taken, the camera's address (then a\n"
+    "number) is added to it.\n"
     "ROOT is $ProgramFiles when set and not empty, else $XDG_DATA_HOME, else ~/.local/share; it must\n"
     "exist. The folders below it are made readable by you only, and so is the file.\n"
     "\n"

@@ -68,12 +68,16 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
     line.app().add_option("--parallel", request.parallel)->check(CLI::Range(1, BatchScheduler::kMaxParallel));
     const CLI::Option* reportOption = line.app().add_option("--report", reportPath);
     line.addTimeScale();
+    const auto refuse = [&line](const std::string& error) -> std::optional<BatchRequest> {
+        line.usageError(error);
+        return std::nullopt;
+    };
     if (!line.parse(args))
         return std::nullopt;
     if (positional.size() > 1)
-        return line.usageError("give at most one TARGETS file"), std::nullopt;
+        return refuse("give at most one TARGETS file");
     if (positional.empty() && !request.discover)
-        return line.usageError("give a TARGETS file (\"-\" for standard input), --discover, or both"), std::nullopt;
+        return refuse("give a TARGETS file (\"-\" for standard input), --discover, or both");
     if (!positional.empty())
         request.targetsPath = positional.front();
     request.timeScale = line.timeScale();
@@ -84,12 +88,12 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
     if (loginArguments.userGiven() || loginsOption->count() == 0) {
         request.commonLogin = LoginOptions::read(loginArguments, error);
         if (!request.commonLogin)
-            return line.usageError(error), std::nullopt;
+            return refuse(error);
     }
     if (loginsOption->count() != 0) {
         request.logins.emplace();
         if (!request.logins->read(loginsPath, error))
-            return line.usageError(error), std::nullopt;
+            return refuse(error);
         if (request.logins->readableByOthers()) {
             std::fprintf(stderr,
                          "zka-upgrade-cli batch: warning: other users can read the logins file \"%s\"; "
@@ -175,15 +179,6 @@ int runBatch(const std::vector<std::string>& args)
     CameraAddressList list;
     if (request->targetsPath && !readTargets(*request->targetsPath, texts, list))
         return CommandLine::kExitUsage;
-    // Opened before any camera is touched, so that a report that cannot be written is known at once.
-    std::ofstream report;
-    if (request->reportPath) {
-        report.open(*request->reportPath, std::ios::binary | std::ios::trunc);
-        if (!report) {
-            std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the report \"%s\"\n", request->reportPath->c_str());
-            return CommandLine::kExitUsage;
-        }
-    }
 
     EventLoop loop(clock);
     // Before any other thread: from here on SIGINT and SIGTERM are counted, not fatal.
@@ -209,6 +204,15 @@ int runBatch(const std::vector<std::string>& args)
     if (targets.targets().empty()) {
         std::fprintf(stderr, "zka-upgrade-cli batch: no camera to upgrade\n");
         return kExitFailed;
+    }
+    // Opened before any camera is upgraded, so that a report that cannot be written is known at once.
+    std::ofstream report;
+    if (request->reportPath) {
+        report.open(*request->reportPath, std::ios::binary | std::ios::trunc);
+        if (!report) {
+            std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the report \"%s\"\n", request->reportPath->c_str());
+            return CommandLine::kExitUsage;
+        }
     }
 
     BatchScheduler scheduler(BatchScheduler::Seams{clock, loop, prompter}, resources, FirmwareDescription::of(resources),
