@@ -6,7 +6,7 @@
 #                                says how to use a virtual display and shows --discover instead)
 #   scripts/demo.sh --discover   one discovery of the fleet, printed as a table
 #   scripts/demo.sh --batch      the whole fleet upgraded as one batch from the command line (its
-#                                settings retained; the report goes to demo-batch-report.json)
+#                                settings retained; the report goes to build/default/demo-batch-report.json)
 #   scripts/demo.sh --time-scale X   run the cameras and the tool X times faster or slower (default 1)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -60,9 +60,9 @@ run_inside() {
     echo admin >"$password"
     echo "Upgrading every camera that discovery finds, two at a time (login admin / admin)..."
     "$bin/src/cli/zka-upgrade-cli" batch --discover --user admin --password-file "$password" --retain \
-      --report demo-batch-report.json --time-scale "$scale" || true
+      --report "$bin/demo-batch-report.json" --time-scale "$scale" || true
     rm -f "$password"
-    echo "The report is in demo-batch-report.json."
+    echo "The report is in $bin/demo-batch-report.json."
   else
     echo "Simulated cameras: 192.168.0.100 (the wizard's default address) and 127.0.0.2 to 127.0.0.5;"
     echo "login admin / admin. Choose \"Manual mode\" to upgrade one of them."
