@@ -497,8 +497,7 @@ void UpgradeWizard::setButtonState(int kind)
 
 FirmwareDescription UpgradeWizard::describeFirmware() const
 {
-    return FirmwareDescription{&resources_.packageData(), &resources_.packageSizes(), resources_.newVersion2x(),
-                               resources_.newVersion3x()};
+    return FirmwareDescription::of(resources_);
 }
 
 void UpgradeWizard::restoreCaptions()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FirmwareDescription.h"
+#include "resources/FirmwareDescription.h"
 #include "app/QtDispatcher.h"
 #include "app/QtTimerService.h"
 #include "discovery/DiscoveryTable.h"
