@@ -13,6 +13,7 @@
 #include "upgrade/BatchScheduler.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -102,6 +103,7 @@ private slots:
     void testingProbesTheSelectedCameras();
     void aBatchEndsEachCameraWithItsOwnWordAndLogLine();
     void anAbortFinishesTheRunningCameraAndStartsNoOther();
+    void theWizardGoingMidBatchEndsEveryCamera();
 };
 
 void WizardAutomaticTest::theDiscoveredFleetFillsTheTargetPage()
@@ -392,6 +394,34 @@ void WizardAutomaticTest::anAbortFinishesTheRunningCameraAndStartsNoOther()
     alt(Qt::Key_F);
     QTRY_VERIFY(!wizard.isVisible());
     QCOMPARE(driver.prompter.count(), 2u);
+}
+
+void WizardAutomaticTest::theWizardGoingMidBatchEndsEveryCamera()
+{
+    // The camera's answer lasts long enough to be in the middle of it when the wizard goes.
+    auto slow = testCamera(2);
+    slow.stepSeconds = 50;
+    auto second = testCamera(3);
+    second.stepSeconds = 50;
+    AutomaticRun run({slow, second});
+    QVERIFY(run.ready);
+    WizardDriver& driver = run.driver();
+    driver.answerLoginDialogsWith("admin", "admin");
+    driver.click(pageButton(driver, "selectAllButton"));
+    driver.click(pageButton(driver, "accessSettingButton"));
+    driver.click(driver.next());
+    QCOMPARE(driver.wizard().pageIndex(), 8);
+    clickButton(driver.automaticProgressPage().findChild<QCheckBox*>("batchRetainSettings"));
+    const BatchScheduler& batch = driver.automaticProgressPage().scheduler();
+    driver.click(driver.next());
+    QTRY_VERIFY_WITH_TIMEOUT(batch.row(0).statusCode == 4 && batch.row(1).statusCode == 4, 30000);
+
+    // As the program ends (a signal, the session closing): every camera's threads are stopped and
+    // joined before what they use goes.
+    QElapsedTimer ending;
+    ending.start();
+    run.wizard.reset();
+    QVERIFY2(ending.elapsed() < 5000, QByteArray::number(ending.elapsed()).constData());
 }
 
 ZKA_QTEST_MAIN(WizardAutomaticTest)
