@@ -3,6 +3,7 @@
 #include "upgrade/BatchScheduler.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QPainter>
 
 #include <algorithm>
@@ -30,6 +31,9 @@ UpgradeProgressList::UpgradeProgressList(BatchScheduler& scheduler, QWidget* par
 {
     setObjectName(QStringLiteral("progressList"));
     setShowsSelection(false);
+    // The status column takes the list's free width: the longer words ("Loading config file") then
+    // show whole.
+    header()->setStretchLastSection(true);
     scheduler_.addObserver(*this);
     redraw_.setInterval(kRedrawPeriodMs);
     connect(&redraw_, &QTimer::timeout, this, &UpgradeProgressList::redrawMovedBars);
