@@ -23,6 +23,16 @@ void outline(QPainter& painter, const QColor& colour, int left, int top, int rig
     painter.drawRect(QRect(left, top, right - left - 1, bottom - top - 1));
 }
 
+// The width of a bar's filled part: the progress's share of the bar's inner width (the column less
+// 3 pixels of frame), never more than that width.
+int barFillWidth(int progress, int columnWidth)
+{
+    const int inner = columnWidth - 3;
+    const int full = UpgradeProgressList::kFullProgress;
+    // In 64 bits: a wide column times 10000 leaves no room in 32.
+    return int(std::min<long long>(inner, (long long)std::clamp(progress, 0, full) * inner / full));
+}
+
 } // namespace
 
 UpgradeProgressList::UpgradeProgressList(BatchScheduler& scheduler, QWidget* parent)
@@ -53,13 +63,6 @@ std::vector<CameraListView::Column> UpgradeProgressList::standardColumns() const
             {QStringLiteral("Version No"), 70},
             {QStringLiteral("Progress"), 120},
             {QStringLiteral("Status"), 90}};
-}
-
-int UpgradeProgressList::barFillWidth(int progress, int columnWidth)
-{
-    const int inner = columnWidth - 3;
-    // In 64 bits: a wide column times 10000 leaves no room in 32.
-    return int(std::min<long long>(inner, (long long)std::clamp(progress, 0, kFullProgress) * inner / kFullProgress));
 }
 
 void UpgradeProgressList::ClearRows()

@@ -36,9 +36,6 @@ public:
     // The columns the progress page inserts, in order. The ID column is 30 pixels wide, or as wide
     // as a three-digit ID needs in the list's font, so that an ID is never cut short.
     std::vector<CameraListView::Column> standardColumns() const;
-    // The width of a bar's filled part: the progress's share of the bar's inner width (the column
-    // less 3 pixels of frame), never more than that width.
-    static int barFillWidth(int progress, int columnWidth);
 
     // ---- Filling the batch, as the page takes the checked cameras over ----
     void ClearRows();
