@@ -20,7 +20,11 @@
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <thread>
 
 namespace zka {
@@ -114,6 +118,14 @@ protected:
             if (request.path == path)
                 found.push_back(request);
         return found;
+    }
+    // Follows the camera's answer on a thread of its own, as the procedure does; done once it ended.
+    static std::jthread readInBackground(CameraContext& ctx, std::atomic<bool>& done)
+    {
+        return std::jthread([&ctx, &done](std::stop_token stop) {
+            ctx.readUploadAnswer(stop);
+            done = true;
+        });
     }
     static std::span<const std::uint8_t> package()
     {
@@ -236,6 +248,93 @@ TEST_F(UploadE2eTest, NoAnswerWithinSixtySecondsIsAnIncompleteRequest)
     EXPECT_FALSE(loop.isRunning(ctx->tickTimer()));
 }
 
+TEST_F(UploadE2eTest, AMinuteOfSilenceInTheAnswerIsWaitedOut)
+{
+    // The camera flashes for 70 s between its reports: longer than the 60 s limit on the response
+    // headers, well within the procedure's 180 s for the whole answer.
+    CameraSpec sim = camera();
+    sim.upgradeSteps = 2;
+    sim.stepSeconds = 70;
+    startFleet({sim});
+    auto ctx = context();
+    std::atomic<int> row{0};
+    ctx->setListRow(&row);
+    ctx->setFirmware(package(), "ver2.45");
+    ASSERT_EQ(ctx->uploadFirmware(), 0);
+
+    std::atomic<bool> readerDone{false};
+    std::jthread reader = readInBackground(*ctx, readerDone);
+    // 140 s of steps: 1.4 s here; the bound stands in for the procedure's 180 s.
+    EXPECT_TRUE(eventually([&] { return readerDone.load(); }, 1800ms)) << "the answer was lost";
+    reader.request_stop();
+    reader.join();
+    ctx->closeUpload();
+    EXPECT_EQ(ctx->replyResult(), 1);
+    EXPECT_EQ(row.load(), 6860 + 2 * ((9400 - 6860) / 2));
+}
+
+TEST_F(UploadE2eTest, ACameraThatStopsReadingIsASendFailureAfterSixtySeconds)
+{
+    CameraSpec sim = camera();
+    sim.stallDuringUpload = true;
+    startFleet({sim});
+    auto ctx = context();
+    std::atomic<int> bar{0};
+    ctx->setProgressControl(&bar);
+    ctx->setFirmware(package(), "ver2.45");
+
+    std::atomic<int> result{1};
+    const auto start = std::chrono::steady_clock::now();
+    std::jthread upload([&](std::stop_token stop) { result = ctx->uploadFirmware(stop); });
+    // 60 s without a byte going out: 0.6 s here, plus the time the first half takes.
+    EXPECT_TRUE(eventually([&] { return result.load() != 1; }, 5s)) << "the upload hangs";
+    upload.request_stop();
+    upload.join();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 600ms);
+    EXPECT_EQ(result.load(), -1); // reported as the network error
+    EXPECT_NE(ctx->errorCode(), 4);
+    EXPECT_GT(bar.load(), 6860 / 2 - 100);
+    EXPECT_LT(bar.load(), 6860);
+    ASSERT_TRUE(eventually([&] {
+        const auto uploads = requestsTo("/command/versionup.cgi");
+        return !uploads.empty() && !uploads.front().uploadVerdict.empty();
+    }));
+    EXPECT_EQ(requestsTo("/command/versionup.cgi").front().uploadVerdict.rfind("stalled by the camera", 0), 0u);
+}
+
+TEST_F(UploadE2eTest, ACameraThatNeverAcceptsTheConnectionIsGivenUpAfterSixtySeconds)
+{
+    // A listening socket whose only place in its queue is taken: the next connection attempt is
+    // neither accepted nor refused.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int occupant = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(0x7F000003); // 127.0.0.3
+    address.sin_port = htons(8090);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(::connect(occupant, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+    auto ctx = context("127.0.0.3:8090");
+    ctx->setFirmware(package(), "ver2.45");
+    const std::string configuration = "[camera]\nname=restored\n";
+    std::atomic<int> uploaded{1};
+    std::atomic<int> restored{1};
+    std::jthread attempts([&](std::stop_token stop) {
+        uploaded = ctx->uploadFirmware(stop);
+        ctx->setRestoreData(bytesOf(configuration));
+        restored = ctx->restoreConfiguration(stop);
+    });
+    EXPECT_TRUE(eventually([&] { return restored.load() != 1; }, 5s)) << "connecting is not bounded";
+    attempts.request_stop();
+    attempts.join();
+    EXPECT_EQ(uploaded.load(), -1);
+    EXPECT_EQ(restored.load(), -1);
+    ::close(occupant);
+    ::close(listener);
+}
+
 TEST_F(UploadE2eTest, RefusedUploadIsNoProgressStream)
 {
     startFleet({camera()});
@@ -260,10 +359,7 @@ TEST_F(UploadE2eTest, AnswerThatNeverEndsIsLeftOnAStopRequest)
     ASSERT_EQ(ctx->uploadFirmware(), 0);
 
     std::atomic<bool> readerDone{false};
-    std::jthread reader([&](std::stop_token stop) {
-        ctx->readUploadAnswer(stop);
-        readerDone = true;
-    });
+    std::jthread reader = readInBackground(*ctx, readerDone);
     ASSERT_TRUE(eventually([&] { return bar.load() == 9380; }));
     // All steps came, the closing delimiter never does: the reader keeps waiting past the 60 s
     // receive time-out (0.6 s here), as the camera may still be writing.
