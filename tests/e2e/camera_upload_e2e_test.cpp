@@ -501,6 +501,23 @@ TEST_F(UploadE2eTest, RefusedRestoresFail)
     EXPECT_EQ(absent->restoreConfiguration(), -1);
 }
 
+TEST_F(UploadE2eTest, AnEmergencyCamerasRestoreCountsOnlyWhenTheCameraAcceptedIt)
+{
+    CameraSpec sim = camera();
+    sim.softVersion = "emergency";
+    sim.restoreRefusals = 1; // the first restore is read, then dropped without an answer
+    startFleet({sim});
+    auto ctx = context();
+    ASSERT_TRUE(ctx->checkSystemReply(ctx->runQuery("inq=system", 60000ms), false));
+    ASSERT_TRUE(ctx->emergency());
+    const std::string configuration = "[camera]\nname=emergency\n";
+    ctx->setRestoreData(bytesOf(configuration));
+    EXPECT_EQ(ctx->restoreConfiguration(), -2);
+    EXPECT_EQ(ctx->restoreConfiguration(), 0);
+    EXPECT_EQ(fleet->configuration("127.0.0.2"), configuration);
+    EXPECT_EQ(ticks.load(), 0); // an emergency camera's display is not moved by ticks
+}
+
 class BackupE2eTest : public UploadE2eTest {
 protected:
     ConfigBackup backup(const std::string& address, const std::string& credential = kAdminCredential,
