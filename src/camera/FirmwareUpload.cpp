@@ -80,8 +80,13 @@ int CameraContext::uploadFirmware(std::stop_token stop)
         upload_ = exchange;
         uploadThread_ = std::jthread([this, exchange, emergency, post = std::move(post),
                                       contextStop = stop_.get_token()](std::stop_token transferStop) {
-            const StopLink link(transferStop, contextStop);
-            performUpload(*post, *exchange, errorCode_, emergency, link.token());
+            try {
+                const StopLink link(transferStop, contextStop);
+                performUpload(*post, *exchange, errorCode_, emergency, link.token());
+            } catch (...) {
+                // The waiting worker must learn that the transfer is over.
+                exchange->finish(TransferStatus::ConnectFailed);
+            }
         });
     }
 

@@ -611,6 +611,26 @@ TEST_F(BackupE2eTest, ErrorPagesAreNotSavedAsConfiguration)
     EXPECT_FALSE(absent.errorText().empty());
 }
 
+TEST_F(BackupE2eTest, ADownloadOfMoreThanOneMegabyteIsNoConfiguration)
+{
+    CameraSpec largest = camera();
+    largest.configuration = std::string(1024 * 1024, 'c');
+    CameraSpec endless = camera("127.0.0.3");
+    endless.configuration = std::string(1024 * 1024 + 1, 'e');
+    startFleet({largest, endless});
+
+    auto saved = backup("127.0.0.2");
+    EXPECT_TRUE(saved.saveFromCamera()) << saved.errorText();
+    EXPECT_EQ(saved.savedSize(), 1024u * 1024u);
+
+    auto refused = backup("127.0.0.3");
+    EXPECT_FALSE(refused.saveFromCamera());
+    EXPECT_NE(refused.errorText().find("1048576"), std::string::npos) << refused.errorText();
+    EXPECT_FALSE(fs::exists(refused.localPath()));
+    std::vector<std::uint8_t> buffer;
+    EXPECT_FALSE(refused.readSaved(buffer));
+}
+
 TEST_F(BackupE2eTest, HtmlMarkerInTheSecondBlockKeepsTheFirstBlockOnly)
 {
     const std::string firstBlock(512, 'a');
