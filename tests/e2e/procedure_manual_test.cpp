@@ -9,6 +9,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <new>
 #include <set>
 #include <thread>
 
@@ -271,6 +272,50 @@ TEST(TickDecisionTest, WorkerAndTickHandlerDecidingTogetherEndEachUpgradeExactly
         EXPECT_EQ(code == 9, run.context->latestVersion() == "ver2.45");
     }
     std::printf("the worker decided %d of %d upgrades, the tick handler the others\n", workerWon, kRuns);
+}
+
+TEST(WorkerFailureTest, AnExceptionInTheWorkerEndsTheCamerasUpgradeNotTheProcess)
+{
+    // The system runs out of memory as the worker starts its tick timer, after the package went out.
+    class ExhaustedTimers final : public TimerService {
+    public:
+        void start(TimerId, Clock::Duration) override { throw std::bad_alloc(); }
+        void stop(TimerId) override {}
+    };
+    BackupRoot root;
+    camsim::Fleet fleet({testCamera(2), testCamera(3)}, 0.01);
+    std::string error;
+    ASSERT_TRUE(fleet.start(error)) << error;
+    for (const bool automatic : {true, false}) {
+        SCOPED_TRACE(automatic ? "batch row" : "alone");
+        const SystemClock clock(0.01);
+        ExhaustedTimers timers;
+        RecordingEvents navigation;
+        ScriptedPrompter prompter;
+        std::atomic<int> progress{0};
+        const auto& resources = packagedResources();
+        CameraContext context(CameraHost{clock, timers, navigation, prompter, resources.texts()},
+                              automatic ? "127.0.0.2" : "127.0.0.3", encodeBase64("admin:admin"),
+                              resources.supportedModels());
+        if (automatic)
+            context.setListRow(&progress);
+        else
+            context.setProgressControl(&progress);
+        context.setFirmware(resources.packageData()[0], "ver2.45");
+        context.start();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!context.workerDone() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+        ASSERT_TRUE(context.workerDone());
+        if (automatic) {
+            EXPECT_EQ(context.errorCode(), 14); // "Insufficient memory"
+            EXPECT_EQ(prompter.count(), 0u);
+            EXPECT_TRUE(navigation.posted().empty());
+        } else {
+            EXPECT_EQ(prompter.messages(), (std::vector<Message>{kVersionUpError}));
+            EXPECT_EQ(navigation.posted(), (Navigation{{1, 3}}));
+        }
+    }
 }
 
 TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRunning)
