@@ -315,8 +315,10 @@ TEST(ManualFlowTest, RefusedTargetsStayOnTheirPageWithTheMessages)
     const std::string information = "Information";
     const Message wrongModel{"This program works for the ZKA-QM410. Please select the correct camera.", information,
                              MessageIcon::Warning};
-    // A refused login already fails the system inquiry, whose "401 Unauthorized" has no model.
-    EXPECT_EQ(check("127.0.0.2", "admin:wrong"), (std::vector<Message>{wrongModel, kNotSuitable}));
+    // A refused login already fails the system inquiry: it reads as the login's fault, not the model's.
+    const Message wrongLogin{"Please enter correct user name and password for the administrator.", information,
+                             MessageIcon::Warning};
+    EXPECT_EQ(check("127.0.0.2", "admin:wrong"), (std::vector<Message>{wrongLogin, kNotSuitable}));
     EXPECT_EQ(check("127.0.0.2", "operator:secret"),
               (std::vector<Message>{
                   {"Level 4 users other than Administrator cannot run the program.", information, MessageIcon::Warning},
