@@ -13,6 +13,7 @@ packages=(
   qt6-base-dev libgl-dev                         # the wizard
   xvfb xauth xdotool imagemagick                 # screenshots of the wizard under a virtual display
   curl                                           # the upload benchmark's reference client
+  clang libclang-rt-14-dev llvm                  # the fuzz targets (libFuzzer and its sanitizers)
 )
 
 missing=()
