@@ -11,13 +11,14 @@ struct FuzzHost::Silent final : TimerService, HostEvents, Prompter {
     void start(TimerId, Clock::Duration) override {}
     void stop(TimerId) override {}
     void postNavigate(int, int) override {}
-    MessageAnswer show(const Message& message) override
+    // Only counted: a run of millions of inputs keeps no history.
+    MessageAnswer show(const Message&) override
     {
-        shown.push_back(message);
+        ++shown;
         return MessageAnswer::Ok;
     }
 
-    std::vector<Message> shown;
+    std::size_t shown = 0;
     ResourceText texts{embeddedResources(), *this};
 };
 
@@ -35,12 +36,7 @@ CameraHost FuzzHost::host()
 
 std::size_t FuzzHost::messages() const
 {
-    return silent_->shown.size();
-}
-
-const Message& FuzzHost::lastMessage() const
-{
-    return silent_->shown.back();
+    return silent_->shown;
 }
 
 void require(bool condition, const char* what)

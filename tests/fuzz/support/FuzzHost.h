@@ -19,7 +19,6 @@ public:
 
     CameraHost host();
     std::size_t messages() const;
-    const Message& lastMessage() const;
 
 private:
     struct Silent;
