@@ -1,149 +1,17 @@
-// The firmware upload, the configuration backup and the restore, through real sockets to simulated
-// cameras in the network sandbox, at a time scale of 0.01 (60 s last 0.6 s).
-#include "camera/CameraContext.h"
-#include "camera/ConfigBackup.h"
+// The firmware upload and the restore, through real sockets to simulated cameras in the network
+// sandbox, at a time scale of 0.01 (60 s last 0.6 s).
+#include "camera_upload_fixture.h"
+
 #include "http/MultipartBody.h"
 #include "camera_upload_canned_server.h"
-#include "camsim/Fleet.h"
-#include "resources/ResourceStore.h"
-#include "resources/ResourceText.h"
-#include "runtime/EventLoop.h"
-#include "support/RecordingEvents.h"
-#include "support/ScriptedPrompter.h"
 
-#include <gtest/gtest.h>
-
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <mutex>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <thread>
 
-namespace zka {
+namespace zka::test {
 namespace {
-
-namespace fs = std::filesystem;
-using camsim::CameraSpec;
-using camsim::Fleet;
-using camsim::RecordedRequest;
-using namespace std::chrono_literals;
-
-constexpr double kScale = 0.01;
-const std::string kAdminCredential = "YWRtaW46YWRtaW4="; // admin:admin
-const std::string kRootCredential = "cm9vdDpwYXNz";      // root:pass
-constexpr std::size_t kPackageSize = 10014720;
-
-using test::RecordingEvents;
-
-bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
-std::string headerValue(const RecordedRequest& request, const std::string& name)
-{
-    for (const auto& [key, value] : request.headers)
-        if (key == name)
-            return value;
-    return "<missing>";
-}
-
-std::size_t headerIndex(const RecordedRequest& request, const std::string& name)
-{
-    for (std::size_t i = 0; i < request.headers.size(); ++i)
-        if (request.headers[i].first == name)
-            return i;
-    return request.headers.size();
-}
-
-std::span<const std::uint8_t> bytesOf(const std::string& text)
-{
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
-class UploadE2eTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        loopThread_ = std::jthread([this] { loop.run(); });
-        char pattern[] = "/tmp/zka-upload-e2e-XXXXXX";
-        programFiles_ = ::mkdtemp(pattern);
-        ::setenv("ProgramFiles", programFiles_.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        fleet.reset();
-        loop.quit();
-        fs::remove_all(programFiles_);
-    }
-
-    void startFleet(std::vector<CameraSpec> cameras)
-    {
-        fleet = std::make_unique<Fleet>(std::move(cameras), kScale);
-        std::string error;
-        ASSERT_TRUE(fleet->start(error)) << error;
-    }
-    static CameraSpec camera(const std::string& address = "127.0.0.2")
-    {
-        CameraSpec sim;
-        sim.address = address;
-        sim.stepSeconds = 0.25;
-        sim.rebootSeconds = 1;
-        return sim;
-    }
-    std::unique_ptr<CameraContext> context(const std::string& address = "127.0.0.2",
-                                           const std::string& credential = kAdminCredential)
-    {
-        return std::make_unique<CameraContext>(CameraHost{clock, loop, events, prompter, texts}, address, credential,
-                                               models);
-    }
-    std::vector<RecordedRequest> requestsTo(const std::string& path, const std::string& address = "127.0.0.2") const
-    {
-        std::vector<RecordedRequest> found;
-        for (auto& request : fleet->requests(address))
-            if (request.path == path)
-                found.push_back(request);
-        return found;
-    }
-    // Follows the camera's answer on a thread of its own, as the procedure does; done once it ended.
-    static std::jthread readInBackground(CameraContext& ctx, std::atomic<bool>& done)
-    {
-        return std::jthread([&ctx, &done](std::stop_token stop) {
-            ctx.readUploadAnswer(stop);
-            done = true;
-        });
-    }
-    static std::span<const std::uint8_t> package()
-    {
-        const auto bytes = embeddedResources().find(ResourceKind::Bin, 143);
-        return bytes ? *bytes : std::span<const std::uint8_t>();
-    }
-
-    SystemClock clock{kScale};
-    std::atomic<int> ticks{0};
-    EventLoop loop{clock, [this](TimerId) { ticks.fetch_add(1); }};
-    RecordingEvents events;
-    test::ScriptedPrompter prompter;
-    ResourceText texts{embeddedResources(), prompter};
-    SupportedModels models{"ZKA-QM410"};
-    std::unique_ptr<Fleet> fleet;
-    std::string programFiles_;
-    std::jthread loopThread_;
-};
 
 TEST_F(UploadE2eTest, PackageArrivesIntactAndProgressFollowsChunksThenSteps)
 {
@@ -481,7 +349,7 @@ TEST_F(UploadE2eTest, RefusedRestoresFail)
     EXPECT_EQ(ctx->restoreConfiguration(), 0);
 
     // A camera that answers 401 to the factory login has not taken the configuration.
-    test::CannedHttpServer refusing("127.0.0.3", 8080,
+    CannedHttpServer refusing("127.0.0.3", 8080,
                                     "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"cam\"\r\n"
                                     "Content-Length: 0\r\nConnection: close\r\n\r\n");
     ASSERT_TRUE(refusing.listening());
@@ -518,140 +386,5 @@ TEST_F(UploadE2eTest, AnEmergencyCamerasRestoreCountsOnlyWhenTheCameraAcceptedIt
     EXPECT_EQ(ticks.load(), 0); // an emergency camera's display is not moved by ticks
 }
 
-class BackupE2eTest : public UploadE2eTest {
-protected:
-    ConfigBackup backup(const std::string& address, const std::string& credential = kAdminCredential,
-                        bool deleteAfterRestore = true)
-    {
-        return ConfigBackup(clock, address, ConfigBackup::cameraFilePath("ZKA-QM410"), credential,
-                            std::chrono::system_clock::now(), "ZKA-QM410", "S/../0002", deleteAfterRestore);
-    }
-    static unsigned mode(const std::string& path)
-    {
-        struct stat info {};
-        return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0u;
-    }
-    static std::string contents(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-};
-
-TEST_F(BackupE2eTest, SavedUserOnlyReadBackAndDeletedAfterRestore)
-{
-    CameraSpec sim = camera();
-    sim.configuration = "[camera]\n" + std::string(2000, 'c') + "\n";
-    startFleet({sim});
-    auto saved = backup("127.0.0.2");
-    ASSERT_TRUE(saved.saveFromCamera()) << saved.errorText();
-    EXPECT_EQ(saved.errorText(), "");
-    EXPECT_EQ(saved.savedSize(), sim.configuration.size());
-    EXPECT_EQ(contents(saved.localPath()), sim.configuration);
-    EXPECT_EQ(fs::path(saved.localPath()).filename(), "zka-qm410.S____0002.cfg");
-    EXPECT_EQ(fs::path(saved.localPath()).parent_path().parent_path(),
-              fs::path(programFiles_) / "VELM/ZKA FirmwareUpgrade/Configurations");
-    EXPECT_EQ(mode(saved.localPath()), 0600u);
-    EXPECT_EQ(mode(fs::path(saved.localPath()).parent_path().string()), 0700u);
-    EXPECT_EQ(mode(programFiles_ + "/VELM"), 0700u);
-    const auto download = requestsTo("/home/l4/zka-qm410.cfg");
-    ASSERT_EQ(download.size(), 1u);
-    EXPECT_EQ(headerValue(download.front(), "Authorization"), "Basic " + kAdminCredential);
-
-    std::vector<std::uint8_t> buffer;
-    ASSERT_TRUE(saved.readSaved(buffer));
-    auto ctx = context();
-    ctx->setRestoreData(buffer);
-    ASSERT_EQ(ctx->restoreConfiguration(), 0);
-    saved.markRestored();
-    EXPECT_TRUE(saved.deleteSavedFile());
-    EXPECT_FALSE(fs::exists(saved.localPath()));
-}
-
-TEST_F(BackupE2eTest, ChangedSavedFileIsNeverSent)
-{
-    startFleet({camera()});
-    auto saved = backup("127.0.0.2");
-    ASSERT_TRUE(saved.saveFromCamera()) << saved.errorText();
-    std::ofstream(saved.localPath(), std::ios::app) << "tampered";
-    std::vector<std::uint8_t> buffer{1, 2, 3};
-    EXPECT_FALSE(saved.readSaved(buffer));
-    EXPECT_TRUE(buffer.empty());
-    auto ctx = context();
-    ctx->setRestoreData(buffer);
-    EXPECT_EQ(ctx->restoreConfiguration(), -1);
-    EXPECT_TRUE(requestsTo("/command/all-configuration.cgi").empty());
-    EXPECT_TRUE(fs::exists(saved.localPath())); // kept: no restore succeeded
-}
-
-TEST_F(BackupE2eTest, ErrorPagesAreNotSavedAsConfiguration)
-{
-    CameraSpec sim = camera();
-    sim.htmlInsteadOfConfig = true;
-    CameraSpec secured = camera("127.0.0.4");
-    startFleet({sim, secured});
-
-    // An HTML page with a success status: fails, the empty file stays.
-    auto html = backup("127.0.0.2");
-    EXPECT_FALSE(html.saveFromCamera());
-    EXPECT_TRUE(fs::exists(html.localPath()));
-    EXPECT_EQ(fs::file_size(html.localPath()), 0u);
-
-    // A refused login (401): fails before any file is made, and an older file is left alone.
-    auto refused = backup("127.0.0.4", kRootCredential);
-    ASSERT_TRUE(ConfigBackup::makeFolders(refused.localPath(), programFiles_.size()));
-    std::ofstream(refused.localPath()) << "older backup";
-    EXPECT_FALSE(refused.saveFromCamera());
-    EXPECT_NE(refused.errorText().find("401"), std::string::npos) << refused.errorText();
-    EXPECT_EQ(contents(refused.localPath()), "older backup");
-
-    // Nobody listening.
-    auto absent = backup("127.0.0.9");
-    EXPECT_FALSE(absent.saveFromCamera());
-    EXPECT_FALSE(absent.errorText().empty());
-}
-
-TEST_F(BackupE2eTest, ADownloadOfMoreThanOneMegabyteIsNoConfiguration)
-{
-    CameraSpec largest = camera();
-    largest.configuration = std::string(1024 * 1024, 'c');
-    CameraSpec endless = camera("127.0.0.3");
-    endless.configuration = std::string(1024 * 1024 + 1, 'e');
-    startFleet({largest, endless});
-
-    auto saved = backup("127.0.0.2");
-    EXPECT_TRUE(saved.saveFromCamera()) << saved.errorText();
-    EXPECT_EQ(saved.savedSize(), 1024u * 1024u);
-
-    auto refused = backup("127.0.0.3");
-    EXPECT_FALSE(refused.saveFromCamera());
-    EXPECT_NE(refused.errorText().find("1048576"), std::string::npos) << refused.errorText();
-    EXPECT_FALSE(fs::exists(refused.localPath()));
-    std::vector<std::uint8_t> buffer;
-    EXPECT_FALSE(refused.readSaved(buffer));
-}
-
-TEST_F(BackupE2eTest, HtmlMarkerInTheSecondBlockKeepsTheFirstBlockOnly)
-{
-    const std::string firstBlock(512, 'a');
-    const std::string rest = "<HTML><BODY>busy</BODY></HTML>" + std::string(100, 'z');
-    test::CannedHttpServer server("127.0.0.3", 8081,
-                                  "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(512 + rest.size()) +
-                                      "\r\nConnection: close\r\n\r\n" + firstBlock + rest);
-    ASSERT_TRUE(server.listening());
-    auto upper = backup("127.0.0.3:8081");
-    EXPECT_FALSE(upper.saveFromCamera());
-    EXPECT_EQ(contents(upper.localPath()), firstBlock);
-
-    std::string lowerRest = rest;
-    lowerRest.replace(0, 6, "<html>");
-    test::CannedHttpServer lower("127.0.0.3", 8082,
-                                 "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(512 + lowerRest.size()) +
-                                     "\r\nConnection: close\r\n\r\n" + firstBlock + lowerRest);
-    auto saved = backup("127.0.0.3:8082");
-    EXPECT_TRUE(saved.saveFromCamera()) << saved.errorText();
-    EXPECT_EQ(contents(saved.localPath()), firstBlock + lowerRest);
-}
-
 } // namespace
-} // namespace zka
+} // namespace zka::test
