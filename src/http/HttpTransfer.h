@@ -70,7 +70,9 @@ public:
     enum class ReceiveScope { WholeAnswer, UntilHeaders };
     void setReceiveTimeout(Clock::Duration nominal, ReceiveScope scope = ReceiveScope::WholeAnswer);
     // Longest nominal time allowed for connecting, and then for each stretch of the request in which
-    // no byte of it goes out (0: no limit). A peer that stops reading ends the transfer as SendFailed.
+    // no byte of it goes out (0: no limit); never less than one second of real time. A peer that
+    // never accepts the connection ends the transfer as ConnectFailed, one that stops reading as
+    // SendFailed.
     void setSendTimeout(Clock::Duration nominal);
 
     void onHeader(HeaderSink sink);
