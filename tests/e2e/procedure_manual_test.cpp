@@ -87,14 +87,18 @@ TEST(ManualProcedureTest, EveryEndIsAMessageAndANavigation)
     EXPECT_EQ(rig.messages(rows.size()), (std::vector<Message>{kNetworkError}));
 }
 
-// Timers whose ticks the test delivers: the test plays the user-interface thread.
+// Timers whose ticks the test delivers: the test plays the user-interface thread. Each start is
+// recorded with the phase the context was in at that moment, so a phase that the worker leaves
+// again at once is not missed.
 class DrivenTimers final : public TimerService {
 public:
+    void setPhaseSource(std::function<ProcedurePhase()> phase) { phase_ = std::move(phase); }
     void start(TimerId id, Clock::Duration) override
     {
         {
             std::lock_guard lock(mutex_);
             running_.insert(id);
+            startedIn_.insert({id, phase_ ? phase_() : ProcedurePhase::Idle});
         }
         started_.notify_all();
     }
@@ -108,17 +112,19 @@ public:
         std::lock_guard lock(mutex_);
         return running_.count(id) != 0;
     }
-    // Waits (real time) until the timer runs and ready() holds as it is started.
-    bool waitForStart(TimerId id, const std::function<bool()>& ready) const
+    // Waits (real time) until the timer has been started while the context was in `phase`.
+    bool waitForStart(TimerId id, ProcedurePhase phase) const
     {
         std::unique_lock lock(mutex_);
-        return started_.wait_for(lock, std::chrono::seconds(30), [&] { return running_.count(id) != 0 && ready(); });
+        return started_.wait_for(lock, std::chrono::seconds(30), [&] { return startedIn_.count({id, phase}) != 0; });
     }
 
 private:
+    std::function<ProcedurePhase()> phase_;
     mutable std::mutex mutex_;
     mutable std::condition_variable started_;
     std::set<TimerId> running_;
+    std::set<std::pair<TimerId, ProcedurePhase>> startedIn_;
 };
 
 // One context driven by the test's own ticks.
@@ -135,12 +141,10 @@ struct DrivenContext {
         else
             context->setProgressControl(&progress);
         context->setFirmware(resources.packageData()[0], "ver2.45");
+        timers.setPhaseSource([this] { return context->phase(); });
     }
-    // Waits (real time) until the context is in `phase` and its tick timer runs.
-    bool waitUntilTicking(ProcedurePhase phase) const
-    {
-        return timers.waitForStart(context->tickTimer(), [&] { return context->phase() == phase; });
-    }
+    // Waits (real time) until the context started its tick timer in `phase`.
+    bool waitUntilTicking(ProcedurePhase phase) const { return timers.waitForStart(context->tickTimer(), phase); }
     bool waitUntil(const std::function<bool()>& done) const
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -248,7 +252,8 @@ TEST(TickDecisionTest, WorkerAndTickHandlerDecidingTogetherEndEachUpgradeExactly
         DrivenContext run("127.0.0." + std::to_string(2 + i), i % 2 == 0, 0.005);
         run.context->start();
         // This thread plays the user-interface thread.
-        ASSERT_TRUE(run.waitUntilTicking(ProcedurePhase::RebootWait));
+        ASSERT_TRUE(run.waitUntilTicking(ProcedurePhase::RebootWait))
+            << "code " << run.context->errorCode() << ", phase " << static_cast<int>(run.context->phase());
         run.ticks(180);
         std::this_thread::sleep_for(std::chrono::microseconds(300 * i));
         run.ticks(1);
