@@ -9,11 +9,13 @@
 //
 // The simulated cameras run in child processes forked before this process starts any thread, so
 // that the CPU figures hold the procedure's own cost only.
+#include "ChildFleet.h"
 #include "http/Base64.h"
 #include "camera/CameraContext.h"
 #include "camsim/Fleet.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
+#include "runtime/NoNavigation.h"
 
 #include <algorithm>
 #include <csignal>
@@ -32,60 +34,7 @@ namespace {
 using namespace std::chrono;
 using zka::Clock;
 
-// A fleet in a child process: ready once the child has written one byte; ended by SIGTERM.
-struct ChildFleet {
-    pid_t pid = -1;
-    int stopWrite = -1;
-
-    static ChildFleet fork(std::vector<zka::camsim::CameraSpec> cameras, double timeScale)
-    {
-        int ready[2];
-        int stop[2];
-        if (::pipe(ready) != 0 || ::pipe(stop) != 0)
-            std::exit(2);
-        ChildFleet child;
-        child.pid = ::fork();
-        if (child.pid == 0) {
-            ::close(ready[0]);
-            ::close(stop[1]);
-            zka::camsim::Fleet fleet(std::move(cameras), timeScale);
-            std::string error;
-            if (!fleet.start(error)) {
-                std::fprintf(stderr, "procedure_bench: the fleet did not start: %s\n", error.c_str());
-                ::_exit(2);
-            }
-            const char byte = 'r';
-            if (::write(ready[1], &byte, 1) != 1)
-                ::_exit(2);
-            char ignored;
-            while (::read(stop[0], &ignored, 1) > 0) {
-            }
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(stop[0]);
-        child.stopWrite = stop[1];
-        child.readyRead = ready[0];
-        return child;
-    }
-    bool waitReady() const
-    {
-        char byte = 0;
-        return ::read(readyRead, &byte, 1) == 1;
-    }
-    void stop()
-    {
-        if (pid <= 0)
-            return;
-        ::kill(pid, SIGTERM);
-        ::waitpid(pid, nullptr, 0);
-        ::close(stopWrite);
-        ::close(readyRead);
-        pid = -1;
-    }
-
-    int readyRead = -1;
-};
+using zka::bench::ChildFleet;
 
 zka::camsim::CameraSpec camera(int host)
 {
@@ -95,11 +44,6 @@ zka::camsim::CameraSpec camera(int host)
     made.mac = "08:00:46:00:01:" + std::to_string(10 + host);
     return made;
 }
-
-class NoNavigation final : public zka::HostEvents {
-public:
-    void postNavigate(int, int) override {}
-};
 
 class SilentPrompter final : public zka::Prompter {
 public:
@@ -161,7 +105,7 @@ struct Bench {
     static constexpr zka::TimerId kHeartbeat = 0x9400;
     zka::SystemClock clock;
     zka::EventLoop loop;
-    NoNavigation navigation;
+    zka::NoNavigation navigation;
     SilentPrompter prompter;
     zka::PackagedResources resources;
 };

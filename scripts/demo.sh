@@ -5,6 +5,8 @@
 #   scripts/demo.sh              the wizard on the simulated fleet (needs a display; without one it
 #                                says how to use a virtual display and shows --discover instead)
 #   scripts/demo.sh --discover   one discovery of the fleet, printed as a table
+#   scripts/demo.sh --batch      the whole fleet upgraded as one batch from the command line (its
+#                                settings retained; the report goes to build/default/demo-batch-report.json)
 #   scripts/demo.sh --time-scale X   run the cameras and the tool X times faster or slower (default 1)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,8 +17,9 @@ scale=1
 while [ $# -gt 0 ]; do
   case "$1" in
     --discover) mode=discover; shift ;;
+    --batch) mode=batch; shift ;;
     --time-scale) scale="$2"; shift 2 ;;
-    *) echo "usage: $0 [--discover] [--time-scale X]" >&2; exit 64 ;;
+    *) echo "usage: $0 [--discover | --batch] [--time-scale X]" >&2; exit 64 ;;
   esac
 done
 
@@ -51,6 +54,15 @@ run_inside() {
     echo "Discovering the simulated fleet (two enquiries 5 s apart, 10 s in all)..."
     printf 'MAC\t\t\tADDRESS\t\tMODEL\t\tSERIAL\t\tVERSION\n'
     "$bin/src/cli/zka-upgrade-cli" discover --time-scale "$scale"
+  elif [ "$mode" = batch ]; then
+    local password
+    password=$(mktemp)
+    echo admin >"$password"
+    echo "Upgrading every camera that discovery finds, two at a time (login admin / admin)..."
+    "$bin/src/cli/zka-upgrade-cli" batch --discover --user admin --password-file "$password" --retain \
+      --report "$bin/demo-batch-report.json" --time-scale "$scale" || true
+    rm -f "$password"
+    echo "The report is in $bin/demo-batch-report.json."
   else
     echo "Simulated cameras: 192.168.0.100 (the wizard's default address) and 127.0.0.2 to 127.0.0.5;"
     echo "login admin / admin. Choose \"Manual mode\" to upgrade one of them."

@@ -9,10 +9,13 @@ packages=(
   libssl-dev                                     # SHA-256 of the firmware package
   libcpp-httplib-dev                             # the camera simulator's web server
   libgtest-dev libgmock-dev                      # unit and end-to-end tests
+  libcli11-dev nlohmann-json3-dev                # the command line's options and its batch report
   iproute2 util-linux                            # the private network namespace (ip, unshare)
   qt6-base-dev libgl-dev                         # the wizard
   xvfb xauth xdotool imagemagick                 # screenshots of the wizard under a virtual display
   curl                                           # the upload benchmark's reference client
+  qt6-svg-dev scdoc                              # the scalable icon and the man pages
+  dpkg-dev lintian desktop-file-utils appstream file   # the Debian packages and their checks
   clang libclang-rt-14-dev llvm                  # the fuzz targets (libFuzzer and its sanitizers)
 )
 

@@ -101,15 +101,22 @@ void drawWarningTriangle(QPainter& painter, const QRectF& box)
 
 } // namespace
 
+void paintApplicationIcon(QPainter& painter, qreal size)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / kGrid, size / kGrid);
+    drawCamera(painter);
+    drawUpgradeBadge(painter);
+    painter.restore();
+}
+
 QPixmap applicationPixmap(int size)
 {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / kGrid, size / kGrid);
-    drawCamera(painter);
-    drawUpgradeBadge(painter);
+    paintApplicationIcon(painter, size);
     return pixmap;
 }
 

@@ -1,14 +1,16 @@
 #include "app/UpgradeWizard.h"
 
 #include "app/Artwork.h"
+#include "app/AutomaticPages.h"
 #include "app/KeyReportButton.h"
 #include "app/ManualFlowView.h"
+#include "app/QtDesktop.h"
 #include "app/QtPrompter.h"
 #include "upgrade/ManualFlow.h"
 #include "discovery/DiscoverySession.h"
 #include "resources/ResourceStore.h"
 #include "ui/pages/AgreementPage.h"
-#include "ui/pages/AutomaticUnavailablePage.h"
+#include "ui/pages/AutomaticTargetPage.h"
 #include "ui/pages/IntroPage.h"
 #include "ui/pages/ManualProgressPage.h"
 #include "ui/pages/ManualResultPage.h"
@@ -64,8 +66,10 @@ UpgradeWizard::UpgradeWizard(Seams seams, QWidget* parent)
     , clock_(seams.clock)
     , ownPrompter_(seams.prompter ? nullptr : std::make_unique<QtPrompter>(this))
     , ownDiscoveryPrompter_(seams.discoveryPrompter ? nullptr : std::make_unique<QtPrompter>(this))
+    , ownDesktop_(seams.desktop ? nullptr : std::make_unique<QtDesktop>(this))
     , prompter_(seams.prompter ? *seams.prompter : *ownPrompter_)
     , discoveryPrompter_(seams.discoveryPrompter ? *seams.discoveryPrompter : *ownDiscoveryPrompter_)
+    , desktop_(seams.desktop ? *seams.desktop : *ownDesktop_)
     , timers_(seams.clock)
     , resources_(embeddedResources(), prompter_)
     , texts_(resources_.texts())
@@ -102,6 +106,8 @@ UpgradeWizard::UpgradeWizard(Seams seams, QWidget* parent)
 UpgradeWizard::~UpgradeWizard()
 {
     progressRedraw_.stop();
+    // The automatic pages' probes use the wizard's texts and timers: they end first.
+    automatic_.reset();
     // No worker may wait for a box that will never be shown while it is joined below.
     if (ownPrompter_)
         ownPrompter_->abandonPending();
@@ -125,19 +131,24 @@ void UpgradeWizard::buildPages()
     targetPage_ = new ManualTargetPage(texts_, prompter_);
     progressPage_ = new ManualProgressPage(texts_);
     resultPage_ = new ManualResultPage(texts_);
-    automaticPage_ = new AutomaticUnavailablePage;
+    automatic_ = std::make_unique<AutomaticPages>(AutomaticPages::Seams{
+        {clock_, timers_, prompter_, texts_, desktop_, resources_.supportedModels()},
+        table_,
+        [this](int state) { setButtonState(state); }});
+    QWidget* automaticTarget = automatic_->targetPage();
+    QWidget* automaticProgress = automatic_->progressPage();
     // The intro page names the firmware; its title becomes the window's caption.
     setWindowTitle(introPage_->windowCaption());
 
-    pageOfStep_ = {introPage_,   agreementPage_, modePage_,     targetPage_,   progressPage_,
-                   progressPage_, resultPage_,   automaticPage_, automaticPage_, automaticPage_};
+    pageOfStep_ = {introPage_,    agreementPage_, modePage_,       targetPage_,       progressPage_,
+                   progressPage_, resultPage_,    automaticTarget, automaticProgress, automaticProgress};
 
     stack_ = new QStackedWidget(this);
     stack_->setObjectName(QStringLiteral("pages"));
     for (QWidget* page : {static_cast<QWidget*>(introPage_), static_cast<QWidget*>(agreementPage_),
                           static_cast<QWidget*>(modePage_), static_cast<QWidget*>(targetPage_),
                           static_cast<QWidget*>(progressPage_), static_cast<QWidget*>(resultPage_),
-                          static_cast<QWidget*>(automaticPage_)})
+                          automaticTarget, automaticProgress})
         stack_->addWidget(page);
     stack_->setFixedSize(kPageSize);
 
@@ -281,8 +292,12 @@ void UpgradeWizard::switchPage()
         confirmQuit_ = false;
         break;
     case 7:
-        // The automatic mode's target page would enable Next once discovery has ended; this
-        // version has no automatic pages, so there is nothing to go on to.
+        backButton_->setEnabled(true);
+        // The page fills its list and sets Next by the logins of the checked cameras.
+        automatic_->showTargetPage(relaxedAddressMode_);
+        break;
+    case 8:
+        // This version cannot upgrade the batch: there is nothing to go on to.
         backButton_->setEnabled(true);
         nextButton_->setEnabled(false);
         backButton_->setFocus(Qt::OtherFocusReason);
@@ -309,6 +324,9 @@ void UpgradeWizard::onNext()
     switch (pageIndex_) {
     case 2:
         pageIndex_ = modePage_->selectedMode() == ModePage::kManual ? 3 : 7;
+        // The target page enables Next once discovery has ended and the logins are complete.
+        if (pageIndex_ == 7)
+            nextButton_->setEnabled(table_.stopRequested());
         confirmQuit_ = true;
         break;
     case 3:
@@ -317,9 +335,11 @@ void UpgradeWizard::onNext()
     case 4:
         flow_->confirmUpgrade();
         return;
+    case 7:
+        pageIndex_ = 8;
+        break;
     case 5:
     case 6:
-    case 7:
     case 8:
     case 9:
         return;
@@ -477,8 +497,7 @@ void UpgradeWizard::setButtonState(int kind)
 
 FirmwareDescription UpgradeWizard::describeFirmware() const
 {
-    return FirmwareDescription{&resources_.packageData(), &resources_.packageSizes(), resources_.newVersion2x(),
-                               resources_.newVersion3x()};
+    return FirmwareDescription::of(resources_);
 }
 
 void UpgradeWizard::restoreCaptions()

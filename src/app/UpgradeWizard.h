@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FirmwareDescription.h"
+#include "resources/FirmwareDescription.h"
 #include "app/QtDispatcher.h"
 #include "app/QtTimerService.h"
 #include "discovery/DiscoveryTable.h"
@@ -21,8 +21,9 @@ class QStackedWidget;
 namespace zka {
 
 class AgreementPage;
-class AutomaticUnavailablePage;
+class AutomaticPages;
 class Clock;
+class Desktop;
 class DiscoverySession;
 class IntroPage;
 class KeyReportButton;
@@ -33,6 +34,7 @@ class ManualResultPage;
 class ManualTargetPage;
 class ModePage;
 class Prompter;
+class QtDesktop;
 class QtPrompter;
 
 // The main window: the wizard with its pages, Back, Next and Cancel. It owns what lives for the
@@ -41,8 +43,8 @@ class QtPrompter;
 // what the flow reports and never waits on the network.
 //
 // Steps (pageIndex): 0 introduction, 1 agreement, 2 mode, 3 manual target, 4 confirmation, 5 manual
-// upgrade running, 6 result, 7 and 8 the automatic mode's pages (not in this version: step 7 says
-// so), 9 an automatic batch that can be aborted.
+// upgrade running, 6 result, 7 the automatic mode's choice of cameras, 8 its batch (not in this
+// version: step 8 says so), 9 an automatic batch that can be aborted.
 class UpgradeWizard final : public QDialog {
     Q_OBJECT
 
@@ -61,6 +63,8 @@ public:
         std::function<void(int status)> exitProcess = {};
         // Where the discovery enquiries go.
         std::string discoveryAddress = "255.255.255.255";
+        // The browser, file dialogs and clipboard. Null: the desktop's own, through Qt.
+        Desktop* desktop = nullptr;
     };
 
     explicit UpgradeWizard(Seams seams, QWidget* parent = nullptr);
@@ -127,8 +131,10 @@ private:
     const Clock& clock_;
     std::unique_ptr<QtPrompter> ownPrompter_;
     std::unique_ptr<QtPrompter> ownDiscoveryPrompter_;
+    std::unique_ptr<QtDesktop> ownDesktop_;
     Prompter& prompter_;
     Prompter& discoveryPrompter_;
+    Desktop& desktop_;
     QtDispatcher dispatcher_;
     QtTimerService timers_;
     PackagedResources resources_;
@@ -143,7 +149,6 @@ private:
     ManualTargetPage* targetPage_ = nullptr;
     ManualProgressPage* progressPage_ = nullptr;
     ManualResultPage* resultPage_ = nullptr;
-    AutomaticUnavailablePage* automaticPage_ = nullptr;
     std::array<QWidget*, kStepCount> pageOfStep_{};
     QLabel* emergencyImage_ = nullptr;
     QPushButton* backButton_ = nullptr;
@@ -162,6 +167,7 @@ private:
     // Moves the progress bar from the flow's value and follows its status while it runs.
     QTimer progressRedraw_;
 
+    std::unique_ptr<AutomaticPages> automatic_;
     std::unique_ptr<ManualFlowView> flowView_;
     std::unique_ptr<ManualFlow> flow_;
     std::unique_ptr<DiscoverySession> discovery_;

@@ -1,16 +1,19 @@
 // zka-upgrade: the firmware upgrade wizard.
 //
 //   zka-upgrade [--time-scale X]
+//   zka-upgrade --version
 //
 // --time-scale X runs every wait and timer of the tool X times as long (for tests and demonstrations
 // with the camera simulator); real cameras need the default, 1.
 #include "app/UpgradeWizard.h"
+#include "resources/ResourceText.h"
 #include "runtime/Clock.h"
 
 #include <QApplication>
 #include <QStringList>
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -41,12 +44,17 @@ std::optional<double> timeScaleOption(const QStringList& arguments)
 
 int main(int argc, char** argv)
 {
+    // Before the application object, which needs a display: the version is asked for without one.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+        return std::fputs(zka::packagedVersionText("zka-upgrade").c_str(), stdout) < 0 ? 1 : 0;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zka-upgrade"));
 
     const auto scale = timeScaleOption(QApplication::arguments());
     if (!scale) {
-        std::fprintf(stderr, "usage: zka-upgrade [--time-scale X]   (X a positive number, default 1)\n");
+        std::fprintf(stderr, "usage: zka-upgrade [--time-scale X]   (X a positive number, default 1)\n"
+                             "       zka-upgrade --version\n");
         return kUsageError;
     }
 

@@ -40,6 +40,12 @@ std::string CameraContext::latestVersion() const
     return latestVersion_;
 }
 
+std::string CameraContext::savedConfigPath() const
+{
+    std::lock_guard lock(versionMutex_);
+    return savedConfigPath_;
+}
+
 std::string CameraContext::targetVersion() const
 {
     std::lock_guard lock(versionMutex_);

@@ -124,6 +124,15 @@ public:
     int errorCode() const { return errorCode_.load(); }
     bool panTilt() const { return panTilt_.load(); }
 
+    // What the owner learnt about the camera only after construction (the batch fills them from its
+    // system inquiry). Call before start(): the serial names the backup file, and the MAC address
+    // tells two backups apart whose cameras report the same serial.
+    void setSerial(std::string serial) { serial_ = std::move(serial); }
+    void setMacAddress(std::string mac) { mac_ = std::move(mac); }
+    // Where the worker saved the camera's configuration; empty when nothing was saved. The file may
+    // since have been deleted after a successful restore.
+    std::string savedConfigPath() const;
+
     // Progress outputs, 0 to 10000: the manual page's bar or the batch row's value (either may be null).
     void setProgressControl(std::atomic<int>* bar) { progressControl_ = bar; }
     void setListRow(std::atomic<int>* row) { listRow_ = row; }
@@ -144,7 +153,8 @@ private:
     const std::atomic<int>* retainFlag_;
     const std::atomic<int>* deleteFlag_;
     const std::chrono::system_clock::time_point* batchTime_;
-    const std::string serial_;
+    std::string serial_;
+    std::string mac_;
 
     // Raised first by the destructor: every thread of this context leaves at its next check.
     std::stop_source stop_;
@@ -162,12 +172,14 @@ private:
     void recordVersion(std::string_view reply);
     void warn(const std::string& text);
 
-    // Versions are written by whichever thread inquires and read by the owner: guarded.
+    // Versions are written by whichever thread inquires and read by the owner: guarded, and so is the
+    // saved configuration's path, written by the worker.
     mutable std::mutex versionMutex_;
     std::string currentVersion_;
     std::string latestVersion_;
     std::string targetVersion_;
     std::string lastSystemReply_;
+    std::string savedConfigPath_;
 
     std::atomic<bool> emergency_{false};
     std::atomic<bool> panTilt_{false};

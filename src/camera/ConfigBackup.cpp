@@ -23,6 +23,8 @@ constexpr Clock::Duration kReceiveTimeout{60000};
 // without end would otherwise fill the disk).
 constexpr std::uint64_t kMaxConfigurationSize = 1024 * 1024;
 constexpr std::size_t kMaxErrorText = 254;
+// Names tried for one backup file before the save gives up.
+constexpr int kMaxNameAttempts = 100;
 
 // Owns one file descriptor.
 class FileDescriptor final {
@@ -92,6 +94,29 @@ ConfigBackup::ConfigBackup(const Clock& clock, std::string cameraAddress, std::s
     const std::string root = backupRoot();
     rootLength_ = backupRootGivenLength();
     localPath_ = backupFilePath(root, timeStamp, principalModel, serial);
+    plainPath_ = localPath_;
+    clashName_ = cameraAddress_;
+}
+
+int ConfigBackup::createFile()
+{
+    // Every camera of a batch saves into one folder: a file that exists belongs to another camera
+    // (or to an earlier save of this one) and is never opened, let alone truncated.
+    const std::string stem = plainPath_.substr(0, plainPath_.size() - std::string_view(".cfg").size());
+    const std::string clash = safeFileNamePart(clashName_);
+    for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
+        std::string candidate = plainPath_;
+        if (attempt > 0)
+            candidate = stem + "." + clash + (attempt > 1 ? "-" + std::to_string(attempt) : std::string()) + ".cfg";
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            localPath_ = std::move(candidate);
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
 }
 
 bool ConfigBackup::makeFolders(const std::string& path, std::size_t givenLength, std::string* errorText)
@@ -166,8 +191,7 @@ bool ConfigBackup::saveFromCamera(std::stop_token stop)
             errorText_ = "The camera answered with HTTP status " + std::to_string(httpStatus);
             return false;
         }
-        file = std::make_unique<FileDescriptor>(
-            ::open(localPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+        file = std::make_unique<FileDescriptor>(createFile());
         if (!file->valid() || ::fchmod(file->get(), 0600) != 0) {
             errorText_ = systemError("Cannot create", localPath_);
             return false;

@@ -30,7 +30,14 @@ public:
     ConfigBackup(const ConfigBackup&) = delete;
     ConfigBackup& operator=(const ConfigBackup&) = delete;
 
-    // Downloads the configuration into localPath(), replacing an older file of that name. Fails when
+    // A part of the file name that tells this camera apart when another file already has its plain
+    // name (an equal or empty serial in the same batch, or an earlier save in the same minute): its
+    // MAC address. By default the camera address.
+    void setClashName(std::string name) { clashName_ = std::move(name); }
+
+    // Downloads the configuration into a new file, never over an existing one: localPath() when
+    // that name is free, else the name with the clash name (and then a number) added, which
+    // localPath() becomes. Fails when
     // a folder cannot be made, the camera cannot be reached, answers with a status that is not 2xx,
     // or sends an HTML page (a 512-byte block holding "<HTML>"); a partly written file then stays.
     // A download of more than 1 MB also fails, and its file is removed.
@@ -58,6 +65,9 @@ public:
     void markRestored() { restored_ = true; }
 
 private:
+    // Opens a new file for the download (see saveFromCamera); -1 with errno set on failure.
+    int createFile();
+
     const Clock& clock_;
     bool restored_ = false;
     const bool deleteAfterRestore_;
@@ -66,6 +76,8 @@ private:
     const std::string cameraFilePath_;
     std::string sourceUrl_;
     std::string localPath_;
+    std::string plainPath_;
+    std::string clashName_;
     std::size_t rootLength_ = 0;
     std::string authorizationHeader_;
     std::uint64_t savedSize_ = 0;

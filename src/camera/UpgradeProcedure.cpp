@@ -30,7 +30,9 @@ constexpr Clock::Duration kReconfigurePeriod{10000};
 constexpr Clock::Duration kUploadAnswerLimit{180000};
 constexpr Clock::Duration kRebootPause{60000};
 constexpr Clock::Duration kSearchPause{5000};
+// The inquiries after the upgrade: the manual worker waits up to 60 s for each, the batch's 20 s.
 constexpr Clock::Duration kInquiryTimeout{60000};
+constexpr Clock::Duration kAutomaticInquiryTimeout{20000};
 constexpr Clock::Duration kReconfigureInquiryTimeout{20000};
 constexpr Clock::Duration kUnusableReplyPause{500};
 constexpr Clock::Duration kRestorePause{10000};
@@ -136,6 +138,8 @@ bool CameraContext::saveConfiguration(std::stop_token stop)
         return false;
     backup_.reset(new ConfigBackup(host_.clock, addressText_, ConfigBackup::cameraFilePath(principal), credential_,
                                    stamp, principal, serial_, deleteAfterRestore));
+    if (!mac_.empty())
+        backup_->setClashName(mac_);
     const bool saved = backup_->saveFromCamera(stop);
     if (stop.stop_requested())
         return false;
@@ -143,6 +147,8 @@ bool CameraContext::saveConfiguration(std::stop_token stop)
         gate_.claimFinish([this] { setCode(StatusCode::CannotSaveConfig); });
         return false;
     }
+    std::lock_guard lock(versionMutex_);
+    savedConfigPath_ = backup_->localPath();
     return true;
 }
 
@@ -207,8 +213,9 @@ CameraContext::RebootResult CameraContext::inquireNewVersion(ProcedurePhase inqu
 {
     if (!gate_.enter(inquiryPhase))
         return RebootResult::Stopped;
+    const Clock::Duration timeout = listRow_ != nullptr ? kAutomaticInquiryTimeout : kInquiryTimeout;
     for (int i = 0; i < kInquiries; ++i) {
-        const std::string reply = runQuery("inq=system", kInquiryTimeout, stop);
+        const std::string reply = runQuery("inq=system", timeout, stop);
         if (stop.stop_requested())
             return RebootResult::Stopped;
         if (reply.empty())

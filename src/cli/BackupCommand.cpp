@@ -4,7 +4,7 @@
 #include "camera/ConfigBackup.h"
 #include "http/Credential.h"
 #include "http/HttpTransfer.h"
-#include "cli/CliArgs.h"
+#include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/ConsolePrompter.h"
 #include "cli/LoginOptions.h"
@@ -22,13 +22,6 @@ namespace zka::cli {
 namespace {
 
 constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 64;
-
-int usageError(const std::string& error)
-{
-    std::fprintf(stderr, "zka-upgrade-cli backup: %s\n", error.c_str());
-    return kExitUsage;
-}
 
 bool isCameraAddress(const std::string& text)
 {
@@ -43,25 +36,29 @@ bool isCameraAddress(const std::string& text)
 
 int runBackup(const std::vector<std::string>& args)
 {
-    std::string error;
-    const auto parsed = CliArgs::parse(args, {"serial", LoginOptions::kUserOption, LoginOptions::kPasswordFileOption},
-                                       {}, error);
-    if (!parsed)
-        return usageError(error);
-    if (parsed->positional().size() != 1)
-        return usageError("expected one ADDRESS[:PORT]");
-    const std::string& address = parsed->positional()[0];
+    CommandLine line("backup");
+    std::vector<std::string> positional;
+    std::string serial;
+    LoginOptions::Arguments loginArguments;
+    line.addArguments(positional);
+    line.app().add_option("--serial", serial);
+    loginArguments.addTo(line.app());
+    if (!line.parse(args))
+        return CommandLine::kExitUsage;
+    if (positional.size() != 1)
+        return line.usageError("expected one ADDRESS[:PORT]");
+    const std::string& address = positional[0];
     if (!isCameraAddress(address))
-        return usageError("\"" + address + "\" is not an address with an optional port of 1 to 65535");
-    const std::string serial = parsed->value("serial");
+        return line.usageError("\"" + address + "\" is not an address with an optional port of 1 to 65535");
     if (serial.empty())
-        return usageError("--serial S is needed: it names the backup file");
-    const auto login = LoginOptions::read(*parsed, error);
+        return line.usageError("--serial S is needed: it names the backup file");
+    std::string error;
+    const auto login = LoginOptions::read(loginArguments, error);
     if (!login)
-        return usageError(error);
+        return line.usageError(error);
     const auto credential = makeCredential(login->user, login->password);
     if (!credential)
-        return usageError("the login is too long");
+        return line.usageError("the login is too long");
 
     ConsolePrompter prompter;
     PackagedResources resources(embeddedResources(), prompter);
@@ -92,6 +89,8 @@ const CommandRegistration kRegistration{Command{
     "Downloads the camera's configuration file (GET /home/l4/<model>.cfg, HTTP Basic authorization) and\n"
     "saves it as the wizard does before an upgrade, then prints the path of the saved file:\n"
     "  ROOT/VELM/ZKA FirmwareUpgrade/Configurations/<yymmddHHMM>/<model>.<serial>.cfg\n"
+    "An existing file is never replaced: when that name is taken, the camera's address (then a\n"
+    "number) is added to it.\n"
     "ROOT is $ProgramFiles when set and not empty, else $XDG_DATA_HOME, else ~/.local/share; it must\n"
     "exist. The folders below it are made readable by you only, and so is the file.\n"
     "\n"

@@ -3,12 +3,14 @@
 #include "camera/CameraContext.h"
 #include "http/Credential.h"
 #include "http/HttpTransfer.h"
-#include "cli/CliArgs.h"
+#include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/ConsolePrompter.h"
 #include "cli/LoginOptions.h"
+#include "cli/TerminalText.h"
 #include "resources/ResourceText.h"
 #include "runtime/EventLoop.h"
+#include "runtime/NoNavigation.h"
 
 #include <algorithm>
 #include <cctype>
@@ -25,19 +27,6 @@ constexpr Clock::Duration kInquiryTimeout{20000};
 // Exit statuses besides 0 (a reply came) and 64 (usage).
 constexpr int kExitRefused = 2;
 constexpr int kExitNoReply = 3;
-constexpr int kExitUsage = 64;
-
-// An inquiry posts no navigation; the command has no pages to move.
-class NoNavigation final : public HostEvents {
-public:
-    void postNavigate(int, int) override {}
-};
-
-int usageError(const std::string& error)
-{
-    std::fprintf(stderr, "zka-upgrade-cli inquire: %s\n", error.c_str());
-    return kExitUsage;
-}
 
 // A host name or dotted address, optionally followed by ":" and a port of 1 to 65535.
 bool isCameraAddress(const std::string& text)
@@ -55,34 +44,34 @@ bool isCameraAddress(const std::string& text)
 
 int runInquire(const std::vector<std::string>& args)
 {
-    std::string error;
-    const auto parsed = CliArgs::parse(args, {LoginOptions::kUserOption, LoginOptions::kPasswordFileOption, "time-scale"}, {},
-                                       error);
-    if (!parsed)
-        return usageError(error);
-    const auto& positional = parsed->positional();
+    CommandLine line("inquire");
+    std::vector<std::string> positional;
+    LoginOptions::Arguments loginArguments;
+    line.addArguments(positional);
+    loginArguments.addTo(line.app());
+    line.addTimeScale();
+    if (!line.parse(args))
+        return CommandLine::kExitUsage;
     if (positional.size() != 2)
-        return usageError("expected ADDRESS[:PORT] and one of system, user, network");
+        return line.usageError("expected ADDRESS[:PORT] and one of system, user, network");
     const std::string& address = positional[0];
     const std::string& kind = positional[1];
     if (!isCameraAddress(address))
-        return usageError("\"" + address + "\" is not an address with an optional port of 1 to 65535");
+        return line.usageError("\"" + address + "\" is not an address with an optional port of 1 to 65535");
     if (kind != "system" && kind != "user" && kind != "network")
-        return usageError("the inquiry is one of system, user, network, not \"" + kind + "\"");
-    double timeScale = 1.0;
-    if (parsed->has("time-scale")) {
-        timeScale = parseTimeScale(parsed->value("time-scale").c_str());
-        if (timeScale == 0.0)
-            return usageError("--time-scale needs a positive number");
-    }
+        return line.usageError("the inquiry is one of system, user, network, not \"" + kind + "\"");
+    const double timeScale = line.timeScale();
+    if (timeScale == 0.0)
+        return CommandLine::kExitUsage;
     // The login is bounded here only by what the credential field holds.
-    const auto login = LoginOptions::read(*parsed, error, kMaxLoginBytes);
+    std::string error;
+    const auto login = LoginOptions::read(loginArguments, error, kMaxLoginBytes);
     if (!login)
-        return usageError(error);
+        return line.usageError(error);
     const auto credential = makeCredential(login->user, login->password);
     if (!credential) {
-        return usageError("the login is too long: \"name:password\" may hold at most " + std::to_string(kMaxLoginBytes)
-                          + " bytes");
+        return line.usageError("the login is too long: \"name:password\" may hold at most "
+                               + std::to_string(kMaxLoginBytes) + " bytes");
     }
 
     SystemClock clock(timeScale);
@@ -97,7 +86,10 @@ int runInquire(const std::vector<std::string>& args)
         std::fprintf(stderr, "zka-upgrade-cli inquire: no reply from %s\n", address.c_str());
         return kExitNoReply;
     }
-    std::printf("%s\n", reply.c_str());
+    // The reply is the camera's text: on a terminal its control characters are shown, not obeyed.
+    const std::string shown = standardOutputIsTerminal() ? escapeControls(reply, "\t\r\n") : reply;
+    std::fwrite(shown.data(), 1, shown.size(), stdout);
+    std::fputc('\n', stdout);
     return reply == "401 Unauthorized" ? kExitRefused : 0;
 }
 
@@ -109,14 +101,15 @@ const CommandRegistration kRegistration{Command{
     "\n"
     "Sends one inquiry to the camera's command interface (POST /command/inquiry.cgi with the body\n"
     "\"inq=system\", \"inq=user\" or \"inq=network\"), authorized with HTTP Basic authorization, and\n"
-    "prints the camera's reply as it came (at most 5120 bytes).\n"
+    "prints the camera's reply as it came (at most 5120 bytes). On a terminal, control characters\n"
+    "other than tabs and line ends are shown as \\xHH.\n"
     "\n"
     "  ADDRESS[:PORT]        the camera's address; the port is 80 when left out\n"
     "  --user NAME           the camera's administrator name\n"
     "  --password-file FILE  read the password from the first line of FILE; without this option\n"
     "                        the password comes from the environment variable ZKA_PASSWORD.\n"
     "                        A password is never taken from the command line.\n"
-    "  --time-scale X        run the 20000 ms time-out X times as fast (default 1)\n"
+    "  --time-scale X        make the 20000 ms time-out last X times as long (default 1)\n"
     "\n"
     "\"name:password\" may hold at most 57 bytes. Options may stand before or after the arguments.\n"
     "\n"

@@ -1,5 +1,7 @@
 #include "cli/LoginOptions.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cstdlib>
 #include <fstream>
 
@@ -20,16 +22,27 @@ bool readFirstLine(const std::string& path, std::string& line)
 
 } // namespace
 
-std::optional<LoginOptions> LoginOptions::read(const CliArgs& args, std::string& error, std::size_t maxLength)
+void LoginOptions::Arguments::addTo(CLI::App& app)
+{
+    userOption = app.add_option("--user", user);
+    passwordFileOption = app.add_option("--password-file", passwordFile);
+}
+
+bool LoginOptions::Arguments::userGiven() const
+{
+    return userOption != nullptr && userOption->count() != 0;
+}
+
+std::optional<LoginOptions> LoginOptions::read(const Arguments& args, std::string& error, std::size_t maxLength)
 {
     LoginOptions login;
-    login.user = args.value(kUserOption);
+    login.user = args.user;
     if (login.user.empty()) {
         error = "--user NAME is required";
         return std::nullopt;
     }
-    if (args.has(kPasswordFileOption)) {
-        const std::string path = args.value(kPasswordFileOption);
+    if (args.passwordFileOption != nullptr && args.passwordFileOption->count() != 0) {
+        const std::string& path = args.passwordFile;
         if (!readFirstLine(path, login.password)) {
             error = "cannot read the password file \"" + path + "\"";
             return std::nullopt;

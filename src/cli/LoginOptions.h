@@ -1,10 +1,13 @@
 #pragma once
 
-#include "cli/CliArgs.h"
-
 #include <cstddef>
 #include <optional>
 #include <string>
+
+namespace CLI {
+class App;
+class Option;
+} // namespace CLI
 
 namespace zka::cli {
 
@@ -15,17 +18,25 @@ struct LoginOptions {
     std::string user;
     std::string password;
 
-    // The value options a command must accept for this helper.
-    static constexpr const char* kUserOption = "user";
-    static constexpr const char* kPasswordFileOption = "password-file";
     static constexpr const char* kPasswordVariable = "ZKA_PASSWORD";
     // Administrator names and passwords hold at most 16 characters.
     static constexpr std::size_t kMaxLength = 16;
 
+    // The two options as a command line gives them.
+    struct Arguments {
+        std::string user;
+        std::string passwordFile;
+        const CLI::Option* userOption = nullptr;
+        const CLI::Option* passwordFileOption = nullptr;
+
+        void addTo(CLI::App& app);
+        bool userGiven() const;
+    };
+
     // Nullopt with a reason when the user or the password is missing, empty, too long or unreadable.
     // maxLength bounds each of them in bytes (commands that talk to a camera without the wizard's
     // limit pass a larger one).
-    static std::optional<LoginOptions> read(const CliArgs& args, std::string& error, std::size_t maxLength = kMaxLength);
+    static std::optional<LoginOptions> read(const Arguments& args, std::string& error, std::size_t maxLength = kMaxLength);
 
     // "name:password", the text whose Base64 encoding is the Basic credential.
     std::string credentialPlain() const { return user + ":" + password; }

@@ -1,5 +1,5 @@
 // zka-upgrade-cli package: the firmware package compiled into the program.
-#include "cli/CliArgs.h"
+#include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/ConsolePrompter.h"
 #include "resources/PackagedResources.h"
@@ -42,12 +42,15 @@ std::string writePackage(const std::string& path, std::span<const std::uint8_t> 
 
 int runPackage(const std::vector<std::string>& args)
 {
-    std::string error;
-    const auto parsed = CliArgs::parse(args, {"extract"}, {}, error);
-    if (!parsed || !parsed->positional().empty()) {
-        std::fprintf(stderr, "zka-upgrade-cli package: %s\n", parsed ? "unexpected argument" : error.c_str());
-        return 64;
-    }
+    CommandLine line("package");
+    std::vector<std::string> positional;
+    std::string extractPath;
+    line.addArguments(positional);
+    const CLI::Option* extract = line.app().add_option("--extract", extractPath);
+    if (!line.parse(args))
+        return CommandLine::kExitUsage;
+    if (!positional.empty())
+        return line.usageError("unexpected argument");
 
     ConsolePrompter prompter;
     PackagedResources resources(embeddedResources(), prompter);
@@ -59,8 +62,8 @@ int runPackage(const std::vector<std::string>& args)
     }
     const auto package = resources.packageData()[0];
 
-    if (parsed->has("extract")) {
-        const std::string path = parsed->value("extract");
+    if (extract->count() != 0) {
+        const std::string& path = extractPath;
         if (const auto failure = writePackage(path, package); !failure.empty()) {
             std::fprintf(stderr, "zka-upgrade-cli package: cannot write %s: %s\n", path.c_str(), failure.c_str());
             return 1;

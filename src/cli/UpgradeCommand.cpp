@@ -3,7 +3,7 @@
 
 #include "upgrade/ManualFlow.h"
 #include "camera/StatusCode.h"
-#include "cli/CliArgs.h"
+#include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/ConsolePrompter.h"
 #include "cli/LoginOptions.h"
@@ -26,12 +26,6 @@ namespace {
 constexpr TimerId kProgressTimer = 0x9100;
 // Bounds a run whose camera never lets the flow end; the procedure's own limits come far earlier.
 constexpr Clock::Duration kRunLimit = std::chrono::hours(24);
-
-int usageError(const std::string& error)
-{
-    std::fprintf(stderr, "zka-upgrade-cli upgrade: %s\n", error.c_str());
-    return 64;
-}
 
 // "A.B.C.D" or "A.B.C.D:PORT" as the address text of the camera requests: four decimal octets, and
 // a port of 80 (then left out) or 1024 to 65535.
@@ -172,27 +166,30 @@ private:
 
 int runUpgrade(const std::vector<std::string>& args)
 {
+    CommandLine line("upgrade");
+    std::vector<std::string> positional;
+    LoginOptions::Arguments loginArguments;
+    bool retain = false;
+    bool backup = false;
+    line.addArguments(positional);
+    loginArguments.addTo(line.app());
+    line.app().add_flag("--retain", retain);
+    line.app().add_flag("--backup", backup);
+    line.addTimeScale();
+    if (!line.parse(args))
+        return CommandLine::kExitUsage;
+    if (positional.size() != 1)
+        return line.usageError("give exactly one camera address");
     std::string error;
-    const auto parsed = CliArgs::parse(args, {LoginOptions::kUserOption, LoginOptions::kPasswordFileOption, "time-scale"},
-                                       {"retain", "backup"}, error);
-    if (!parsed)
-        return usageError(error);
-    if (parsed->positional().size() != 1)
-        return usageError("give exactly one camera address");
-    const auto address = parseCameraAddress(parsed->positional().front(), error);
+    const auto address = parseCameraAddress(positional.front(), error);
     if (!address)
-        return usageError(error);
-    const auto login = LoginOptions::read(*parsed, error);
+        return line.usageError(error);
+    const auto login = LoginOptions::read(loginArguments, error);
     if (!login)
-        return usageError(error);
-    double timeScale = 1.0;
-    if (parsed->has("time-scale")) {
-        timeScale = parseTimeScale(parsed->value("time-scale").c_str());
-        if (timeScale == 0.0)
-            return usageError("--time-scale needs a positive number");
-    }
-    const bool retain = parsed->has("retain");
-    const bool backup = parsed->has("backup");
+        return line.usageError(error);
+    const double timeScale = line.timeScale();
+    if (timeScale == 0.0)
+        return CommandLine::kExitUsage;
 
     SystemClock clock(timeScale);
     RecordingConsolePrompter prompter;

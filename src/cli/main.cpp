@@ -1,4 +1,5 @@
 #include "cli/CommandRegistry.h"
+#include "resources/ResourceText.h"
 
 #include <cstdio>
 #include <string>
@@ -20,6 +21,8 @@ void printOverview()
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--version")
+        return std::fputs(zka::packagedVersionText("zka-upgrade-cli").c_str(), stdout) < 0 ? 1 : 0;
     if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "help") {
         printOverview();
         return argc < 2 ? 64 : 0;

@@ -63,6 +63,11 @@ void DiscoveryListener::startDiscovery(DiscoveryTable& table)
     // Unchecked on purpose: without broadcast permission the enquiry fails and says so itself.
     const int on = 1;
     calls_.setOption(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    // Every camera of the segment answers the broadcast at once. The default receive buffer holds
+    // fewer replies than a full table; a larger one (as large as the system allows) keeps a burst of
+    // replies from being dropped while this thread is not scheduled. Unchecked: the default still works.
+    const int receiveBuffer = kReceiveBufferBytes;
+    calls_.setOption(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
 
     // The receive time-out only bounds how long a stop request waits; below a millisecond (small
     // time scales) it would just spin, so it never goes under that.

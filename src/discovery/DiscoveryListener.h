@@ -37,6 +37,8 @@ public:
     };
 
     static constexpr std::size_t kReceiveLimit = 1072;
+    // Room asked for the replies to one broadcast: 256 full-size replies with the kernel's overhead.
+    static constexpr int kReceiveBufferBytes = 1 << 20;
     static constexpr Clock::Duration kReceiveTimeout{5};
     static constexpr Clock::Duration kStopPollPeriod{10};
 

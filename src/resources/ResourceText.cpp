@@ -2,6 +2,7 @@
 
 #include "resources/Utf16.h"
 #include "runtime/Prompter.h"
+#include "runtime/VersionText.h"
 
 namespace zka {
 
@@ -58,6 +59,12 @@ std::string FirmwareVersion2x(const ResourceStore& store)
 std::string FirmwareVersion3x(const ResourceStore& store)
 {
     return stringEntry(store, 134).value_or(std::string());
+}
+
+std::string packagedVersionText(std::string_view program)
+{
+    const ResourceStore& store = embeddedResources();
+    return versionText(program, FirmwareVersion3x(store), FirmwareVersion2x(store));
 }
 
 } // namespace zka

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zka {
 
@@ -34,5 +35,9 @@ private:
 // The firmware versions that the package installs: string-table entries 119 and 134.
 std::string FirmwareVersion2x(const ResourceStore& store);
 std::string FirmwareVersion3x(const ResourceStore& store);
+
+// What --version prints for a program that carries the packaged firmware (versionText() with the
+// firmware versions compiled into this executable).
+std::string packagedVersionText(std::string_view program);
 
 } // namespace zka

@@ -21,5 +21,6 @@ if(ZKA_BUILD_UI AND TARGET zka_ui)
 
     zka_add_wizard_test(wizard_rules_test)
     zka_add_wizard_test(wizard_manual_test)
+    zka_add_wizard_test(wizard_automatic_test)
   endif()
 endif()

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,7 +37,7 @@ camsim::CameraSpec cameraAt(const std::string& address)
     return camera;
 }
 
-enum Camera { Plain, WithViewer, OtherModel, Emergency, Oversized, Slow, Port8080, Count };
+enum Camera { Plain, WithViewer, OtherModel, Emergency, Oversized, Slow, Port8080, Hostile, Count };
 
 std::vector<camsim::CameraSpec> fleetCameras()
 {
@@ -50,6 +51,7 @@ std::vector<camsim::CameraSpec> fleetCameras()
     cameras[Oversized].oversizedInquiry = true;
     cameras[Slow].slowAnswerSeconds = 30; // 300 ms real: longer than a 20000 ms inquiry time-out
     cameras[Port8080].webPort = 8080;
+    cameras[Hostile].serial = "S27\x1b]0;owned\x07\x1b[2J";
     return cameras;
 }
 
@@ -221,6 +223,41 @@ RunResult runCli(const std::string& arguments, const std::string& environment = 
     const int status = ::pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+// Runs the inquire command with its standard output on a pseudo-terminal.
+RunResult runOnTerminal(const std::string& arguments)
+{
+    RunResult result;
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child < 0)
+        return result;
+    if (child == 0) {
+        ::setenv("ZKA_PASSWORD", "admin", 1);
+        const std::string command = "exec '" + std::string(ZKA_CLI_PATH) + "' inquire " + arguments;
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;)
+        result.output.append(buffer, static_cast<std::size_t>(got));
+    ::close(terminal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+TEST_F(CameraInquiryTest, InquireCommandShowsControlCharactersEscapedOnATerminal)
+{
+    const auto shown = runOnTerminal("127.0.0.27 system --user admin");
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_NE(shown.output.find("&Serial=S27\\x1B]0;owned\\x07\\x1B[2J&"), std::string::npos) << shown.output;
+    EXPECT_EQ(shown.output.find('\x1b'), std::string::npos);
+    // Into a pipe or a file the reply goes as it came.
+    const auto piped = runCli("127.0.0.27 system --user admin");
+    EXPECT_NE(piped.output.find("&Serial=S27\x1b]0;owned\x07\x1b[2J&"), std::string::npos);
 }
 
 TEST_F(CameraInquiryTest, InquireCommandExitStatuses)

@@ -80,6 +80,23 @@ TEST(DiscoverCommand, ListsTheSupportedCamerasOnceAndSkipsFaultyReplies)
     EXPECT_LT(result.elapsed, 3000ms);
 }
 
+TEST(DiscoverCommand, ControlCharactersOfACameraAreShownEscapedNotSentToTheTerminal)
+{
+    // Any host on the segment can answer: its texts must not act on the operator's terminal, and
+    // a tab in a field must not shift the columns.
+    camsim::Fleet fleet({camera("2", [](CameraSpec& c) {
+        c.serial = "P\x1b]0;x\x07";
+        c.softVersion = "2.30\t\r\n\x9b";
+    })},
+                        0.01);
+    std::string error;
+    ASSERT_TRUE(fleet.start(error)) << error;
+
+    const auto result = run("exec \"$0\" discover --time-scale 0.01");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output, "08:00:46:10:00:2\t127.0.0.2\tZKA-QM410\tP\\x1B]0;x\\x07\t2.30\\x09\\x0D\\x0A\\x9B\n");
+}
+
 TEST(DiscoverCommand, FailedEnquiriesAreReportedAndTheRunEndsNormally)
 {
     if (::geteuid() != 0)

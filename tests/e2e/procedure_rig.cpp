@@ -3,6 +3,7 @@
 #include "http/Base64.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace zka::test {
@@ -199,12 +200,136 @@ std::vector<camsim::RecordedRequest> UpgradeRig::requests(const std::string& add
 
 int UpgradeRig::inquiries(const std::string& address, const std::string& body) const
 {
+    return inquiriesReceived(fleet, address, body);
+}
+
+int inquiriesReceived(const camsim::Fleet& fleet, const std::string& address, const std::string& body)
+{
     int count = 0;
     for (const auto& request : fleet.requests(address)) {
         if (request.path == "/command/inquiry.cgi" && request.body == body)
             ++count;
     }
     return count;
+}
+
+} // namespace zka::test
+
+namespace zka::test {
+
+BatchRig::BatchRig(std::vector<camsim::CameraSpec> cameras, int parallel, double timeScale)
+    : clock(timeScale)
+    , loop(clock)
+    , fleet(std::move(cameras), timeScale)
+    , scheduler(std::make_unique<BatchScheduler>(BatchScheduler::Seams{clock, loop, prompter}, packagedResources(),
+                                                 FirmwareDescription::of(packagedResources()), parallel))
+{
+    scheduler->addObserver(*this);
+    loop.setTimerHandler([this](TimerId id) {
+        if (scheduler)
+            scheduler->onTimer(id);
+    });
+}
+
+BatchRig::~BatchRig()
+{
+    scheduler.reset();
+    fleet.stop();
+}
+
+bool BatchRig::start(std::string& error)
+{
+    return fleet.start(error);
+}
+
+UpgradeTarget BatchRig::target(std::size_t camera) const
+{
+    const camsim::CameraSpec& spec = fleet.cameras().at(camera);
+    UpgradeTarget target = addressOnly(spec.address);
+    target.port = spec.webPort;
+    target.dhcp = spec.dhcp;
+    target.model = spec.model;
+    target.version = spec.softVersion;
+    target.serial = spec.serial;
+    target.mac = spec.mac;
+    return target;
+}
+
+UpgradeTarget BatchRig::addressOnly(const std::string& dotted, const std::string& password)
+{
+    UpgradeTarget target;
+    target.name = "admin";
+    target.password = password;
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    std::sscanf(dotted.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
+    target.address = {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(c),
+                      static_cast<std::uint8_t>(d)};
+    return target;
+}
+
+void BatchRig::addFleet()
+{
+    for (std::size_t i = 0; i < fleet.cameras().size(); ++i)
+        scheduler->AddUpgradeTarget(target(i));
+}
+
+void BatchRig::startBatch(bool retain, bool keepBackup)
+{
+    scheduler->SetBatchOptions(retain, !keepBackup, std::chrono::system_clock::now());
+    scheduler->start();
+}
+
+bool BatchRig::runBatch(Clock::Duration nominal)
+{
+    return loop.runUntil([this] { return ended_; }, nominal);
+}
+
+std::chrono::milliseconds BatchRig::destroyScheduler()
+{
+    const auto begin = std::chrono::steady_clock::now();
+    scheduler.reset();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin);
+}
+
+std::vector<int> BatchRig::course(std::size_t row) const
+{
+    std::vector<int> codes{0};
+    for (const Change& change : changes_) {
+        if (change.row == row && change.codes[row] != codes.back())
+            codes.push_back(change.codes[row]);
+    }
+    return codes;
+}
+
+int BatchRig::mostInProgress() const
+{
+    int most = 0;
+    for (const Change& change : changes_) {
+        const auto running = std::count_if(change.codes.begin(), change.codes.end(),
+                                           [](int code) { return code > 0 && code < 9; });
+        most = std::max(most, static_cast<int>(running));
+    }
+    return most;
+}
+
+int BatchRig::inquiries(const std::string& address, const std::string& body) const
+{
+    return inquiriesReceived(fleet, address, body);
+}
+
+void BatchRig::rowChanged(std::size_t row)
+{
+    Change change{row, {}};
+    for (std::size_t i = 0; i < scheduler->rowCount(); ++i)
+        change.codes.push_back(scheduler->row(i).statusCode);
+    changes_.push_back(std::move(change));
+    if (onChange)
+        onChange(changes_.back());
+}
+
+void BatchRig::batchEnded()
+{
+    ended_ = true;
 }
 
 } // namespace zka::test

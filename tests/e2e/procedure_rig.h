@@ -10,6 +10,7 @@
 #include "runtime/EventLoop.h"
 #include "support/RecordingEvents.h"
 #include "support/ScriptedPrompter.h"
+#include "upgrade/BatchScheduler.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,9 @@ const PackagedResources& packagedResources();
 // The codes a context showed fit its expected course: the first and the last match, and the rest
 // are some of the expected ones, in their order, none other.
 testing::AssertionResult followsCourse(const std::vector<int>& seen, const std::vector<int>& course);
+
+// Inquiries with a given body that the camera at address received.
+int inquiriesReceived(const camsim::Fleet& fleet, const std::string& address, const std::string& body);
 
 // A camera the tests upgrade, with the defaults the tests assume: address 127.0.0.N, a fast upload
 // answer and a reboot shorter than the procedure's first pause.
@@ -112,6 +116,60 @@ private:
     void watch();
 
     std::vector<std::unique_ptr<Slot>> slots_;
+};
+
+// A batch of simulated cameras run by the BatchScheduler on a headless user-interface thread, with
+// every change of a row recorded together with the status codes that all rows showed just then.
+class BatchRig final : public BatchObserver {
+public:
+    struct Change {
+        std::size_t row;
+        std::vector<int> codes; // every row's status code right after the change
+    };
+
+    explicit BatchRig(std::vector<camsim::CameraSpec> cameras, int parallel = BatchScheduler::kDefaultParallel,
+                      double timeScale = 0.01);
+    ~BatchRig() override;
+    BatchRig(const BatchRig&) = delete;
+    BatchRig& operator=(const BatchRig&) = delete;
+
+    bool start(std::string& error);
+    // The target for a camera of the fleet as discovery describes it, with the login admin/admin.
+    UpgradeTarget target(std::size_t camera) const;
+    // A target known by its address alone.
+    static UpgradeTarget addressOnly(const std::string& dotted, const std::string& password = "admin");
+    // Adds every camera of the fleet, in order, and starts the batch with these options.
+    void addFleet();
+    void startBatch(bool retain = false, bool keepBackup = false);
+    // Runs the user-interface thread until the batch has ended; false when the nominal time passed.
+    bool runBatch(Clock::Duration nominal = std::chrono::hours(1));
+    // Destroys the scheduler now (as a closing window would) and returns how long that took.
+    std::chrono::milliseconds destroyScheduler();
+
+    // The distinct codes a row showed, in order (0 included).
+    std::vector<int> course(std::size_t row) const;
+    // The most rows that were in progress (a code from 1 to 8) at once.
+    int mostInProgress() const;
+    const std::vector<Change>& changes() const { return changes_; }
+    bool ended() const { return ended_; }
+    const ProgressRow& row(std::size_t index) const { return scheduler->row(index); }
+    int inquiries(const std::string& address, const std::string& body) const;
+
+    void rowChanged(std::size_t row) override;
+    void batchEnded() override;
+
+    SystemClock clock;
+    EventLoop loop;
+    BackupRoot backupRoot;
+    camsim::Fleet fleet;
+    ScriptedPrompter prompter;
+    std::unique_ptr<BatchScheduler> scheduler;
+    // Called after each recorded change (e.g. to abort at a chosen moment).
+    std::function<void(const Change&)> onChange;
+
+private:
+    std::vector<Change> changes_;
+    bool ended_ = false;
 };
 
 } // namespace zka::test

@@ -1,15 +1,23 @@
 // Shows the wizard's pages in a frame laid out as the wizard's (pages above an etched line, the
 // emergency badge at the lower left, Back, Next and Cancel at the lower right), for looking at them.
 //
-//   zka-page-gallery [--page N]      show page N (0 to 5) in a window; Back and Next walk the pages
-//   zka-page-gallery --save DIR      save every page as DIR/page-N.png and end
+//   zka-page-gallery [--page N]      show page N (0 to 6) in a window; Back and Next walk the pages
+//   zka-page-gallery --save DIR      save every page as DIR/page-N.png and the automatic mode's
+//                                    dialogs as DIR/dialog-NAME.png, and end
 #include "app/Artwork.h"
 #include "app/KeyReportButton.h"
+#include "app/QtTimerService.h"
+#include "discovery/DiscoveryTable.h"
 #include "resources/PackagedResources.h"
 #include "resources/ResourceStore.h"
 #include "resources/ResourceText.h"
+#include "support/RecordingDesktop.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/pages/AgreementPage.h"
+#include "ui/dialogs/BatchLoginDialog.h"
+#include "ui/dialogs/SingleLoginDialog.h"
+#include "ui/dialogs/UpgradeLogDialog.h"
+#include "ui/pages/AutomaticTargetPage.h"
 #include "ui/pages/IntroPage.h"
 #include "ui/pages/ManualProgressPage.h"
 #include "ui/pages/ManualResultPage.h"
@@ -31,11 +39,40 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <utility>
 #include <vector>
 
 using namespace zka;
 
 namespace {
+
+// A few cameras as discovery finds them, one on a custom port and one by DHCP.
+void discoverSome(DiscoveryTable& table)
+{
+    const struct {
+        const char* mac;
+        std::array<std::uint8_t, 4> address;
+        int port;
+        bool dhcp;
+        const char* version;
+    } cameras[] = {{"08:00:46:A8:00:64", {192, 168, 0, 100}, 80, false, "2.30"},
+                   {"08:00:46:00:00:02", {192, 168, 0, 101}, 80, false, "3.10"},
+                   {"08:00:46:00:00:03", {192, 168, 0, 102}, 8080, false, "2.16"},
+                   {"08:00:46:00:00:04", {192, 168, 0, 57}, 80, true, "3.12"}};
+    int serial = 100;
+    for (const auto& camera : cameras) {
+        CameraRecord record;
+        setFieldText(record.mac, camera.mac);
+        setFieldText(record.model, "ZKA-QM410");
+        setFieldText(record.serial, "D0000" + std::to_string(serial++));
+        setFieldText(record.softVersion, camera.version);
+        record.ipAddress = camera.address;
+        record.httpPort = camera.port;
+        record.dhcp = camera.dhcp;
+        table.store(record);
+    }
+}
 
 class Gallery final : public QDialog {
 public:
@@ -63,6 +100,15 @@ public:
         pages_->addWidget(new ManualTargetPage(texts, prompter));
         pages_->addWidget(progress);
         pages_->addWidget(result);
+        discoverSome(table_);
+        automatic_ = new AutomaticTargetPage(
+            {{clock_, timers_, prompter, texts, desktop_, resources.supportedModels()},
+             [this](int state) { next_->setEnabled(state == 1); }});
+        automatic_->setDiscoveryTable(&table_);
+        automatic_->fillFromDiscovery();
+        automatic_->targetList().SetRowLogin(0, QStringLiteral("admin"), QStringLiteral("admin"));
+        automatic_->targetList().SetRowLogin(1, QStringLiteral("admin"), QString());
+        pages_->addWidget(automatic_);
         pages_->setFixedSize(560, 310);
 
         auto* line = new QFrame;
@@ -106,6 +152,23 @@ public:
     int pageCount() const { return pages_->count(); }
     QWidget* currentPage() const { return pages_->currentWidget(); }
 
+    // The dialogs the automatic mode opens, each as the operator first sees it.
+    std::vector<std::pair<QString, std::unique_ptr<QDialog>>> dialogs(Prompter& prompter, const ResourceText& texts)
+    {
+        std::vector<std::pair<QString, std::unique_ptr<QDialog>>> shown;
+        TargetCameraList& list = automatic_->targetList();
+        list.selectRows({1}, 1);
+        shown.emplace_back(QStringLiteral("single-login"), std::make_unique<SingleLoginDialog>(list, this));
+        list.selectRows({0, 1, 2}, 0);
+        shown.emplace_back(QStringLiteral("batch-login"), std::make_unique<BatchLoginDialog>(list, this));
+        const std::vector<std::string> log{"ZKA-QM410(192.168.0.100) Completed successfully.\r\n",
+                                           "ZKA-QM410(192.168.0.101) Login error.\r\n",
+                                           "ZKA-QM410(DHCP:192.168.0.57) Completed successfully.\r\n"};
+        shown.emplace_back(QStringLiteral("upgrade-log"),
+                           std::make_unique<UpgradeLogDialog>(log, desktop_, prompter, texts, this));
+        return shown;
+    }
+
     void showPage(int index)
     {
         if (index < 0 || index >= pages_->count())
@@ -119,9 +182,16 @@ public:
             mode->refreshTexts();
         if (auto* target = qobject_cast<ManualTargetPage*>(pages_->currentWidget()))
             target->focusAddress();
+        if (pages_->currentWidget() == automatic_)
+            automatic_->onShown();
     }
 
 private:
+    SystemClock clock_;
+    QtTimerService timers_{clock_};
+    test::RecordingDesktop desktop_;
+    DiscoveryTable table_;
+    AutomaticTargetPage* automatic_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     QLabel* emergency_ = nullptr;
     QPushButton* back_ = nullptr;
@@ -183,6 +253,20 @@ int main(int argc, char** argv)
                 return 1;
             }
             drawn.push_back(page);
+        }
+        for (auto& [name, dialog] : gallery.dialogs(prompter, resources.texts())) {
+            dialog->show();
+            QApplication::processEvents();
+            const QString file = folder.filePath(QStringLiteral("dialog-%1.png").arg(name));
+            const QPixmap picture = dialog->grab();
+            if (!picture.save(file)) {
+                std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
+                return 1;
+            }
+            if (!drawsSomething(picture.toImage())) {
+                std::fprintf(stderr, "dialog %s is blank\n", qPrintable(name));
+                return 1;
+            }
         }
         std::printf("saved %d pages in %s\n", gallery.pageCount(), qPrintable(folder.path()));
         return prompter.count() == 0 ? 0 : 1;

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "app/QtTimerService.h"
 #include "resources/ResourceStore.h"
 #include "resources/ResourceText.h"
+#include "runtime/Clock.h"
+#include "support/RecordingDesktop.h"
 #include "support/ScriptedPrompter.h"
+#include "ui/lists/TargetCameraList.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -48,5 +52,30 @@ void clickButton(QAbstractButton* button);
 
 // Types text key by key into whichever widget has the keyboard focus at each key.
 void typeIntoFocus(const QString& text);
+
+// A double click as the window system delivers it: press, release, double click, release.
+void doubleClick(QWidget* widget, QPoint position);
+
+// What a target list or page needs, for tests that build one on its own: a clock at time scale
+// 0.01, timers, the packaged texts with a prompter that records every message, a recording desktop
+// and the model list.
+struct ListSeams {
+    SystemClock clock{0.01};
+    QtTimerService timers{clock};
+    PackagedTexts packaged;
+    RecordingDesktop desktop;
+    SupportedModels models{"ZKA-QM410", "ZKA-QM410E", "ZKA-QM410P"};
+
+    ScriptedPrompter& prompter() { return packaged.prompter; }
+    TargetCameraList::Seams seams();
+};
+
+// A camera as discovery lists it: 127.0.0.host, MAC and serial derived from the host number.
+TargetCameraList::CameraEntry cameraEntry(int host, int port = 80);
+
+// Clicks a list row in the given column (the check box column is 0), with modifiers.
+void clickRow(TargetCameraList& list, int row, int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// The colour of a row's strip in the middle of the row, right of the last column.
+QColor stripColour(TargetCameraList& list, int row);
 
 } // namespace zka::test

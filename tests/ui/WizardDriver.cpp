@@ -1,7 +1,9 @@
 #include "WizardDriver.h"
 
 #include "UiTestSupport.h"
+#include "discovery/DiscoverySession.h"
 #include "upgrade/ManualFlow.h"
+#include "ui/pages/AutomaticTargetPage.h"
 #include "ui/pages/ManualProgressPage.h"
 #include "ui/widgets/Ipv4AddressEdit.h"
 #include "ui/widgets/SolidProgressBar.h"
@@ -41,6 +43,7 @@ WizardDriver::WizardDriver(double timeScale)
 {
     UpgradeWizard::Seams seams{clock_, &prompter, &prompter};
     seams.exitProcess = [this](int status) { exitStatus = status; };
+    seams.desktop = &desktop;
     wizard_ = std::make_unique<UpgradeWizard>(std::move(seams));
 }
 
@@ -71,7 +74,7 @@ void WizardDriver::click(QPushButton* button)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-bool WizardDriver::toTargetPage()
+bool WizardDriver::chooseMode(const char* modeButton)
 {
     click(next());
     if (wizard_->pageIndex() != 1)
@@ -80,9 +83,37 @@ bool WizardDriver::toTargetPage()
     click(next());
     if (wizard_->pageIndex() != 2)
         return false;
-    clickButton(wizard_->findChild<QRadioButton*>(QStringLiteral("manualMode")));
+    clickButton(wizard_->findChild<QRadioButton*>(QString::fromLatin1(modeButton)));
     click(next());
-    return wizard_->pageIndex() == 3;
+    return true;
+}
+
+bool WizardDriver::toTargetPage()
+{
+    return chooseMode("manualMode") && wizard_->pageIndex() == 3;
+}
+
+bool WizardDriver::toAutomaticTargetPage()
+{
+    QDeadlineTimer deadline(30000);
+    while (!wizard_->discovery().finished() && !deadline.hasExpired())
+        QTest::qWait(5);
+    return chooseMode("automaticMode") && wizard_->pageIndex() == 7 && !automaticTargetPage().discoveryWait();
+}
+
+AutomaticTargetPage& WizardDriver::automaticTargetPage() const
+{
+    return *wizard_->findChild<AutomaticTargetPage*>();
+}
+
+void WizardDriver::answerLoginDialogsWith(const QString& name, const QString& password)
+{
+    automaticTargetPage().setDialogRunner([name, password](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("adminName"))->setText(name);
+        dialog.findChild<QLineEdit*>(QStringLiteral("adminPassword"))->setText(password);
+        dialog.accept();
+        return int(QDialog::Accepted);
+    });
 }
 
 void WizardDriver::fillTarget(const TargetEntry& entry)

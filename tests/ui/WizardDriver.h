@@ -6,6 +6,7 @@
 
 #include "app/UpgradeWizard.h"
 #include "runtime/Clock.h"
+#include "support/RecordingDesktop.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QPushButton>
@@ -15,6 +16,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+
+namespace zka {
+class AutomaticTargetPage;
+}
 
 namespace zka::test {
 
@@ -51,6 +56,12 @@ public:
     // Intro → agreement ("Agree") → mode ("Manual mode") → manual target page; false when a step
     // did not lead where it should.
     bool toTargetPage();
+    // Intro → agreement → mode ("Automatic mode") → the automatic target page, once discovery has
+    // ended; false when a step did not lead where it should.
+    bool toAutomaticTargetPage();
+    AutomaticTargetPage& automaticTargetPage() const;
+    // The automatic target page's login dialogs are answered with this login and OK.
+    void answerLoginDialogsWith(const QString& name, const QString& password);
     // Replaces the entries of the target page, typing them into their fields.
     void fillTarget(const TargetEntry& entry);
     // Runs events until the wizard shows this step; false after the (real) time-out.
@@ -64,9 +75,13 @@ public:
     bool emergencyImageVisible() const;
 
     ScriptedPrompter prompter;
+    RecordingDesktop desktop;
     std::atomic<int> exitStatus{-1};
 
 private:
+    // Intro → agreement ("Agree") → mode page, where it clicks the mode's button and Next.
+    bool chooseMode(const char* modeButton);
+
     SystemClock clock_;
     std::unique_ptr<UpgradeWizard> wizard_;
 };

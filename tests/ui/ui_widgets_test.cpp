@@ -8,13 +8,20 @@
 #include <QClipboard>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
 
 #include <memory>
 
 using namespace zka;
+
+namespace {
+// Given no widget, QTest sends each key to the widget that has the keyboard focus at that key.
+QWidget* const kFocus = nullptr;
+} // namespace
 
 class WidgetsTest final : public QObject {
     Q_OBJECT
@@ -23,6 +30,9 @@ private slots:
     void addressTypingMovesBetweenFields();
     void addressFieldsRefuseWhatIsNoOctet();
     void addressPasteFillsAllFields();
+    void addressTypedOverPresetFromAnyField_data();
+    void addressTypedOverPresetFromAnyField();
+    void addressSelectAllActsOnWholeAddress();
     void barColourShowsInEveryStyle_data();
     void barColourShowsInEveryStyle();
     void picturesAreDrawn();
@@ -77,6 +87,92 @@ void WidgetsTest::addressPasteFillsAllFields()
     edit.focusField(0);
     QTest::keySequence(edit.field(0), QKeySequence::Paste);
     QCOMPARE(edit.text(), QStringLiteral("10.1.2.3"));
+}
+
+void WidgetsTest::addressTypedOverPresetFromAnyField_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("clickedField");
+    for (const char* address : {"10.1.2.3", "127.0.0.3", "192.168.100.200", "1.2.3.4"}) {
+        QTest::addRow("%s as the page focuses it", address) << QString::fromLatin1(address) << -1;
+        for (int field = 0; field < 4; ++field)
+            QTest::addRow("%s from field %d", address, field) << QString::fromLatin1(address) << field;
+    }
+}
+
+void WidgetsTest::addressTypedOverPresetFromAnyField()
+{
+    // The manual target page's situation: the preset address, the first field focused and selected;
+    // the operator types a whole dotted address there or after a click into any field.
+    QFETCH(QString, typed);
+    QFETCH(int, clickedField);
+    Ipv4AddressEdit edit;
+    QVERIFY(test::showActive(edit));
+    QVERIFY(edit.setText(QStringLiteral("192.168.0.100")));
+    edit.focusField(0);
+
+    if (clickedField >= 0) {
+        QLineEdit* clicked = edit.field(clickedField);
+        QTest::mouseClick(clicked, Qt::LeftButton, Qt::NoModifier, QPoint(clicked->width() - 2, clicked->height() / 2));
+        QVERIFY(clicked->hasFocus());
+        QCOMPARE(clicked->selectedText(), clicked->text());
+    }
+
+    QTest::keyClicks(kFocus, typed);
+    QCOMPARE(edit.text(), typed);
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(edit.field(i)->text(), typed.section(u'.', i, i));
+}
+
+void WidgetsTest::addressSelectAllActsOnWholeAddress()
+{
+    Ipv4AddressEdit edit;
+    QVERIFY(test::showActive(edit));
+    QVERIFY(edit.setText(QStringLiteral("192.168.0.100")));
+    edit.focusField(2);
+
+    QTest::keySequence(kFocus, QKeySequence::SelectAll);
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(edit.field(i)->selectedText(), edit.field(i)->text());
+    QTest::keySequence(kFocus, QKeySequence::Copy);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("192.168.0.100"));
+
+    // Typing over the whole address starts it afresh from the first field.
+    QTest::keyClicks(kFocus, QStringLiteral("10.1.2.3"));
+    QCOMPARE(edit.text(), QStringLiteral("10.1.2.3"));
+
+    QTest::keySequence(kFocus, QKeySequence::SelectAll);
+    QTest::keyClick(kFocus, Qt::Key_Delete);
+    QVERIFY(edit.isBlank());
+    QVERIFY(edit.field(0)->hasFocus());
+
+    // A key that only moves the cursor ends the whole selection; the fields keep their text.
+    QVERIFY(edit.setText(QStringLiteral("172.16.5.4")));
+    edit.focusField(1);
+    QTest::keySequence(kFocus, QKeySequence::SelectAll);
+    QTest::keyClick(kFocus, Qt::Key_End);
+    QCOMPARE(edit.field(0)->selectedText(), QString());
+    QTest::keyClick(kFocus, Qt::Key_Backspace);
+    QCOMPARE(edit.text(), QStringLiteral("172.1.5.4"));
+
+    // Pasting from the context menu takes a dotted address too, in any field.
+    QApplication::clipboard()->setText(QStringLiteral(" 10.20.30.40\n"));
+    bool pasteOffered = false;
+    QTimer::singleShot(0, [&pasteOffered] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        menu->close();
+        if (auto* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste")); paste && paste->isEnabled()) {
+            pasteOffered = true;
+            paste->trigger();
+        }
+    });
+    QLineEdit* third = edit.field(2);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, third->rect().center(), third->mapToGlobal(third->rect().center()));
+    QApplication::sendEvent(third, &menuEvent);
+    QVERIFY(pasteOffered);
+    QCOMPARE(edit.text(), QStringLiteral("10.20.30.40"));
 }
 
 void WidgetsTest::barColourShowsInEveryStyle_data()

@@ -1,6 +1,6 @@
 // The wizard's own rules, clicked and typed as an operator does: when Cancel asks before quitting,
 // what Enter does by the focus, the K key on the first page, the agreement's hold on Next, the
-// automatic mode's placeholder and the relaxed address mode's duplicate check.
+// automatic mode's page and the relaxed address mode's duplicate check.
 #include "UiTestSupport.h"
 #include "WizardDriver.h"
 
@@ -8,7 +8,7 @@
 #include "camsim/Fleet.h"
 #include "discovery/DiscoverySession.h"
 #include "procedure_rig.h"
-#include "ui/pages/AutomaticUnavailablePage.h"
+#include "ui/pages/AutomaticTargetPage.h"
 #include "ui/widgets/Ipv4AddressEdit.h"
 
 #include <QLineEdit>
@@ -34,7 +34,7 @@ private slots:
     void enterFollowsTheFocus();
     void kOnNextEntersTheRelaxedModeOnTheFirstPageOnly();
     void theAgreementHoldsNextBack();
-    void theAutomaticModeSaysItIsNotAvailable();
+    void theAutomaticModeListsTheDiscoveredCameras();
     void relaxedModeRefusesAnAddressThatTwoCamerasShare();
 };
 
@@ -204,7 +204,7 @@ void WizardRulesTest::theAgreementHoldsNextBack()
     QVERIFY(!driver.back()->isEnabled());
 }
 
-void WizardRulesTest::theAutomaticModeSaysItIsNotAvailable()
+void WizardRulesTest::theAutomaticModeListsTheDiscoveredCameras()
 {
     WizardDriver driver;
     QVERIFY(driver.show());
@@ -215,9 +215,12 @@ void WizardRulesTest::theAutomaticModeSaysItIsNotAvailable()
     QVERIFY(wizard.findChild<QRadioButton*>(QStringLiteral("automaticMode"))->isChecked());
     driver.click(driver.next());
     QCOMPARE(wizard.pageIndex(), 7);
-    auto* page = wizard.findChild<AutomaticUnavailablePage*>();
+    auto* page = wizard.findChild<AutomaticTargetPage*>();
     QVERIFY(page->isVisible());
-    QVERIFY(page->message().contains(QStringLiteral("not available in this version")));
+    // No camera answered: nothing to check, nothing to go on with.
+    QTRY_VERIFY(!page->discoveryWait());
+    QCOMPARE(page->targetList().rowCount(), 0);
+    QCOMPARE(page->counterText(), QStringLiteral("0/256"));
     QVERIFY(!driver.next()->isEnabled());
     QVERIFY(driver.back()->isEnabled());
     QVERIFY(wizard.confirmQuit());

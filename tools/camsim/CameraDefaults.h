@@ -12,6 +12,11 @@ namespace zka::camsim {
 // from the low three octets, and a generated configuration file of several KB.
 class CameraDefaults final {
 public:
+    // The versions a camera reports after the upgrade when its setup names none: the 3.x firmware
+    // for cameras at 3.00 or later, the 2.x firmware for the others.
+    static constexpr const char* kNewVersion3x = "3.15";
+    static constexpr const char* kNewVersion2x = "2.45";
+
     static std::optional<std::uint32_t> parseAddress(const std::string& dotted);
     static std::string formatAddress(std::uint32_t address);
     // The next address for a fleet, skipping host parts 0 and 255.

@@ -81,7 +81,11 @@ RecordedRequest CameraRoutes::arrival(const httplib::Request& request, CameraCon
 
 bool CameraRoutes::delayAnswer(CameraConnection& connection) const
 {
-    const double seconds = camera_.setup().slowAnswerSeconds;
+    return delayAnswer(connection, camera_.setup().slowAnswerSeconds);
+}
+
+bool CameraRoutes::delayAnswer(CameraConnection& connection, double seconds) const
+{
     if (seconds > 0 && !camera_.clock().sleepFor(Clock::Duration(std::llround(seconds * 1000.0)), stop_)) {
         connection.drop();
         return false;
@@ -123,9 +127,11 @@ void CameraRoutes::inquiry(const httplib::Request& request, httplib::Response& r
         return stall(connection);
     if (!delayAnswer(connection))
         return;
+    const CameraSpec& setup = camera_.setup();
+    if (request.body == "inq=user" && !delayAnswer(connection, setup.userInquirySeconds))
+        return;
     if (!authorized)
         return unauthorized(response);
-    const CameraSpec& setup = camera_.setup();
     if (request.body == "inq=system")
         plain(response, 200, InquiryReplies::system(setup, camera_.version()));
     else if (request.body == "inq=user")

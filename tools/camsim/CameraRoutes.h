@@ -32,8 +32,10 @@ private:
     void unknown(const httplib::Request& request, httplib::Response& response);
 
     RecordedRequest arrival(const httplib::Request& request, CameraConnection& connection) const;
-    // Waits slowAnswerSeconds; false (and the connection dropped) when the server stops meanwhile.
+    // Waits slowAnswerSeconds (or the seconds given); false (and the connection dropped) when the
+    // server stops meanwhile.
     bool delayAnswer(CameraConnection& connection) const;
+    bool delayAnswer(CameraConnection& connection, double seconds) const;
     // Never answers: holds the connection until the client leaves or the server stops.
     void stall(CameraConnection& connection) const;
     static void unauthorized(httplib::Response& response);

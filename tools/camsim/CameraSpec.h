@@ -47,6 +47,7 @@ struct CameraSpec {
 
     // Web side.
     double slowAnswerSeconds = 0;      // delay before every HTTP answer
+    double userInquirySeconds = 0;     // a further delay before the answer to "inq=user"
     bool oversizedInquiry = false;     // "inq=system" replies carry more than 5120 bytes
     bool htmlInsteadOfConfig = false;  // the configuration download returns an HTML page
     std::string configuration;         // the configuration file served; empty: several KB generated

@@ -151,6 +151,7 @@ const std::map<std::string, Setter>& setters()
         {"ackNak", flag(&CameraSpec::ackNak)},
         {"discoveryRepeats", number(&CameraSpec::discoveryRepeats, 0, 100)},
         {"slowAnswerSeconds", seconds(&CameraSpec::slowAnswerSeconds)},
+        {"userInquirySeconds", seconds(&CameraSpec::userInquirySeconds)},
         {"oversizedInquiry", flag(&CameraSpec::oversizedInquiry)},
         {"htmlInsteadOfConfig", flag(&CameraSpec::htmlInsteadOfConfig)},
         {"configuration", text(&CameraSpec::configuration)},

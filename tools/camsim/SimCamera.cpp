@@ -1,6 +1,7 @@
 #include "camsim/SimCamera.h"
 
 #include "camsim/Base64.h"
+#include "camsim/CameraDefaults.h"
 #include "camsim/CameraRoutes.h"
 #include "camsim/CameraServer.h"
 #include "camsim/Scheduler.h"
@@ -25,7 +26,7 @@ std::string upgradedVersion(const CameraSpec& setup)
 {
     if (!setup.newVersion.empty())
         return setup.newVersion;
-    return setup.softVersion.rfind('3', 0) == 0 ? "3.15" : "2.45";
+    return setup.softVersion.rfind('3', 0) == 0 ? CameraDefaults::kNewVersion3x : CameraDefaults::kNewVersion2x;
 }
 
 // A camera that stops reading its upload holds little of it unread, as a camera's small stack

@@ -1,8 +1,10 @@
 // zka-camsim: a fleet of simulated cameras for demos. Prints "ready" once every socket listens and
 // runs until SIGINT or SIGTERM.
+#include "camsim/CameraDefaults.h"
 #include "camsim/Fleet.h"
 
 #include "runtime/Clock.h"
+#include "runtime/VersionText.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -16,6 +18,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: zka-camsim [--count N] [--first-address A.B.C.D] [--fleet FILE] [--time-scale X] [--log]\n"
+    "       zka-camsim --version\n"
     "  --count N          N default cameras at consecutive addresses (default 1, or 0 with --fleet)\n"
     "  --first-address A  the first default camera's address (default 127.0.0.2)\n"
     "  --fleet FILE       more cameras, described in FILE (see README.md)\n"
@@ -42,6 +45,11 @@ int main(int argc, char** argv)
         const bool hasValue = i + 1 < argc;
         if (option == "--help" || option == "-h") {
             std::cout << kUsage;
+            return 0;
+        } else if (option == "--version") {
+            // The firmware versions its cameras take in an upgrade, as the tool's package gives them.
+            std::cout << zka::versionText("zka-camsim", zka::camsim::CameraDefaults::kNewVersion3x,
+                                          zka::camsim::CameraDefaults::kNewVersion2x);
             return 0;
         } else if (option == "--log") {
             log = true;

@@ -11,9 +11,9 @@ namespace {
 
 const char* const kHeading = "Automatic mode";
 const char* const kMessage =
-    "The automatic mode (upgrading every camera found in the network as one batch) is not available "
-    "in this version of the tool.\n\n"
-    "Press \"< Back\" and choose \"Manual mode\" to upgrade a camera by its IP address.";
+    "Upgrading the checked cameras as one batch is not available in this version of the tool.\n\n"
+    "Press \"< Back\" to return to the list of cameras, or go back to the mode page and choose "
+    "\"Manual mode\" to upgrade one camera at a time by its IP address.";
 
 } // namespace
 

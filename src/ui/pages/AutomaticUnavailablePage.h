@@ -4,8 +4,8 @@
 
 namespace zka {
 
-// Shown in place of the automatic mode's pages while this version of the tool does not have them:
-// it says so plainly and points the operator back to the manual mode.
+// Shown after the automatic mode's choice of cameras while this version of the tool cannot upgrade
+// them as a batch: it says so plainly and points the operator back to the manual mode.
 class AutomaticUnavailablePage final : public QWidget {
     Q_OBJECT
 

@@ -175,8 +175,10 @@ bool ManualTargetPage::validateInput()
 std::string ManualTargetPage::targetAddress() const
 {
     std::string text = address_->text().toStdString();
-    if (customPort_->isChecked())
-        text += ":" + std::to_string(customPortValue().value_or(0));
+    if (customPort_->isChecked()) {
+        text += ':';
+        text += std::to_string(customPortValue().value_or(0));
+    }
     return text;
 }
 

@@ -5,12 +5,14 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStyleOptionFrame>
 #include <QValidator>
 
 #include <optional>
+#include <utility>
 
 namespace zka {
 namespace {
@@ -94,6 +96,7 @@ Ipv4AddressEdit::Ipv4AddressEdit(QWidget* parent)
 
 void Ipv4AddressEdit::setAddress(const Octets& octets)
 {
+    resetTyping();
     for (int i = 0; i < 4; ++i)
         fields_[i]->setText(QString::number(octets[i]));
 }
@@ -117,6 +120,7 @@ bool Ipv4AddressEdit::isBlank() const
 
 void Ipv4AddressEdit::clear()
 {
+    resetTyping();
     for (auto* field : fields_)
         field->clear();
 }
@@ -146,6 +150,7 @@ void Ipv4AddressEdit::focusField(int index)
     QLineEdit* target = field(index);
     target->setFocus(Qt::OtherFocusReason);
     target->selectAll();
+    selectOnClick_ = index;
 }
 
 void Ipv4AddressEdit::paintEvent(QPaintEvent*)
@@ -172,13 +177,36 @@ bool Ipv4AddressEdit::eventFilter(QObject* watched, QEvent* event)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::FocusIn:
-    case QEvent::FocusOut:
         update(); // the frame shows the focus of any field
+        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+            selectOnClick_ = index;
         break;
+    case QEvent::FocusOut: {
+        update();
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Leaving the address for another control ends what was typed or selected in it; a
+        // popup or another window taking the focus for a while does not.
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason
+            && indexOf(QApplication::focusWidget()) < 0) {
+            resetTyping();
+            for (auto* field : fields_)
+                field->deselect();
+        }
+        break;
+    }
     case QEvent::KeyPress:
         if (handleKey(index, static_cast<QKeyEvent*>(event)))
             return true;
         break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+        if (handleMouse(index, static_cast<QMouseEvent*>(event)))
+            return true;
+        break;
+    case QEvent::ContextMenu:
+        showContextMenu(index, static_cast<QContextMenuEvent*>(event));
+        return true;
     default:
         break;
     }
@@ -196,27 +224,62 @@ int Ipv4AddressEdit::indexOf(QObject* object) const
 
 bool Ipv4AddressEdit::handleKey(int index, QKeyEvent* event)
 {
+    switch (event->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+        return false; // a modifier on its own changes nothing of the typing (some layouts shift digits)
+    default:
+        break;
+    }
+    const bool afterAdvance = std::exchange(justAdvanced_, false);
+    selectOnClick_ = -1;
+
+    if (event->matches(QKeySequence::SelectAll)) {
+        selectWholeAddress();
+        return true;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        if (pasteAddress(QApplication::clipboard()->text()))
+            return true;
+        resetTyping();
+        return false; // digits go into the field through its validator
+    }
+    if (wholeSelected_ && handleKeyOverWholeAddress(event))
+        return true;
+
     QLineEdit* current = fields_[index];
     const bool atStart = current->cursorPosition() == 0 && !current->hasSelectedText();
     const bool atEnd = current->cursorPosition() == current->text().size() && !current->hasSelectedText();
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
 
-    if (event->matches(QKeySequence::Paste)) {
-        const QString pasted = QApplication::clipboard()->text();
-        if (setText(pasted)) {
-            emit edited();
-            focusField(3);
-            return true;
-        }
-        return false; // digits go into the field through its validator
-    }
     switch (event->key()) {
     case Qt::Key_Period:
     case Qt::Key_Space:
-        // A dot finishes a field that holds something; in an empty field it is ignored.
-        if (index < 3 && !current->text().isEmpty())
+        // A dot finishes a field that holds something; in an empty field, or right after a full
+        // field moved on by itself, it is ignored.
+        if (afterAdvance || current->text().isEmpty())
+            return true;
+        if (index < 3)
             focusField(index + 1);
+        else if (typingStart_ > 0)
+            moveTypedToFront(); // more numbers follow than fields remain: a whole address is coming
         return true;
+    case Qt::Key_0:
+    case Qt::Key_1:
+    case Qt::Key_2:
+    case Qt::Key_3:
+    case Qt::Key_4:
+    case Qt::Key_5:
+    case Qt::Key_6:
+    case Qt::Key_7:
+    case Qt::Key_8:
+    case Qt::Key_9:
+        return false; // into the field; onFieldEdited follows the typing
     case Qt::Key_Backspace:
+        resetTyping();
         if (atStart && index > 0) {
             QLineEdit* previous = fields_[index - 1];
             previous->setFocus(Qt::OtherFocusReason);
@@ -225,7 +288,8 @@ bool Ipv4AddressEdit::handleKey(int index, QKeyEvent* event)
         }
         return false;
     case Qt::Key_Left:
-        if (atStart && index > 0 && event->modifiers() == Qt::NoModifier) {
+        resetTyping();
+        if (atStart && index > 0 && plain) {
             QLineEdit* previous = fields_[index - 1];
             previous->setFocus(Qt::OtherFocusReason);
             previous->end(false);
@@ -233,7 +297,8 @@ bool Ipv4AddressEdit::handleKey(int index, QKeyEvent* event)
         }
         return false;
     case Qt::Key_Right:
-        if (atEnd && index < 3 && event->modifiers() == Qt::NoModifier) {
+        resetTyping();
+        if (atEnd && index < 3 && plain) {
             QLineEdit* next = fields_[index + 1];
             next->setFocus(Qt::OtherFocusReason);
             next->home(false);
@@ -241,16 +306,151 @@ bool Ipv4AddressEdit::handleKey(int index, QKeyEvent* event)
         }
         return false;
     default:
+        resetTyping();
         return false;
     }
+}
+
+bool Ipv4AddressEdit::handleKeyOverWholeAddress(QKeyEvent* event)
+{
+    const bool cut = event->matches(QKeySequence::Cut);
+    if (cut || event->matches(QKeySequence::Copy)) {
+        if (!isBlank())
+            QApplication::clipboard()->setText(text());
+        if (!cut)
+            return true;
+    }
+    const QString typed = event->text();
+    const bool digit = typed.size() == 1 && typed[0] >= u'0' && typed[0] <= u'9';
+    if (cut || digit || event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+        clear();
+        fields_[0]->setFocus(Qt::OtherFocusReason);
+        if (digit)
+            QCoreApplication::sendEvent(fields_[0], event); // starts the new address
+        else
+            emit edited();
+        return true;
+    }
+    endWholeSelection();
+    return false;
+}
+
+bool Ipv4AddressEdit::handleMouse(int index, QMouseEvent* event)
+{
+    QLineEdit* field = fields_[index];
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (event->button() == Qt::RightButton)
+            return false; // the context menu acts on what is selected now
+        resetTyping();
+        if (event->button() == Qt::LeftButton && selectOnClick_ == index) {
+            // The click that brings the typing into a field selects it, so that what is typed
+            // next replaces it; a further click places the cursor.
+            selectOnClick_ = -1;
+            clickSelected_ = true;
+            field->selectAll();
+            return true;
+        }
+        selectOnClick_ = -1;
+        return false;
+    case QEvent::MouseMove:
+        return clickSelected_ && (event->buttons() & Qt::LeftButton);
+    case QEvent::MouseButtonRelease:
+        clickSelected_ = false;
+        // The middle button pastes the primary selection: a dotted address fills all four fields.
+        if (event->button() == Qt::MiddleButton && QApplication::clipboard()->supportsSelection())
+            return pasteAddress(QApplication::clipboard()->text(QClipboard::Selection));
+        return false;
+    default:
+        return false;
+    }
+}
+
+void Ipv4AddressEdit::showContextMenu(int index, QContextMenuEvent* event)
+{
+    // The address's own menu: Copy, Paste and Select All act on the whole address as their keys do.
+    QLineEdit* field = fields_[index];
+    QMenu menu;
+    QAction* copy = menu.addAction(tr("&Copy"), this, [this, field] {
+        if (wholeSelected_)
+            QApplication::clipboard()->setText(text());
+        else
+            field->copy();
+    });
+    copy->setObjectName(QStringLiteral("edit-copy"));
+    copy->setEnabled(field->hasSelectedText() || (wholeSelected_ && !isBlank()));
+    QAction* paste = menu.addAction(tr("&Paste"), this, [this, field] {
+        if (!pasteAddress(QApplication::clipboard()->text()))
+            field->paste();
+    });
+    paste->setObjectName(QStringLiteral("edit-paste"));
+    paste->setEnabled(!QApplication::clipboard()->text().isEmpty());
+    menu.addSeparator();
+    menu.addAction(tr("Select &All"), this, &Ipv4AddressEdit::selectWholeAddress)
+        ->setObjectName(QStringLiteral("select-all"));
+    menu.exec(event->globalPos());
 }
 
 void Ipv4AddressEdit::onFieldEdited(int index)
 {
     QLineEdit* current = fields_[index];
+    if (typingStart_ < 0)
+        typingStart_ = index;
+    // A leading zero gives way to the digit typed after it: "0" then "3" is 3, not "03".
+    const QString typed = current->text();
+    if (typed.size() > 1 && typed.startsWith(u'0'))
+        current->setText(QString::number(typed.toInt()));
     // A full field moves the typing on to the next one.
-    if (index < 3 && current->text().size() == 3 && current->cursorPosition() == 3)
+    if (index < 3 && current->text().size() == 3 && current->cursorPosition() == 3) {
         focusField(index + 1);
+        justAdvanced_ = true;
+    }
+    emit edited();
+}
+
+void Ipv4AddressEdit::selectWholeAddress()
+{
+    resetTyping();
+    for (auto* field : fields_)
+        field->selectAll();
+    wholeSelected_ = true;
+}
+
+void Ipv4AddressEdit::endWholeSelection()
+{
+    if (!std::exchange(wholeSelected_, false))
+        return;
+    for (auto* field : fields_) {
+        if (!field->hasFocus())
+            field->deselect();
+    }
+}
+
+void Ipv4AddressEdit::resetTyping()
+{
+    typingStart_ = -1;
+    justAdvanced_ = false;
+    endWholeSelection();
+}
+
+bool Ipv4AddressEdit::pasteAddress(const QString& text)
+{
+    const auto octets = parseDotted(text);
+    if (!octets)
+        return false;
+    setAddress(*octets);
+    emit edited();
+    focusField(3);
+    return true;
+}
+
+void Ipv4AddressEdit::moveTypedToFront()
+{
+    const int typed = 4 - typingStart_;
+    for (int i = 0; i < 4; ++i)
+        fields_[i]->setText(i < typed ? fields_[typingStart_ + i]->text() : QString());
+    typingStart_ = 0;
+    focusField(typed);
     emit edited();
 }
 

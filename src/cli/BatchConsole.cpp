@@ -1,0 +1,89 @@
+#include "cli/BatchConsole.h"
+
+#include "cli/BatchReport.h"
+#include "cli/TerminalText.h"
+#include "upgrade/BatchScheduler.h"
+
+#include <cstdio>
+
+namespace zka::cli {
+
+BatchConsole::BatchConsole(const BatchScheduler& scheduler, std::chrono::steady_clock::duration gap)
+    : scheduler_(scheduler)
+    , gap_(gap)
+{
+}
+
+std::string BatchConsole::lineOf(std::size_t index) const
+{
+    const ProgressRow& row = scheduler_.row(index);
+    const auto& texts = row.texts;
+    return texts[ProgressRow::IdText] + "\t" + texts[ProgressRow::AddressText] + "\t"
+           + escapeControls(texts[ProgressRow::ModelText]) + "\t" + escapeControls(texts[ProgressRow::VersionText])
+           + "\t" + texts[ProgressRow::StatusText] + "\t" + std::to_string(row.progress.load() / 100) + "%";
+}
+
+void BatchConsole::print(std::size_t row, bool whateverTheGap)
+{
+    if (shown_.size() < scheduler_.rowCount())
+        shown_.resize(scheduler_.rowCount());
+    Shown& shown = shown_[row];
+    std::string line = lineOf(row);
+    const auto now = std::chrono::steady_clock::now();
+    if (line == shown.line || (!whateverTheGap && !shown.line.empty() && now - shown.at < gap_))
+        return;
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    shown.line = std::move(line);
+    shown.at = now;
+}
+
+void BatchConsole::rowChanged(std::size_t row)
+{
+    print(row, false);
+}
+
+void BatchConsole::batchEnded()
+{
+    ended_ = true;
+}
+
+void BatchConsole::refresh()
+{
+    for (std::size_t row = 0; row < scheduler_.rowCount(); ++row)
+        print(row, false);
+}
+
+void BatchConsole::flush()
+{
+    for (std::size_t row = 0; row < scheduler_.rowCount(); ++row)
+        print(row, true);
+}
+
+void BatchConsole::printLog() const
+{
+    std::printf("Upgrade log:\n");
+    for (std::size_t row = 0; row < scheduler_.rowCount(); ++row) {
+        const std::string line = logLineText(scheduler_, row);
+        if (!line.empty())
+            std::printf("%s\n", escapeControls(line).c_str());
+    }
+    const BatchSummary summary = BatchSummary::of(scheduler_);
+    std::printf("%d completed, %d failed, %d not started\n", summary.completed, summary.failed, summary.notStarted);
+    std::fflush(stdout);
+}
+
+std::vector<std::string> BatchConsole::inProgress() const
+{
+    std::vector<std::string> rows;
+    for (std::size_t index = 0; index < scheduler_.rowCount(); ++index) {
+        const ProgressRow& row = scheduler_.row(index);
+        if (row.statusCode > 0 && row.statusCode < 9) {
+            rows.push_back(row.texts[ProgressRow::IdText] + " " + row.texts[ProgressRow::AddressText] + " "
+                           + escapeControls(row.texts[ProgressRow::ModelText]) + " " + row.texts[ProgressRow::StatusText]);
+        }
+    }
+    return rows;
+}
+
+} // namespace zka::cli

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "upgrade/BatchObserver.h"
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace zka {
+class BatchScheduler;
+} // namespace zka
+
+namespace zka::cli {
+
+// The terminal as a view of a batch: one line per change of a row (ID, address, model, version,
+// status word, progress in %, tab-separated), at most one a second per row; at the end the upgrade
+// log and the summary. The camera's texts are printed with their control characters escaped.
+class BatchConsole final : public BatchObserver {
+public:
+    explicit BatchConsole(const BatchScheduler& scheduler,
+                          std::chrono::steady_clock::duration gap = std::chrono::seconds(1));
+
+    void rowChanged(std::size_t row) override;
+    void batchEnded() override;
+    // On the command's own timer: the lines held back, and rows whose progress moved.
+    void refresh();
+    // The latest state of every row not printed yet, whatever the gap.
+    void flush();
+    // "Upgrade log:" and the log lines of the rows that have one, then "N completed, M failed, K not started".
+    void printLog() const;
+    bool ended() const { return ended_; }
+    // The rows whose camera is in the middle of its upgrade, as "ID ADDRESS MODEL STATUS".
+    std::vector<std::string> inProgress() const;
+
+    std::string lineOf(std::size_t row) const;
+
+private:
+    struct Shown {
+        std::string line;
+        std::chrono::steady_clock::time_point at{};
+    };
+    void print(std::size_t row, bool whateverTheGap);
+
+    const BatchScheduler& scheduler_;
+    const std::chrono::steady_clock::duration gap_;
+    std::vector<Shown> shown_;
+    bool ended_ = false;
+};
+
+} // namespace zka::cli

@@ -1,0 +1,88 @@
+#include "cli/BatchReport.h"
+
+#include "upgrade/CameraAddressList.h"
+
+#include <nlohmann/json.hpp>
+
+#include <ctime>
+
+namespace zka::cli {
+
+namespace {
+
+// Keys stay in the order they are written.
+using json = nlohmann::ordered_json;
+
+json textOrNull(const std::string& text)
+{
+    return text.empty() ? json(nullptr) : json(text);
+}
+
+json timeOrNull(const std::optional<std::chrono::system_clock::time_point>& when)
+{
+    if (!when)
+        return nullptr;
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(*when);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+} // namespace
+
+std::string logLineText(const BatchScheduler& scheduler, std::size_t row)
+{
+    std::string line = scheduler.LogLine(row);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}
+
+BatchSummary BatchSummary::of(const BatchScheduler& scheduler)
+{
+    BatchSummary summary;
+    for (std::size_t i = 0; i < scheduler.rowCount(); ++i) {
+        const ProgressRow& row = scheduler.row(i);
+        if (row.finalStatus == 9)
+            ++summary.completed;
+        else if (row.finalStatus == 0 && row.statusCode == 0)
+            ++summary.notStarted;
+        else
+            ++summary.failed;
+    }
+    return summary;
+}
+
+std::string renderBatchReport(const BatchScheduler& scheduler)
+{
+    json cameras = json::array();
+    for (std::size_t i = 0; i < scheduler.rowCount(); ++i) {
+        const ProgressRow& row = scheduler.row(i);
+        cameras.push_back({
+            {"id", row.index + 1},
+            {"address", CameraAddress{row.ipAddress, 80}.text()},
+            {"port", row.httpPort},
+            {"model", textOrNull(row.texts[ProgressRow::ModelText])},
+            {"serial", textOrNull(row.serial)},
+            {"versionBefore", textOrNull(row.currentVersion)},
+            {"versionAfter", textOrNull(row.versionAfter)},
+            {"finalCode", row.finalStatus},
+            {"statusWord", row.texts[ProgressRow::StatusText]},
+            {"logLine", textOrNull(logLineText(scheduler, i))},
+            {"savedConfiguration", textOrNull(row.savedConfiguration)},
+            {"started", timeOrNull(row.started)},
+            {"ended", timeOrNull(row.ended)},
+        });
+    }
+    const BatchSummary summary = BatchSummary::of(scheduler);
+    const json report = {
+        {"cameras", std::move(cameras)},
+        {"summary", {{"completed", summary.completed}, {"failed", summary.failed}, {"notStarted", summary.notStarted}}},
+    };
+    // A camera's texts need not be UTF-8: what cannot be encoded is replaced, never an exception.
+    return report.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+} // namespace zka::cli

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "upgrade/BatchScheduler.h"
+
+#include <string>
+
+namespace zka::cli {
+
+// How a batch went: completed (code 9), not started (dropped or never begun), failed (any other).
+struct BatchSummary {
+    int completed = 0;
+    int failed = 0;
+    int notStarted = 0;
+
+    static BatchSummary of(const BatchScheduler& scheduler);
+    bool allCompleted() const { return failed == 0 && notStarted == 0; }
+};
+
+// The row's line of the upgrade log without its line end; empty for a camera never started.
+std::string logLineText(const BatchScheduler& scheduler, std::size_t row);
+
+// The report of a batch as JSON: {"cameras": [...], "summary": {...}}, one object per camera in row
+// order with its address, identity, versions, final code and word, log line, kept backup file and
+// the times it started and ended (ISO 8601, UTC; null when it never started). Unknown texts are null.
+std::string renderBatchReport(const BatchScheduler& scheduler);
+
+} // namespace zka::cli

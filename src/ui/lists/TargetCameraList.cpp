@@ -1,0 +1,573 @@
+#include "ui/lists/TargetCameraList.h"
+
+#include "camera/CameraContext.h"
+#include "http/Base64.h"
+#include "runtime/Desktop.h"
+#include "ui/widgets/ScaledInterval.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <algorithm>
+
+namespace zka {
+namespace {
+
+constexpr std::uint16_t kErrorCaption = 139;
+constexpr int kTipDelayMs = 100;
+const QColor kMissingPasswordColour(0xFF, 0x00, 0x00);
+
+const char* const kDuplicateHead = "There is more than one camera with the same IP address as below.\r\n";
+const char* const kDuplicateTail = "Please assign different addresses to avoid any conflict.";
+
+// A probe only inquires; it never runs an upgrade and so never asks its owner to navigate.
+class NoNavigation final : public HostEvents {
+public:
+    void postNavigate(int, int) override {}
+};
+
+QString dotted(const TargetRow::Octets& address)
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(address[0]).arg(address[1]).arg(address[2]).arg(address[3]);
+}
+
+QString withPort(const TargetRow::Octets& address, int port)
+{
+    return port == 80 ? dotted(address) : dotted(address) + QLatin1Char(':') + QString::number(port);
+}
+
+} // namespace
+
+struct TargetCameraList::Probe {
+    int rowId = 0;
+    std::unique_ptr<CameraContext> context;
+};
+
+TargetCameraList::TargetCameraList(Seams seams, QWidget* parent)
+    : CameraListView(parent)
+    , seams_(seams)
+    , probeEvents_(std::make_unique<NoNavigation>())
+{
+    setObjectName(QStringLiteral("targetList"));
+    using listart::CheckImage;
+    checkImages_ = {listart::checkImage(CheckImage::Unchecked), listart::checkImage(CheckImage::Checked),
+                    listart::checkImage(CheckImage::Greyed)};
+    viewport()->setMouseTracking(true);
+    probeTimer_.setTimerType(Qt::PreciseTimer);
+    setScaledInterval(probeTimer_, seams_.clock, kProbePeriod);
+    connect(&probeTimer_, &QTimer::timeout, this, &TargetCameraList::onProbeTick);
+    tipTimer_.setSingleShot(true);
+    tipTimer_.setInterval(kTipDelayMs);
+    connect(&tipTimer_, &QTimer::timeout, this, [this] {
+        if (!tipText_.isEmpty() && tipRow_ >= 0)
+            QToolTip::showText(QCursor::pos(), tipText_, viewport(), cellRect(tipRow_, AddressColumn));
+    });
+}
+
+TargetCameraList::~TargetCameraList()
+{
+    StopProbing();
+}
+
+std::vector<CameraListView::Column> TargetCameraList::standardColumns()
+{
+    return {{QString(), 17},
+            {QStringLiteral("MAC address"), 123},
+            {QStringLiteral("IP address"), 100},
+            {QStringLiteral("Model"), 85},
+            {QStringLiteral("Serial No."), 50},
+            {QStringLiteral("Version No."), 70},
+            {QStringLiteral("Name"), 50}};
+}
+
+// ---- Rows ----
+
+bool TargetCameraList::AddCamera(int position, const CameraEntry& entry)
+{
+    const bool known = std::any_of(rows_.begin(), rows_.end(), [&](const TargetRow& row) {
+        if (!entry.mac.isEmpty())
+            return row.texts[MacColumn] == entry.mac;
+        if (!entry.serial.isEmpty())
+            return row.texts[SerialColumn] == entry.serial;
+        return true; // neither: only into an empty list
+    });
+    if (known)
+        return false;
+
+    TargetRow row;
+    row.id = nextId_++;
+    row.spare = entry.spare;
+    row.texts[MacColumn] = entry.mac;
+    row.texts[AddressColumn] = entry.addressText;
+    row.texts[ModelColumn] = entry.model;
+    row.texts[SerialColumn] = entry.serial;
+    row.texts[VersionColumn] = entry.version;
+    row.ipAddress = entry.address;
+    row.httpPort = entry.port;
+
+    const int at = std::clamp(position, 0, int(rows_.size()));
+    beginRowsInserted(at, at);
+    rows_.insert(rows_.begin() + at, std::move(row));
+    endRowsInserted();
+    return true;
+}
+
+void TargetCameraList::ClearRows()
+{
+    hideTip();
+    beginRowsReset();
+    rows_.clear();
+    endRowsReset();
+}
+
+bool TargetCameraList::GetRowDetails(int index, RowDetails& details) const
+{
+    const TargetRow& r = row(index);
+    details.name = r.texts[NameColumn].toStdString();
+    details.password = r.texts[kPasswordText].toStdString();
+    details.model = r.texts[ModelColumn].toStdString();
+    details.version = r.texts[VersionColumn].toStdString();
+    details.serial = r.texts[SerialColumn].toStdString();
+    details.address = r.ipAddress;
+    details.port = r.httpPort;
+    details.dhcp = r.texts[AddressColumn] == QLatin1String("DHCP");
+    return r.checked;
+}
+
+std::pair<QString, QString> TargetCameraList::GetRowLogin(int index) const
+{
+    const TargetRow& r = row(index);
+    return {r.texts[NameColumn], r.texts[kPasswordText]};
+}
+
+void TargetCameraList::SetRowLogin(int index, const QString& name, const QString& password)
+{
+    TargetRow& r = rows_.at(std::size_t(index));
+    r.texts[NameColumn] = name;
+    r.texts[kPasswordText] = password;
+    rowsChanged(index, index);
+}
+
+TargetCameraList::Octets TargetCameraList::rowAddress(int index) const
+{
+    return row(index).ipAddress;
+}
+
+void TargetCameraList::setChecked(int index, bool checked)
+{
+    rows_.at(std::size_t(index)).checked = checked;
+    rowsChanged(index, index);
+    emit checksChanged();
+}
+
+QString TargetCameraList::webPage(int index) const
+{
+    const TargetRow& r = row(index);
+    return QStringLiteral("http://") + withPort(r.ipAddress, r.httpPort) + QLatin1Char('/');
+}
+
+QString TargetCameraList::addressTip(int index) const
+{
+    const TargetRow& r = row(index);
+    return r.texts[AddressColumn] == QLatin1String("DHCP") ? withPort(r.ipAddress, r.httpPort) : QString();
+}
+
+// ---- Selection ----
+
+void TargetCameraList::SelectAll()
+{
+    std::vector<int> all(rows_.size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = int(i);
+    selectRows(all, 0);
+    emit selectionReported(!rows_.empty());
+}
+
+void TargetCameraList::SelectFirstRow()
+{
+    if (!rows_.empty())
+        selectRows({0}, 0);
+}
+
+void TargetCameraList::MoveSelection(int delta)
+{
+    if (rows_.empty())
+        return;
+    const int first = firstSelectedRow();
+    const int target = std::clamp((first < 0 ? 0 : first) + delta, 0, int(rows_.size()) - 1);
+    selectRows({target}, target);
+    scrollTo(model()->index(target, 0));
+}
+
+void TargetCameraList::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    CameraListView::selectionChanged(selected, deselected);
+    emit selectionReported(!selectionModel()->selectedRows().isEmpty());
+}
+
+// ---- Checks ----
+
+bool TargetCameraList::HasCompleteCheckedRows() const
+{
+    bool anyChecked = false;
+    for (const TargetRow& r : rows_) {
+        if (!r.checked)
+            continue;
+        anyChecked = true;
+        if (r.texts[NameColumn].isEmpty() || r.texts[kPasswordText].isEmpty())
+            return false;
+    }
+    return anyChecked;
+}
+
+bool TargetCameraList::CheckDuplicateAddresses()
+{
+    std::string lines;
+    for (TargetRow& r : rows_)
+        r.duplicate = false;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        for (std::size_t j = i + 1; j < rows_.size(); ++j) {
+            if (rows_[i].ipAddress != rows_[j].ipAddress)
+                continue;
+            rows_[i].duplicate = rows_[j].duplicate = true;
+            lines += "#" + dotted(rows_[i].ipAddress).toStdString() + "\r\n";
+        }
+    }
+    viewport()->update();
+    if (lines.empty())
+        return true;
+    seams_.prompter.show(Message{kDuplicateHead + lines + kDuplicateTail, seams_.texts(kErrorCaption),
+                                 MessageIcon::Error, MessageButtons::Ok});
+    return false;
+}
+
+void TargetCameraList::SortByColumn(int column)
+{
+    if (column < CheckColumn || column > NameColumn || rows_.empty())
+        return;
+    if (column == CheckColumn) {
+        const bool first = rows_.front().checked;
+        if (std::all_of(rows_.begin(), rows_.end(), [&](const TargetRow& r) { return r.checked == first; }))
+            return;
+    }
+    if (column == sortColumn_) {
+        sortAscending_ = !sortAscending_;
+    } else {
+        sortColumn_ = column;
+        sortAscending_ = true;
+    }
+
+    std::vector<int> selectedIds;
+    for (int index : selectedRows())
+        selectedIds.push_back(rows_[std::size_t(index)].id);
+    const int focused = focusedRow();
+    const int focusedId = focused >= 0 ? rows_[std::size_t(focused)].id : 0;
+
+    const auto less = [column](const TargetRow& a, const TargetRow& b) {
+        if (column == CheckColumn)
+            return a.checked < b.checked;
+        return QString::compare(a.texts[std::size_t(column)], b.texts[std::size_t(column)], Qt::CaseSensitive) < 0;
+    };
+    setUpdatesEnabled(false);
+    beginRowsReset();
+    if (sortAscending_)
+        std::stable_sort(rows_.begin(), rows_.end(), less);
+    else
+        std::stable_sort(rows_.begin(), rows_.end(), [&](const TargetRow& a, const TargetRow& b) { return less(b, a); });
+    endRowsReset();
+
+    std::vector<int> reselect;
+    for (int id : selectedIds)
+        reselect.push_back(rowOfId(id));
+    selectRows(reselect, focusedId ? rowOfId(focusedId) : -1);
+    setUpdatesEnabled(true);
+}
+
+void TargetCameraList::headerItemPressed(int column)
+{
+    SortByColumn(column);
+}
+
+// ---- Probes ----
+
+int TargetCameraList::StartProbing()
+{
+    int started = 0;
+    for (int index : selectedRows()) {
+        const TargetRow& r = rows_[std::size_t(index)];
+        const std::string credential =
+            encodeBase64((r.texts[NameColumn] + QLatin1Char(':') + r.texts[kPasswordText]).toStdString());
+        auto probe = std::make_unique<Probe>();
+        probe->rowId = r.id;
+        probe->context = std::make_unique<CameraContext>(
+            CameraHost{seams_.clock, seams_.timers, *probeEvents_, seams_.prompter, seams_.texts},
+            withPort(r.ipAddress, r.httpPort).toStdString(), credential, seams_.models, r.id, nullptr, nullptr,
+            nullptr, r.texts[SerialColumn].toStdString());
+        probes_.push_back(std::move(probe));
+        ++started;
+    }
+    if (!probes_.empty() && !probeTimer_.isActive())
+        probeTimer_.start();
+    return started;
+}
+
+void TargetCameraList::StopProbing()
+{
+    probeTimer_.stop();
+    // Each context stops its query and joins its thread as it goes.
+    probes_.clear();
+}
+
+void TargetCameraList::onProbeTick()
+{
+    if (inProbeTick_)
+        return;
+    inProbeTick_ = true;
+    for (std::size_t i = 0; i < probes_.size() && i < std::size_t(kProbesAtOnce);) {
+        Probe& probe = *probes_[i];
+        if (!probe.context->queryStarted()) {
+            probe.context->startQuery("inq=network");
+            ++i;
+            continue;
+        }
+        if (!finishProbe(probe)) {
+            ++i;
+            continue;
+        }
+        // The next probe moves into this place and is worked on in this same tick.
+        probes_.erase(probes_.begin() + std::ptrdiff_t(i));
+    }
+    if (probes_.empty()) {
+        probeTimer_.stop();
+        emit probingFinished();
+    }
+    inProbeTick_ = false;
+}
+
+bool TargetCameraList::finishProbe(Probe& probe)
+{
+    CameraContext& context = *probe.context;
+    const bool overdue = seams_.clock.now() - context.asyncStartTime() > kProbeTimeout;
+    if (!context.queryFinished() && !overdue)
+        return false;
+    std::string mac;
+    int id = 0;
+    const bool answered = context.readMacAddress(context.asyncReply(), mac, id);
+    const int index = rowOfId(probe.rowId);
+    if (index >= 0) {
+        TargetRow& r = rows_[std::size_t(index)];
+        r.probeState = answered ? 2 : 1;
+        if (answered && r.texts[MacColumn].isEmpty())
+            r.texts[MacColumn] = QString::fromStdString(mac);
+        rowsChanged(index, index);
+    }
+    return true;
+}
+
+int TargetCameraList::rowOfId(int id) const
+{
+    const auto found = std::find_if(rows_.begin(), rows_.end(), [id](const TargetRow& r) { return r.id == id; });
+    return found == rows_.end() ? -1 : int(found - rows_.begin());
+}
+
+QString TargetCameraList::probeWord(int probeState)
+{
+    switch (probeState) {
+    case 1:
+        return QStringLiteral("No answer");
+    case 2:
+        return QStringLiteral("Answered");
+    default:
+        return {};
+    }
+}
+
+// ---- Drawing ----
+
+QString TargetCameraList::cellText(int index, int column) const
+{
+    if (column <= CheckColumn || column > NameColumn)
+        return {};
+    return row(index).texts[std::size_t(column)];
+}
+
+QVariant TargetCameraList::cellData(int index, int column, int role) const
+{
+    const TargetRow& r = row(index);
+    if (role == Qt::CheckStateRole && column == CheckColumn)
+        return r.checked ? Qt::Checked : Qt::Unchecked;
+    if (role == Qt::AccessibleDescriptionRole) {
+        QString description = probeWord(r.probeState);
+        if (r.duplicate)
+            description += (description.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral("Same address");
+        return description;
+    }
+    return {};
+}
+
+CameraListView::RowLook TargetCameraList::rowLook(int index, bool selected) const
+{
+    RowLook look = CameraListView::rowLook(index, selected);
+    if (look.strip == Strip::Selected || look.plainFill)
+        return look;
+    const TargetRow& r = row(index);
+    if (r.duplicate)
+        look.strip = Strip::Duplicate;
+    else if (r.probeState == 1)
+        look.strip = Strip::NoAnswer;
+    else if (r.probeState == 2)
+        look.strip = Strip::Answered;
+    return look;
+}
+
+QColor TargetCameraList::cellColour(int index, int column, const RowLook& look) const
+{
+    if (column == NameColumn && row(index).texts[kPasswordText].isEmpty())
+        return kMissingPasswordColour;
+    return look.text;
+}
+
+void TargetCameraList::drawRowStart(QPainter& painter, int index, const QRect& rowRect) const
+{
+    using listart::CheckImage;
+    const CheckImage image = !isEnabled() ? CheckImage::Greyed
+                             : row(index).checked ? CheckImage::Checked
+                                                  : CheckImage::Unchecked;
+    const QPixmap& picture = checkImages_[std::size_t(image)];
+    const int top = rowRect.top() + std::max(0, (rowRect.height() - picture.height()) / 2);
+    painter.drawPixmap(header()->sectionViewportPosition(CheckColumn), top, picture);
+}
+
+// ---- Mouse and keys ----
+
+bool TargetCameraList::inCheckArea(const QPoint& viewportPoint) const
+{
+    const int left = header()->sectionViewportPosition(CheckColumn);
+    return viewportPoint.x() >= left && viewportPoint.x() < left + header()->sectionSize(CheckColumn);
+}
+
+void TargetCameraList::toggleFrom(int index)
+{
+    const auto selected = selectedRows();
+    const bool clickedSelected = std::find(selected.begin(), selected.end(), index) != selected.end();
+    if (selected.size() > 1 && clickedSelected) {
+        setSelectedChecks(!rows_[std::size_t(index)].checked);
+        return;
+    }
+    rows_[std::size_t(index)].checked = !rows_[std::size_t(index)].checked;
+    rowsChanged(index, index);
+    emit checksChanged();
+}
+
+void TargetCameraList::setSelectedChecks(bool checked)
+{
+    for (int index : selectedRows())
+        rows_[std::size_t(index)].checked = checked;
+    viewport()->update();
+    emit checksChanged();
+}
+
+void TargetCameraList::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        const QPoint point = event->position().toPoint();
+        const int index = rowAt(point);
+        if (index < 0 || inCheckArea(point)) {
+            // No row: nothing at all happens. The check box: toggled, the selection stays.
+            if (index >= 0)
+                toggleFrom(index);
+            swallowRelease_ = true;
+            event->accept();
+            return;
+        }
+    }
+    swallowRelease_ = false;
+    CameraListView::mousePressEvent(event);
+}
+
+void TargetCameraList::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (swallowRelease_ && event->button() == Qt::LeftButton) {
+        swallowRelease_ = false;
+        event->accept();
+        return;
+    }
+    CameraListView::mouseReleaseEvent(event);
+}
+
+void TargetCameraList::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    if (event->button() != Qt::LeftButton) {
+        CameraListView::mouseDoubleClickEvent(event);
+        return;
+    }
+    if (inCheckArea(point)) {
+        // The second click of a double click on a check box is one more click.
+        mousePressEvent(event);
+        return;
+    }
+    const int index = rowAt(point);
+    if (index >= 0)
+        seams_.desktop.openUrl(webPage(index).toStdString());
+    CameraListView::mouseDoubleClickEvent(event);
+}
+
+void TargetCameraList::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+        const int focused = focusedRow();
+        const auto selected = selectedRows();
+        if (focused >= 0 && std::find(selected.begin(), selected.end(), focused) != selected.end())
+            setSelectedChecks(!rows_[std::size_t(focused)].checked);
+    }
+    emit selectionReported(!selectedRows().empty());
+    CameraListView::keyReleaseEvent(event);
+}
+
+void TargetCameraList::mouseMoveEvent(QMouseEvent* event)
+{
+    updateTip(event->position().toPoint());
+    CameraListView::mouseMoveEvent(event);
+}
+
+void TargetCameraList::leaveEvent(QEvent* event)
+{
+    hideTip();
+    CameraListView::leaveEvent(event);
+}
+
+void TargetCameraList::updateTip(const QPoint& viewportPoint)
+{
+    if (columnAt(viewportPoint.x()) != AddressColumn || rows_.empty()) {
+        // Outside the address column the tip goes; the row it was made for is remembered.
+        tipText_.clear();
+        tipTimer_.stop();
+        QToolTip::hideText();
+        return;
+    }
+    const int index = rowAt(viewportPoint);
+    if (index < 0 || index == tipRow_)
+        return;
+    tipRow_ = index;
+    tipText_ = addressTip(index);
+    if (tipText_.isEmpty()) {
+        tipTimer_.stop();
+        QToolTip::hideText();
+    } else {
+        tipTimer_.start();
+    }
+}
+
+void TargetCameraList::hideTip()
+{
+    tipText_.clear();
+    tipRow_ = -1;
+    tipTimer_.stop();
+    QToolTip::hideText();
+}
+
+} // namespace zka

@@ -1,0 +1,361 @@
+#include "upgrade/BatchScheduler.h"
+
+#include "camera/StatusCode.h"
+#include "http/Credential.h"
+#include "resources/PackagedResources.h"
+#include "upgrade/CameraAddressList.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+
+namespace zka {
+
+namespace {
+
+constexpr int kProgressFull = 10000;
+constexpr int kFirstFinal = static_cast<int>(StatusCode::Completed);
+constexpr int kLastCode = static_cast<int>(StatusCode::CannotLoadConfig);
+
+bool isSavingOrUploading(int code)
+{
+    return code == static_cast<int>(StatusCode::SavingConfig) || code == static_cast<int>(StatusCode::Uploading);
+}
+
+std::string withoutVerPrefix(const std::string& version)
+{
+    return version.rfind("ver", 0) == 0 ? version.substr(3) : version;
+}
+
+} // namespace
+
+BatchScheduler::BatchScheduler(Seams seams, const PackagedResources& resources, FirmwareDescription firmware,
+                               int parallel)
+    : clock_(seams.clock)
+    , timers_(seams.timers)
+    , prompter_(seams.prompter)
+    , resources_(resources)
+    , firmware_(std::move(firmware))
+    , parallel_(std::clamp(parallel, 1, kMaxParallel))
+{
+    // The words are read once: the tick writes them many times a second.
+    for (int code = 0; code <= kLastCode; ++code) {
+        const StatusWords words = statusWords(code);
+        const auto slot = static_cast<std::size_t>(code);
+        listWords_[slot] = resources_.texts()(words.listWord);
+        if (words.logLine != 0)
+            logOutcomes_[slot] = resources_.texts()(words.logLine);
+    }
+}
+
+BatchScheduler::~BatchScheduler()
+{
+    timers_.stop(kTimerId);
+    // The inquiry uses a context: it goes first; each context then stops and joins its own threads.
+    pending_.reset();
+    contexts_.clear();
+}
+
+void BatchScheduler::addObserver(BatchObserver& observer)
+{
+    observers_.push_back(&observer);
+}
+
+void BatchScheduler::removeObserver(BatchObserver& observer)
+{
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), &observer), observers_.end());
+}
+
+bool BatchScheduler::AddUpgradeTarget(const UpgradeTarget& target)
+{
+    if (rows_.size() >= kMaxRows)
+        return false;
+    const int position = static_cast<int>(rows_.size());
+    auto row = std::make_unique<ProgressRow>();
+    row->index = position;
+    char id[16];
+    std::snprintf(id, sizeof id, "%03d", position + 1);
+    row->texts[ProgressRow::IdText] = id;
+    row->texts[ProgressRow::AddressText] = CameraAddress{target.address, target.port}.text();
+    row->texts[ProgressRow::ModelText] = target.model;
+    row->texts[ProgressRow::VersionText] = target.version;
+    row->texts[ProgressRow::StatusText] = listWords_[0];
+    row->texts[ProgressRow::NameText] = target.name;
+    row->texts[ProgressRow::PasswordText] = target.password;
+    row->ipAddress = target.address;
+    row->httpPort = target.port;
+    row->dhcp = target.dhcp ? 1 : 0;
+    row->currentVersion = target.version;
+    row->serial = target.serial;
+    row->mac = target.mac;
+    ProgressRow& added = *row;
+    rows_.push_back(std::move(row));
+
+    Entry entry;
+    entry.tag = position;
+    if (const auto credential = makeCredential(target.name, target.password)) {
+        try {
+            const CameraHost host{clock_, timers_, navigation_, prompter_, resources_.texts()};
+            entry.context = std::make_unique<CameraContext>(host, added.texts[ProgressRow::AddressText], *credential,
+                                                            resources_.supportedModels(), position, &retain_,
+                                                            &deleteSaved_, &batchStart_, target.serial);
+        } catch (const std::bad_alloc&) {
+            entry.context.reset();
+        }
+    }
+    if (!entry.context) {
+        // Nothing can follow this camera: it ends before the batch begins.
+        endRow(added, static_cast<int>(StatusCode::NetworkError));
+        return true;
+    }
+    // The row's progress is handed over once, before any inquiry: the row never moves.
+    entry.context->setListRow(&added.progress);
+    entry.context->setMacAddress(target.mac);
+    entry.context->setFirmware(firmware_.package(0), firmware_.newVersionFor(added.currentVersion));
+    contexts_.push_back(std::move(entry));
+    return true;
+}
+
+void BatchScheduler::SetBatchOptions(bool retain, bool deleteSaved, std::chrono::system_clock::time_point batchStart)
+{
+    retain_.store(retain ? 1 : 0);
+    deleteSaved_.store(deleteSaved ? 1 : 0);
+    batchStart_ = batchStart;
+}
+
+void BatchScheduler::ClearRows()
+{
+    timers_.stop(kTimerId);
+    running_ = false;
+    stopRequested_ = false;
+    pending_.reset();
+    contexts_.clear();
+    rows_.clear();
+}
+
+void BatchScheduler::start()
+{
+    running_ = true;
+    timers_.start(kTimerId, kTimerPeriod);
+}
+
+void BatchScheduler::requestStop()
+{
+    stopRequested_ = true;
+}
+
+bool BatchScheduler::onTimer(TimerId id)
+{
+    if (id == kTimerId) {
+        tick();
+        return true;
+    }
+    const TimerId base = id & 0xFF00u;
+    if (base != 0x8100u && base != 0x8200u && base != 0x8300u)
+        return false;
+    if (CameraContext* context = FindContext(static_cast<int>(id & 0xFFu)))
+        context->onTimer(id);
+    return true;
+}
+
+CameraContext* BatchScheduler::FindContext(int tag) const
+{
+    for (const Entry& entry : contexts_) {
+        if (entry.tag == tag)
+            return entry.context.get();
+    }
+    return nullptr;
+}
+
+std::string BatchScheduler::StatusWord(int code) const
+{
+    if (code < 0 || code > kLastCode)
+        return {};
+    return listWords_[static_cast<std::size_t>(code)];
+}
+
+std::string BatchScheduler::LogLine(std::size_t index) const
+{
+    const ProgressRow& r = row(index);
+    if (r.progress.load() == 0)
+        return {};
+    const std::string& model = r.texts[ProgressRow::ModelText];
+    const std::string& address = r.texts[ProgressRow::AddressText];
+    std::string line = r.dhcp != 0 ? model + "(DHCP:" + address + ") " : model + "(" + address + ") ";
+    if (r.finalStatus >= kFirstFinal && r.finalStatus <= kLastCode)
+        line += logOutcomes_[static_cast<std::size_t>(r.finalStatus)];
+    return line;
+}
+
+int BatchScheduler::codeOf(const Entry& entry) const
+{
+    return entry.refusal != 0 ? entry.refusal : entry.context->errorCode();
+}
+
+void BatchScheduler::tick()
+{
+    if (inTick_)
+        return;
+    inTick_ = true;
+    bool busy = false;
+    std::size_t position = 0;
+    while (position < contexts_.size()) {
+        Entry& entry = contexts_[position];
+        const int code = codeOf(entry);
+        if (position >= static_cast<std::size_t>(parallel_)) {
+            // Beyond the positions worked on: the word only.
+            showCode(entry.tag, code);
+            ++position;
+            continue;
+        }
+        if (code >= kFirstFinal) {
+            finish(position, code);
+            if (dropIfStopped())
+                break;
+            // The camera behind moved into this position; it still counts against the limit.
+            continue;
+        }
+        if (!stopRequested_ && code == 0) {
+            busy = advanceWaiting(entry, busy);
+            showCode(entry.tag, codeOf(entry));
+        } else {
+            busy = busy || isSavingOrUploading(code);
+            showCode(entry.tag, code);
+        }
+        if (dropIfStopped())
+            break;
+        ++position;
+    }
+    const bool ended = contexts_.empty() && running_;
+    if (ended) {
+        timers_.stop(kTimerId);
+        running_ = false;
+        stopRequested_ = false;
+    }
+    inTick_ = false;
+    if (ended) {
+        for (BatchObserver* observer : observers_)
+            observer->batchEnded();
+    }
+}
+
+bool BatchScheduler::advanceWaiting(Entry& entry, bool busy)
+{
+    if (pending_ && pending_->tag() == entry.tag) {
+        if (!pending_->finished())
+            return true;
+        // The abort was checked again on the way here: a camera whose inquiries ended after it
+        // is never started.
+        const StartInquiry::Outcome outcome = pending_->outcome();
+        pending_.reset();
+        if (!outcome.accepted) {
+            // Its code is final: the next tick ends the row.
+            entry.refusal = outcome.refusal;
+            return busy;
+        }
+        startCamera(entry, outcome);
+        return true;
+    }
+    if (busy || pending_)
+        return busy;
+    rows_[static_cast<std::size_t>(entry.tag)]->started = clock_.wallTime();
+    pending_ = std::make_unique<StartInquiry>(*entry.context, entry.tag);
+    return true;
+}
+
+void BatchScheduler::startCamera(Entry& entry, const StartInquiry::Outcome& outcome)
+{
+    ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
+    // A camera added by its address alone is known only from its answer.
+    bool described = false;
+    if (row.texts[ProgressRow::ModelText].empty() && !outcome.model.empty()) {
+        row.texts[ProgressRow::ModelText] = outcome.model;
+        described = true;
+    }
+    if (row.currentVersion.empty() && !outcome.version.empty()) {
+        row.currentVersion = outcome.version;
+        row.texts[ProgressRow::VersionText] = outcome.version;
+        described = true;
+    }
+    if (row.serial.empty() && !outcome.serial.empty()) {
+        row.serial = outcome.serial;
+        entry.context->setSerial(outcome.serial);
+    }
+    // The slot by the loader's names, never the one-camera selection of the manual mode.
+    const std::size_t slot = resources_.slotFor(outcome.docType);
+    row.packageIndex = static_cast<int>(slot);
+    entry.context->setFirmware(firmware_.package(slot), firmware_.newVersionFor(row.currentVersion));
+    entry.context->start();
+    if (described)
+        notifyRow(static_cast<std::size_t>(entry.tag));
+}
+
+void BatchScheduler::showCode(int tag, int code)
+{
+    ProgressRow& row = *rows_[static_cast<std::size_t>(tag)];
+    if (row.statusCode == code)
+        return;
+    row.statusCode = code;
+    row.texts[ProgressRow::StatusText] = StatusWord(code);
+    notifyRow(static_cast<std::size_t>(tag));
+}
+
+void BatchScheduler::finish(std::size_t position, int code)
+{
+    Entry entry = std::move(contexts_[position]);
+    contexts_.erase(contexts_.begin() + static_cast<std::ptrdiff_t>(position));
+    if (pending_ && pending_->tag() == entry.tag)
+        pending_.reset();
+    ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
+    const std::string latest = withoutVerPrefix(entry.context->latestVersion());
+    const std::string saved = entry.context->savedConfigPath();
+    // Its threads are joined here: from now on nothing writes the row but this thread.
+    entry.context.reset();
+    if (code == kFirstFinal)
+        row.texts[ProgressRow::VersionText] = latest;
+    row.versionAfter = latest;
+    std::error_code ignored;
+    if (!saved.empty() && std::filesystem::exists(saved, ignored))
+        row.savedConfiguration = saved;
+    endRow(row, code);
+}
+
+void BatchScheduler::endRow(ProgressRow& row, int code)
+{
+    row.statusCode = code;
+    row.texts[ProgressRow::StatusText] = StatusWord(code);
+    row.progress.store(kProgressFull);
+    row.finalStatus = code;
+    row.ended = clock_.wallTime();
+    notifyRow(static_cast<std::size_t>(row.index));
+}
+
+bool BatchScheduler::dropIfStopped()
+{
+    if (!stopRequested_ || contexts_.empty())
+        return false;
+    if (std::any_of(contexts_.begin(), contexts_.end(), [this](const Entry& entry) { return codeOf(entry) != 0; }))
+        return false;
+    // Every camera left is waiting: none of them starts. An inquiry in flight is stopped and joined
+    // before its context goes.
+    pending_.reset();
+    std::vector<Entry> dropped = std::move(contexts_);
+    contexts_.clear();
+    for (Entry& entry : dropped) {
+        entry.context.reset();
+        ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
+        row.finalStatus = 0;
+        row.started.reset();
+        notifyRow(static_cast<std::size_t>(entry.tag));
+    }
+    return true;
+}
+
+void BatchScheduler::notifyRow(std::size_t row)
+{
+    for (BatchObserver* observer : observers_)
+        observer->rowChanged(row);
+}
+
+} // namespace zka

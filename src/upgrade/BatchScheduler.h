@@ -1,0 +1,163 @@
+#pragma once
+
+#include "camera/CameraContext.h"
+#include "resources/FirmwareDescription.h"
+#include "runtime/NoNavigation.h"
+#include "upgrade/BatchObserver.h"
+#include "upgrade/ProgressRow.h"
+#include "upgrade/StartInquiry.h"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zka {
+
+class PackagedResources;
+
+// One camera the operator checked for the batch, with the login given for it.
+struct UpgradeTarget {
+    std::string name;
+    std::string password;
+    std::array<std::uint8_t, 4> address{192, 168, 0, 100};
+    int port = 80;
+    bool dhcp = false;
+    // What is known of the camera beforehand (from discovery); empty texts are filled from the
+    // camera's own answer before it starts.
+    std::string model;
+    std::string version; // without "ver"
+    std::string serial;
+    std::string mac;
+};
+
+// The automatic batch, without a toolkit: one row and one CameraContext per camera, and the
+// scheduler that starts the contexts one after another, copies each one's status into its row and
+// deletes each one when it has ended. The wizard's progress list and the command line are views
+// over it (BatchObserver).
+//
+// Rules of the tick (timer 0x8012, 33 ms): only the first `parallel` positions (2 by default) are
+// worked on; at most one camera starts per tick, after its inquiries (run on a worker; a camera
+// whose inquiries are pending counts as busy); no camera starts in a tick in which a camera ahead
+// of it saves its configuration or uploads; a camera with a final code leaves the list and the
+// one behind it moves up into its position. An abort starts nothing new, lets the running cameras
+// finish, and drops every waiting camera at once when no camera runs any more.
+//
+// Everything is called on the user-interface thread, the thread that delivers the host's timer
+// ticks, which the host hands to onTimer(). Destroying the scheduler in any state stops and joins
+// every thread it started.
+class BatchScheduler final {
+public:
+    static constexpr TimerId kTimerId = 0x8012;
+    static constexpr Clock::Duration kTimerPeriod{33};
+    static constexpr int kDefaultParallel = 2;
+    static constexpr int kMaxParallel = 16;
+    // Row indices are the contexts' tags, from which their timer identifiers (0x8100 + tag ...) come.
+    static constexpr std::size_t kMaxRows = 256;
+
+    struct Seams {
+        const Clock& clock;
+        TimerService& timers;
+        Prompter& prompter;
+    };
+
+    // The resources give the model list, the package names and the texts; the firmware the
+    // packages and the new versions. Both, and the seams, must outlive the scheduler. parallel is
+    // the number of positions worked on per tick, 1 to 16.
+    BatchScheduler(Seams seams, const PackagedResources& resources, FirmwareDescription firmware,
+                   int parallel = kDefaultParallel);
+    ~BatchScheduler();
+    BatchScheduler(const BatchScheduler&) = delete;
+    BatchScheduler& operator=(const BatchScheduler&) = delete;
+
+    void addObserver(BatchObserver& observer);
+    void removeObserver(BatchObserver& observer);
+
+    // ---- Filling the batch (before start) ----
+    // Appends a row for the target, at position rowCount(), with its context. A row whose context
+    // cannot be made (a login too long for the credential) ends at once with code 10. False, adding
+    // nothing, when the list already holds kMaxRows rows.
+    bool AddUpgradeTarget(const UpgradeTarget& target);
+    // What every context does with the camera's settings, and the time stamp of the backup folder.
+    void SetBatchOptions(bool retain, bool deleteSaved, std::chrono::system_clock::time_point batchStart);
+    // Deletes every row and context; stops a pending inquiry and the timer first.
+    void ClearRows();
+
+    // ---- Running it ----
+    // Starts the scheduler's timer; it stops itself once no context is left.
+    void start();
+    // The operator's abort: nothing new starts; waiting rows are dropped once none runs.
+    void requestStop();
+    bool stopRequested() const { return stopRequested_; }
+    // The timer runs: the batch is under way.
+    bool running() const { return running_; }
+    // Hands a timer tick to the scheduler: 0x8012 is its own; 0x8100, 0x8200 and 0x8300 plus a tag
+    // go to that camera's context (ignored when it has none). False for any other identifier.
+    bool onTimer(TimerId id);
+
+    // ---- Reading it ----
+    std::size_t rowCount() const { return rows_.size(); }
+    const ProgressRow& row(std::size_t index) const { return *rows_.at(index); }
+    // The contexts still held: cameras not yet ended.
+    std::size_t contextCount() const { return contexts_.size(); }
+    // The context whose tag is `tag`, or null.
+    CameraContext* FindContext(int tag) const;
+    // The list word of a status code ("Standby" ... "Error7"); empty for any other code.
+    std::string StatusWord(int code) const;
+    // The row's line of the upgrade log: empty while its progress is 0 (a camera never started);
+    // else "model(address) " or "model(DHCP:address) ", followed by the outcome of a final code.
+    std::string LogLine(std::size_t row) const;
+    int parallel() const { return parallel_; }
+
+private:
+    // A camera still in the batch: its context (in row order of creation) and, once its inquiries
+    // refused it, the code it ends with.
+    struct Entry {
+        int tag = 0;
+        std::unique_ptr<CameraContext> context;
+        int refusal = 0;
+    };
+
+    void tick();
+    int codeOf(const Entry& entry) const;
+    // Works on a waiting camera: launches its inquiries or, once they ended, starts it. True while
+    // the camera counts as busy for those behind it.
+    bool advanceWaiting(Entry& entry, bool busy);
+    void startCamera(Entry& entry, const StartInquiry::Outcome& outcome);
+    void showCode(int tag, int code);
+    void finish(std::size_t position, int code);
+    // With an abort requested and no camera running, drops every waiting camera; true when it did.
+    bool dropIfStopped();
+    void endRow(ProgressRow& row, int code);
+    void notifyRow(std::size_t row);
+
+    const Clock& clock_;
+    TimerService& timers_;
+    Prompter& prompter_;
+    const PackagedResources& resources_;
+    const FirmwareDescription firmware_;
+    const int parallel_;
+    std::array<std::string, 17> listWords_;
+    std::array<std::string, 17> logOutcomes_;
+
+    // What every context points at.
+    std::atomic<int> retain_{0};
+    std::atomic<int> deleteSaved_{1};
+    std::chrono::system_clock::time_point batchStart_{};
+    NoNavigation navigation_;
+
+    std::vector<BatchObserver*> observers_;
+    std::vector<std::unique_ptr<ProgressRow>> rows_;
+    bool stopRequested_ = false;
+    bool running_ = false;
+    bool inTick_ = false;
+    // Declared after the rows they write and the seams they use: destroyed (stopped and joined) first.
+    std::vector<Entry> contexts_;
+    std::unique_ptr<StartInquiry> pending_;
+};
+
+} // namespace zka

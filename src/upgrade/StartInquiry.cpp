@@ -1,0 +1,59 @@
+#include "upgrade/StartInquiry.h"
+
+#include "camera/CameraContext.h"
+#include "camera/InquiryReply.h"
+#include "camera/StatusCode.h"
+
+namespace zka {
+
+namespace {
+
+constexpr Clock::Duration kInquiryTimeout{20000};
+constexpr int kNotFound = static_cast<int>(StatusCode::NetworkError);
+constexpr int kLoginError = static_cast<int>(StatusCode::LoginError);
+
+} // namespace
+
+StartInquiry::StartInquiry(CameraContext& context, int tag)
+    : context_(context)
+    , tag_(tag)
+    , thread_([this](std::stop_token stop) { run(stop); })
+{
+}
+
+void StartInquiry::run(std::stop_token stop)
+{
+    // The system first: only its answer tells whether the camera runs emergency firmware, and a
+    // camera that does not answer it, or is of another model, must not be started.
+    const std::string system = context_.runQuery("inq=system", kInquiryTimeout, stop);
+    if (stop.stop_requested())
+        return;
+    if (system.find("401 Unauthorized") != std::string::npos) {
+        // A refused login is a login error, not a missing camera.
+        context_.checkUserReply(system);
+        outcome_.refusal = kLoginError;
+    } else if (!context_.checkSystemReply(system, false)) {
+        outcome_.refusal = kNotFound;
+    } else {
+        outcome_.docType = readDocType(system);
+        outcome_.model = replyValue(system, "ModelName=");
+        const std::string version = replyValue(system, "SoftVersion=");
+        outcome_.version = version == "emergency" ? "unknown" : version;
+        outcome_.serial = replyValue(system, "Serial=");
+        if (context_.emergency()) {
+            outcome_.accepted = true;
+        } else {
+            const std::string user = context_.runQuery("inq=user", kInquiryTimeout, stop);
+            if (stop.stop_requested())
+                return;
+            outcome_.accepted = context_.checkUserReply(user);
+            if (!outcome_.accepted) {
+                const int code = context_.errorCode();
+                outcome_.refusal = code != 0 ? code : kNotFound;
+            }
+        }
+    }
+    finished_.store(true, std::memory_order_release);
+}
+
+} // namespace zka

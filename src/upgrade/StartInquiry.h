@@ -1,0 +1,52 @@
+#pragma once
+
+#include <atomic>
+#include <stop_token>
+#include <string>
+#include <thread>
+
+namespace zka {
+
+class CameraContext;
+
+// The inquiries that come before one camera of a batch starts, on a thread of their own so that the
+// user-interface thread never waits for a camera: "inq=system", whose model must be supported, then,
+// unless the camera runs emergency firmware, "inq=user", whose administrator must be the login's.
+// 20 s each. The context's batch row must be set, so that the user check sets the camera's code
+// instead of showing a message. Destroying the inquiry stops it and joins its thread.
+class StartInquiry final {
+public:
+    struct Outcome {
+        bool accepted = false;
+        // Why a camera was refused: 10 not found, not answering or not a supported model; 12 the
+        // login was refused or is not the administrator's.
+        int refusal = 0;
+        // From the system reply: the document type, and the identity the camera reported (the
+        // version without "ver", "unknown" for emergency firmware).
+        std::string docType;
+        std::string model;
+        std::string version;
+        std::string serial;
+    };
+
+    StartInquiry(CameraContext& context, int tag);
+    StartInquiry(const StartInquiry&) = delete;
+    StartInquiry& operator=(const StartInquiry&) = delete;
+
+    int tag() const { return tag_; }
+    bool finished() const { return finished_.load(std::memory_order_acquire); }
+    // Valid once finished() is true.
+    const Outcome& outcome() const { return outcome_; }
+
+private:
+    void run(std::stop_token stop);
+
+    CameraContext& context_;
+    const int tag_;
+    Outcome outcome_;
+    std::atomic<bool> finished_{false};
+    // Declared last: stopped and joined before the outcome it writes goes away.
+    std::jthread thread_;
+};
+
+} // namespace zka

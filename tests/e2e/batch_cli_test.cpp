@@ -1,0 +1,310 @@
+// "zka-upgrade-cli batch" as an operator runs it against simulated cameras in the network sandbox:
+// its lines, log, report and exit status, its usage errors, and SIGINT/SIGTERM.
+#include "procedure_rig.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <condition_variable>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zka::test {
+namespace {
+
+using namespace std::chrono_literals;
+using camsim::CameraSpec;
+using nlohmann::json;
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+    std::chrono::steady_clock::duration elapsed{};
+};
+
+// The command line run in a child process with its output in files of a folder of its own.
+class CliProcess final {
+public:
+    CliProcess(const std::string& folder, const std::string& arguments)
+        : out_(folder + "/out.txt")
+        , err_(folder + "/err.txt")
+        , started_(std::chrono::steady_clock::now())
+    {
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const std::string command = "cd '" + folder + "' && exec '" + ZKA_CLI_PATH + "' batch " + arguments
+                                        + " >'" + out_ + "' 2>'" + err_ + "'";
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    void signal(int number) const { ::kill(pid_, number); }
+    CliResult wait() const
+    {
+        CliResult result;
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        result.elapsed = std::chrono::steady_clock::now() - started_;
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = fileText(out_);
+        result.err = fileText(err_);
+        return result;
+    }
+
+private:
+    std::string out_;
+    std::string err_;
+    std::chrono::steady_clock::time_point started_;
+    pid_t pid_ = -1;
+};
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The lines after "Upgrade log:".
+std::vector<std::string> logOf(const std::string& out)
+{
+    const auto lines = linesOf(out);
+    const auto start = std::find(lines.begin(), lines.end(), "Upgrade log:");
+    return start == lines.end() ? std::vector<std::string>{} : std::vector<std::string>(start + 1, lines.end());
+}
+
+class BatchCommandTest : public testing::Test {
+protected:
+    // Starts the fleet; every upload the cameras have taken in is counted.
+    void startFleet(std::vector<CameraSpec> cameras)
+    {
+        fleet_ = std::make_unique<camsim::Fleet>(std::move(cameras), 0.01);
+        fleet_->setRequestLog([this](const CameraSpec&, const camsim::RecordedRequest& request) {
+            if (request.path != "/command/versionup.cgi")
+                return;
+            std::lock_guard lock(mutex_);
+            ++uploads_;
+            uploaded_.notify_all();
+        });
+        std::string error;
+        ASSERT_TRUE(fleet_->start(error)) << error;
+    }
+    void TearDown() override
+    {
+        if (fleet_)
+            fleet_->stop();
+    }
+    bool waitForUploads(int count)
+    {
+        std::unique_lock lock(mutex_);
+        return uploaded_.wait_for(lock, 60s, [&] { return uploads_ >= count; });
+    }
+    std::string write(const std::string& name, const std::string& text, mode_t mode = 0600) const
+    {
+        const std::string path = root_.path().string() + "/" + name;
+        std::ofstream(path, std::ios::binary) << text;
+        ::chmod(path.c_str(), mode);
+        return path;
+    }
+    std::string folder() const { return root_.path().string(); }
+    CliResult run(const std::string& arguments) const { return CliProcess(folder(), arguments).wait(); }
+
+    BackupRoot root_;
+    std::unique_ptr<camsim::Fleet> fleet_;
+    std::mutex mutex_;
+    std::condition_variable uploaded_;
+    int uploads_ = 0;
+};
+
+TEST_F(BatchCommandTest, DiscoveredAndListedCamerasWithTheirLinesLogReportAndExitStatus)
+{
+    CameraSpec escaping = testCamera(3);
+    escaping.softVersion = "2.30\x1b[5m";
+    CameraSpec hidden = testCamera(4);
+    hidden.answersDiscovery = false;
+    startFleet({testCamera(2), escaping, hidden});
+    write("password", "admin\n");
+    write("targets.txt", "127.0.0.4\r\n127.0.0.2\r\n127.0.0.9\r\n");
+
+    const CliResult result = run("targets.txt --discover --user admin --password-file password --retain --backup "
+                                 "--report report.json --time-scale 0.01");
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_EQ(result.err, "zka-upgrade-cli batch: 127.0.0.2: A camera with this IP address already exists.\n");
+    EXPECT_EQ(logOf(result.out), (std::vector<std::string>{
+                                     "ZKA-QM410(127.0.0.2) Completed successfully.",
+                                     "ZKA-QM410(127.0.0.3) Completed successfully.",
+                                     "ZKA-QM410(127.0.0.4) Completed successfully.",
+                                     "(127.0.0.9) Network error (missing target).",
+                                     "3 completed, 1 failed, 0 not started",
+                                 }));
+    EXPECT_NE(result.out.find("002\t127.0.0.3\tZKA-QM410\t2.30\\x1B[5m\t"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find('\x1b'), std::string::npos);
+
+    const json report = json::parse(fileText(folder() + "/report.json"));
+    EXPECT_EQ(report["summary"], json({{"completed", 3}, {"failed", 1}, {"notStarted", 0}}));
+    const json& cameras = report["cameras"];
+    ASSERT_EQ(cameras.size(), 4u);
+    const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)");
+    for (std::size_t i = 0; i < 3; ++i) {
+        const json& camera = cameras[i];
+        EXPECT_EQ(camera["id"], i + 1);
+        EXPECT_EQ(camera["address"], "127.0.0." + std::to_string(2 + i));
+        EXPECT_EQ(camera["port"], 80);
+        EXPECT_EQ(camera["model"], "ZKA-QM410");
+        EXPECT_EQ(camera["serial"], fleet_->cameras()[i].serial);
+        EXPECT_EQ(camera["versionAfter"], "2.45");
+        EXPECT_EQ(camera["finalCode"], 9);
+        EXPECT_EQ(camera["statusWord"], "Completed");
+        EXPECT_TRUE(std::regex_match(camera["started"].get<std::string>(), iso)) << camera["started"];
+        EXPECT_TRUE(std::regex_match(camera["ended"].get<std::string>(), iso)) << camera["ended"];
+        // With --backup the saved file stays, holding the camera's configuration.
+        EXPECT_EQ(fileText(camera["savedConfiguration"].get<std::string>()), fleet_->cameras()[i].configuration);
+    }
+    EXPECT_EQ(cameras[0]["versionBefore"], "2.30");
+    // A camera only listed is known from its own answer.
+    EXPECT_EQ(cameras[2]["logLine"], "ZKA-QM410(127.0.0.4) Completed successfully.");
+    const json& missing = cameras[3];
+    EXPECT_EQ(missing["finalCode"], 10);
+    EXPECT_EQ(missing["statusWord"], "Error1");
+    EXPECT_EQ(missing["model"], nullptr);
+    EXPECT_EQ(missing["versionBefore"], nullptr);
+    EXPECT_EQ(missing["savedConfiguration"], nullptr);
+    EXPECT_EQ(missing["logLine"], "(127.0.0.9) Network error (missing target).");
+}
+
+TEST_F(BatchCommandTest, PerCameraLoginsTargetsFromStandardInputAndThreeAtATime)
+{
+    CameraSpec own = testCamera(3);
+    own.adminPassword = "other";
+    startFleet({testCamera(2), own, testCamera(4)});
+    write("password", "admin\n");
+    write("logins.txt", "# per camera\n\n127.0.0.3\tadmin   other\n", 0644);
+    write("targets.txt", "127.0.0.2\n127.0.0.3\n127.0.0.4\n");
+
+    const CliResult result = run("- --logins logins.txt --user admin --password-file password --parallel 3 "
+                                 "--time-scale 0.01 <targets.txt");
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(linesOf(result.out).back(), "3 completed, 0 failed, 0 not started");
+    EXPECT_NE(result.err.find("warning: other users can read the logins file \"logins.txt\""), std::string::npos)
+        << result.err;
+}
+
+TEST_F(BatchCommandTest, UsageErrorsExit64BeforeAnyCameraIsTouched)
+{
+    startFleet({testCamera(2), testCamera(3)});
+    write("password", "admin\n");
+    write("targets.txt", "127.0.0.2\n127.0.0.3\n");
+    write("faulty.txt", "127.0.0.2\n\n127.0.0.300\n");
+    write("logins.txt", "127.0.0.2 admin\n");
+    write("only-two.txt", "127.0.0.2 admin admin\n");
+    const std::string login = " --user admin --password-file password";
+    const std::vector<std::string> refused{
+        "--user admin --password-file password",
+        "targets.txt" + login + " --parallel 17",
+        "targets.txt" + login + " --parallel 0",
+        "targets.txt --user admin",
+        "targets.txt" + login + " --bogus",
+        "targets.txt other.txt" + login,
+        "targets.txt" + login + " --time-scale 0",
+        "missing.txt" + login,
+        "faulty.txt" + login,
+        "targets.txt" + login + " --logins logins.txt",
+        "targets.txt --logins only-two.txt --password-file password",
+        "targets.txt" + login + " --report no/such/folder/report.json",
+    };
+    for (const auto& arguments : refused) {
+        const CliResult result = run(arguments);
+        EXPECT_EQ(result.status, 64) << arguments << "\n" << result.out << result.err;
+        EXPECT_EQ(result.out, "") << arguments;
+    }
+    EXPECT_EQ(run("faulty.txt" + login).err, "zka-upgrade-cli batch: faulty.txt: Information: Invalid address or port "
+                                             "number.  Line002:>127.0.0.300\n");
+    EXPECT_EQ(run("targets.txt" + login + " --logins logins.txt").err,
+              "zka-upgrade-cli batch: logins.txt:1: expected ADDRESS[:PORT] NAME PASSWORD\n");
+    EXPECT_EQ(run("targets.txt --logins only-two.txt --password-file password").err,
+              "zka-upgrade-cli batch: no login for 127.0.0.3: give --user or a line in --logins\n");
+    EXPECT_TRUE(fleet_->requests("127.0.0.2").empty());
+    EXPECT_TRUE(fleet_->requests("127.0.0.3").empty());
+}
+
+TEST_F(BatchCommandTest, EveryHelpSaysAWaitLastsXTimesAsLong)
+{
+    for (const std::string command : {"discover", "inquire", "backup", "upgrade", "package", "batch"}) {
+        FILE* pipe = ::popen((std::string(ZKA_CLI_PATH) + " " + command + " --help").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string help;
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            help.append(buffer, got);
+        EXPECT_EQ(::pclose(pipe), 0) << command;
+        EXPECT_EQ(help.rfind("usage: zka-upgrade-cli " + command, 0), 0u) << help;
+        // The clock makes every wait X times as long: X = 0.01 is a quick run.
+        EXPECT_EQ(help.find("as fast"), std::string::npos) << command;
+        if (help.find("--time-scale X") != std::string::npos) {
+            EXPECT_NE(help.find("times as long"), std::string::npos) << command;
+        }
+    }
+}
+
+TEST_F(BatchCommandTest, AFirstSignalAbortsAndTheWaitingCamerasAreNotStarted)
+{
+    startFleet({testCamera(2), testCamera(3), testCamera(4)});
+    write("password", "admin\n");
+    write("targets.txt", "127.0.0.2\n127.0.0.3\n127.0.0.4\n");
+
+    // One at a time: the second camera is not touched before the first has ended.
+    const CliProcess batch(folder(), "targets.txt --user admin --password-file password --report report.json "
+                                     "--parallel 1 --time-scale 0.01");
+    ASSERT_TRUE(waitForUploads(1));
+    batch.signal(SIGINT);
+    const CliResult result = batch.wait();
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_NE(result.err.find("aborting"), std::string::npos) << result.err;
+    EXPECT_EQ(logOf(result.out), (std::vector<std::string>{"ZKA-QM410(127.0.0.2) Completed successfully.",
+                                                           "1 completed, 0 failed, 2 not started"}));
+    const json report = json::parse(fileText(folder() + "/report.json"));
+    EXPECT_EQ(report["cameras"][1]["finalCode"], 0);
+    EXPECT_EQ(report["cameras"][1]["statusWord"], "Standby");
+    EXPECT_EQ(report["cameras"][1]["started"], nullptr);
+    EXPECT_TRUE(fleet_->requests("127.0.0.3").empty());
+    EXPECT_TRUE(fleet_->requests("127.0.0.4").empty());
+}
+
+TEST_F(BatchCommandTest, ASecondSignalLeavesAtOnceNamingTheCamerasInTheMiddleOfAnUpgrade)
+{
+    CameraSpec never = testCamera(2);
+    never.afterUpgrade = camsim::AfterUpgrade::NeverBack;
+    startFleet({never, testCamera(3)});
+    write("password", "admin\n");
+    write("targets.txt", "127.0.0.2\n127.0.0.3\n");
+
+    const CliProcess batch(folder(), "targets.txt --user admin --password-file password --time-scale 0.01");
+    ASSERT_TRUE(waitForUploads(1));
+    batch.signal(SIGINT);
+    batch.signal(SIGTERM);
+    const CliResult result = batch.wait();
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_NE(result.err.find("left while these cameras were in the middle of an upgrade:\n  001 127.0.0.2 ZKA-QM410 "),
+              std::string::npos)
+        << result.err;
+    // The camera that never comes back would hold a normal end for 20 inquiries.
+    EXPECT_LT(result.elapsed, 10s);
+}
+
+} // namespace
+} // namespace zka::test

@@ -1,0 +1,310 @@
+// The automatic batch against simulated cameras: which camera starts when, what each row shows at
+// the end, the abort, the log lines and the backups of cameras that share a serial.
+#include "procedure_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace zka::test {
+namespace {
+
+using namespace std::chrono_literals;
+using camsim::AfterUpgrade;
+using camsim::CameraSpec;
+
+const std::string& text(const ProgressRow& row, ProgressRow::TextIndex index)
+{
+    return row.texts[index];
+}
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::size_t requestsTo(const BatchRig& rig, const std::string& address, const std::string& path)
+{
+    const auto requests = rig.fleet.requests(address);
+    return static_cast<std::size_t>(
+        std::count_if(requests.begin(), requests.end(), [&](const auto& request) { return request.path == path; }));
+}
+
+// The codes all rows showed when `row` first left Standby.
+std::vector<int> codesWhenStarted(const BatchRig& rig, std::size_t row)
+{
+    for (const auto& change : rig.changes()) {
+        if (change.row == row && change.codes[row] != 0)
+            return change.codes;
+    }
+    return {};
+}
+
+TEST(BatchSchedulerTest, TwoAtATimeInRowOrderAndNoStartWhileACameraAheadSavesOrUploads)
+{
+    // The first camera is slow to answer its user inquiry: nothing behind it may inquire meanwhile.
+    CameraSpec slow = testCamera(2);
+    slow.userInquirySeconds = 5;
+    CameraSpec dhcp = testCamera(4);
+    dhcp.dhcp = true;
+    BatchRig rig({slow, testCamera(3), dhcp});
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+    rig.addFleet();
+    rig.startBatch(/*retain=*/true);
+    ASSERT_TRUE(rig.runBatch());
+
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_TRUE(followsCourse(rig.course(i), {0, 2, 3, 4, 6, 7, 4, 8, 9})) << "row " << i;
+        EXPECT_EQ(rig.row(i).finalStatus, 9);
+        EXPECT_EQ(text(rig.row(i), ProgressRow::StatusText), "Completed");
+        EXPECT_EQ(text(rig.row(i), ProgressRow::VersionText), "2.45");
+        EXPECT_EQ(rig.row(i).progress.load(), 10000);
+        // Retain without Backup: each file went once its restore was accepted.
+        EXPECT_EQ(rig.row(i).savedConfiguration, "");
+    }
+    EXPECT_EQ(rig.mostInProgress(), 2);
+    const auto second = codesWhenStarted(rig, 1);
+    ASSERT_EQ(second.size(), 3u);
+    EXPECT_NE(second[0], 0);
+    EXPECT_NE(second[0], 2);
+    EXPECT_NE(second[0], 3);
+    const auto third = codesWhenStarted(rig, 2);
+    ASSERT_EQ(third.size(), 3u);
+    EXPECT_TRUE(third[0] == 9 || third[1] == 9) << third[0] << " " << third[1];
+
+    EXPECT_EQ(rig.scheduler->LogLine(0), "ZKA-QM410(127.0.0.2) Completed successfully.\r\n");
+    EXPECT_EQ(rig.scheduler->LogLine(2), "ZKA-QM410(DHCP:127.0.0.4) Completed successfully.\r\n");
+    EXPECT_TRUE(rig.backupRoot.files().empty());
+    EXPECT_EQ(rig.scheduler->contextCount(), 0u);
+    EXPECT_FALSE(rig.loop.isRunning(BatchScheduler::kTimerId));
+}
+
+TEST(BatchSchedulerTest, AnAbortWhileUploadingFinishesThatCameraAndDropsTheWaitingOnesAtOnce)
+{
+    BatchRig rig({testCamera(2), testCamera(3), testCamera(4)});
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+    rig.addFleet();
+    rig.onChange = [&rig](const BatchRig::Change& change) {
+        if (change.row == 0 && change.codes[0] == 3)
+            rig.scheduler->requestStop();
+    };
+    rig.startBatch();
+    ASSERT_TRUE(rig.runBatch());
+
+    EXPECT_EQ(rig.row(0).finalStatus, 9);
+    // The first camera's end and the drop of both others come in one tick.
+    const auto& changes = rig.changes();
+    ASSERT_GE(changes.size(), 3u);
+    EXPECT_EQ(changes[changes.size() - 3].row, 0u);
+    EXPECT_EQ(changes[changes.size() - 3].codes, (std::vector<int>{9, 0, 0}));
+    for (std::size_t i = 1; i < 3; ++i) {
+        const ProgressRow& dropped = rig.row(i);
+        EXPECT_EQ(changes[changes.size() - 3 + i].row, i);
+        EXPECT_EQ(dropped.finalStatus, 0);
+        EXPECT_EQ(text(dropped, ProgressRow::StatusText), "Standby");
+        EXPECT_EQ(dropped.progress.load(), 0);
+        EXPECT_FALSE(dropped.started.has_value());
+        EXPECT_EQ(rig.scheduler->LogLine(i), "");
+    }
+    EXPECT_TRUE(rig.fleet.requests("127.0.0.3").empty());
+    EXPECT_TRUE(rig.fleet.requests("127.0.0.4").empty());
+    EXPECT_EQ(rig.scheduler->contextCount(), 0u);
+    EXPECT_FALSE(rig.scheduler->stopRequested());
+    EXPECT_FALSE(rig.loop.isRunning(BatchScheduler::kTimerId));
+}
+
+TEST(BatchSchedulerTest, AnAbortDuringTheInquiriesDropsTheCameraWithoutWaitingForItsAnswer)
+{
+    CameraSpec silent = testCamera(2);
+    silent.userInquirySeconds = 100000; // 1000 s at this scale
+    BatchRig rig({silent, testCamera(3)});
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+    rig.addFleet();
+    rig.startBatch();
+    ASSERT_TRUE(rig.loop.runUntil([&rig] { return rig.inquiries("127.0.0.2", "inq=user") == 1; }, 1h));
+    rig.scheduler->requestStop();
+    ASSERT_TRUE(rig.runBatch(std::chrono::seconds(2000)));
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(rig.row(i).finalStatus, 0);
+        EXPECT_EQ(rig.scheduler->LogLine(i), "");
+    }
+    EXPECT_TRUE(rig.fleet.requests("127.0.0.3").empty());
+    EXPECT_EQ(requestsTo(rig, "127.0.0.2", "/command/versionup.cgi"), 0u);
+}
+
+TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLines)
+{
+    CameraSpec wrongPassword = testCamera(2);
+    wrongPassword.adminPassword = "secret";
+    CameraSpec viewerOnly = testCamera(3);
+    viewerOnly.userName = "viewer";
+    viewerOnly.userPassword = "viewer";
+    CameraSpec otherModel = testCamera(4);
+    otherModel.model = "ZKA-QM999";
+    CameraSpec emergency = testCamera(5);
+    emergency.softVersion = "emergency";
+    BatchRig rig({wrongPassword, viewerOnly, otherModel, emergency, testCamera(6)});
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+    rig.scheduler->AddUpgradeTarget(rig.target(0));
+    UpgradeTarget viewer = rig.target(1);
+    viewer.name = "viewer";
+    viewer.password = "viewer";
+    rig.scheduler->AddUpgradeTarget(viewer);
+    rig.scheduler->AddUpgradeTarget(rig.target(2));
+    rig.scheduler->AddUpgradeTarget(rig.target(3));
+    rig.scheduler->AddUpgradeTarget(BatchRig::addressOnly("127.0.0.9")); // nothing listens there
+    UpgradeTarget tooLong = rig.target(4);
+    tooLong.name = std::string(40, 'n');
+    tooLong.password = std::string(40, 'p');
+    rig.scheduler->AddUpgradeTarget(tooLong);
+    // A login that does not fit the credential ends its row before the batch begins.
+    EXPECT_EQ(rig.row(5).finalStatus, 10);
+    EXPECT_EQ(rig.scheduler->contextCount(), 5u);
+    rig.startBatch();
+    ASSERT_TRUE(rig.runBatch());
+
+    const std::vector<int> finals{12, 12, 10, 9, 10, 10};
+    for (std::size_t i = 0; i < finals.size(); ++i) {
+        EXPECT_EQ(rig.row(i).finalStatus, finals[i]) << "row " << i;
+        EXPECT_EQ(text(rig.row(i), ProgressRow::StatusText), rig.scheduler->StatusWord(finals[i]));
+    }
+    EXPECT_EQ(rig.scheduler->StatusWord(12), "Error3");
+    EXPECT_EQ(rig.scheduler->StatusWord(10), "Error1");
+    EXPECT_EQ(rig.scheduler->LogLine(0), "ZKA-QM410(127.0.0.2) Login error.\r\n");
+    EXPECT_EQ(rig.scheduler->LogLine(2), "ZKA-QM999(127.0.0.4) Network error (missing target).\r\n");
+    EXPECT_EQ(rig.scheduler->LogLine(4), "(127.0.0.9) Network error (missing target).\r\n");
+    // The system is inquired first: an emergency camera is never asked about its users.
+    EXPECT_EQ(rig.inquiries("127.0.0.5", "inq=user"), 0);
+    EXPECT_EQ(rig.inquiries("127.0.0.3", "inq=user"), 1);
+    EXPECT_EQ(rig.inquiries("127.0.0.4", "inq=user"), 0);
+    EXPECT_TRUE(rig.fleet.requests("127.0.0.6").empty());
+    EXPECT_TRUE(rig.prompter.messages().empty());
+}
+
+TEST(BatchSchedulerTest, ARestoreRefusedFourTimesEndsWithError7AndKeepsTheSavedFile)
+{
+    CameraSpec refusing = testCamera(2);
+    refusing.restoreRefusals = 4;
+    BatchRig rig({refusing, testCamera(3)});
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+    // Known by its address alone: model, version and serial come from the camera's answer.
+    rig.scheduler->AddUpgradeTarget(BatchRig::addressOnly("127.0.0.2"));
+    rig.scheduler->AddUpgradeTarget(rig.target(1));
+    rig.startBatch(/*retain=*/true);
+    ASSERT_TRUE(rig.runBatch());
+
+    const ProgressRow& refused = rig.row(0);
+    EXPECT_EQ(refused.finalStatus, 16);
+    EXPECT_EQ(text(refused, ProgressRow::StatusText), "Error7");
+    EXPECT_EQ(text(refused, ProgressRow::ModelText), "ZKA-QM410");
+    EXPECT_EQ(text(refused, ProgressRow::VersionText), "2.30");
+    EXPECT_EQ(refused.versionAfter, "2.45");
+    EXPECT_EQ(rig.scheduler->LogLine(0), "ZKA-QM410(127.0.0.2) Cannot load config.\r\n");
+    EXPECT_EQ(requestsTo(rig, "127.0.0.2", "/command/all-configuration.cgi"), 4u);
+    EXPECT_EQ(requestsTo(rig, "127.0.0.3", "/command/all-configuration.cgi"), 1u);
+    ASSERT_FALSE(refused.savedConfiguration.empty());
+    EXPECT_NE(refused.savedConfiguration.find("/zka-qm410.S000002.cfg"), std::string::npos)
+        << refused.savedConfiguration;
+    EXPECT_EQ(fileText(refused.savedConfiguration), rig.fleet.cameras()[0].configuration);
+
+    EXPECT_EQ(rig.row(1).finalStatus, 9);
+    EXPECT_EQ(rig.row(1).savedConfiguration, "");
+    EXPECT_EQ(rig.backupRoot.files().size(), 1u);
+}
+
+TEST(BatchSchedulerTest, FourPositionsAtATimeAndTheVersionColumnAfterCompletion)
+{
+    std::vector<CameraSpec> cameras;
+    for (int host = 2; host <= 7; ++host) {
+        cameras.push_back(testCamera(host));
+        cameras.back().stepSeconds = 50; // long enough for four cameras to overlap
+    }
+    cameras[1].softVersion = "3.10";
+    cameras[2].afterUpgrade = AfterUpgrade::OldVersion;
+    BatchRig rig(cameras, 4);
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+    rig.addFleet();
+    rig.startBatch();
+    ASSERT_TRUE(rig.runBatch());
+
+    EXPECT_EQ(rig.mostInProgress(), 4);
+    EXPECT_EQ(text(rig.row(0), ProgressRow::VersionText), "2.45");
+    // A camera at 3.x is given the 3.x firmware, and confirms it.
+    EXPECT_EQ(rig.row(1).finalStatus, 9);
+    EXPECT_EQ(text(rig.row(1), ProgressRow::VersionText), "3.15");
+    // A camera that came back with its old version keeps it in the column.
+    EXPECT_EQ(rig.row(2).finalStatus, 11);
+    EXPECT_EQ(text(rig.row(2), ProgressRow::VersionText), "2.30");
+    EXPECT_EQ(rig.row(2).versionAfter, "2.30");
+    for (std::size_t i = 3; i < 6; ++i)
+        EXPECT_EQ(rig.row(i).finalStatus, 9);
+}
+
+TEST(BatchSchedulerTest, TwoCamerasWithOneSerialKeepTwoBackupsAndGetTheirOwnSettingsBack)
+{
+    CameraSpec first = testCamera(2);
+    CameraSpec second = testCamera(3);
+    first.serial = second.serial = "SAME";
+    BatchRig rig({first, second});
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+    rig.addFleet();
+    rig.startBatch(/*retain=*/true, /*keepBackup=*/true);
+    ASSERT_TRUE(rig.runBatch());
+
+    ASSERT_EQ(rig.row(0).finalStatus, 9);
+    ASSERT_EQ(rig.row(1).finalStatus, 9);
+    const std::string firstFile = rig.row(0).savedConfiguration;
+    const std::string secondFile = rig.row(1).savedConfiguration;
+    EXPECT_NE(firstFile, secondFile);
+    EXPECT_EQ(rig.backupRoot.files().size(), 2u);
+    // The first save takes the plain name; the second adds its camera's MAC.
+    EXPECT_NE(firstFile.find("/zka-qm410.SAME.cfg"), std::string::npos) << firstFile;
+    EXPECT_NE(secondFile.find("/zka-qm410.SAME.08_00_46_00_00_13.cfg"), std::string::npos) << secondFile;
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::string& own = rig.fleet.cameras()[i].configuration;
+        EXPECT_EQ(fileText(rig.row(i).savedConfiguration), own);
+        const auto restores = rig.fleet.requests(rig.fleet.cameras()[i].address);
+        const auto restore = std::find_if(restores.begin(), restores.end(),
+                                          [](const auto& r) { return r.path == "/command/all-configuration.cgi"; });
+        ASSERT_NE(restore, restores.end());
+        EXPECT_EQ(restore->payload, own) << "camera " << i;
+    }
+}
+
+TEST(BatchSchedulerTest, DestroyingTheSchedulerMidBatchStopsEveryThreadQuickly)
+{
+    CameraSpec silent = testCamera(3);
+    silent.userInquirySeconds = 100000;
+    {
+        // Uploading.
+        BatchRig rig({testCamera(2), silent});
+        std::string error;
+        ASSERT_TRUE(rig.start(error)) << error;
+        rig.addFleet();
+        rig.startBatch();
+        ASSERT_TRUE(rig.loop.runUntil([&rig] { return rig.row(0).statusCode == 3; }, 1h));
+        EXPECT_LT(rig.destroyScheduler(), 2000ms);
+    }
+    {
+        // Waiting for a camera's answer to its inquiry.
+        BatchRig rig({silent});
+        std::string error;
+        ASSERT_TRUE(rig.start(error)) << error;
+        rig.addFleet();
+        rig.startBatch();
+        ASSERT_TRUE(rig.loop.runUntil([&rig] { return rig.inquiries("127.0.0.3", "inq=user") == 1; }, 1h));
+        EXPECT_LT(rig.destroyScheduler(), 2000ms);
+    }
+}
+
+} // namespace
+} // namespace zka::test
