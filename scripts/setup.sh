@@ -16,6 +16,7 @@ packages=(
   curl                                           # the upload benchmark's reference client
   qt6-svg-dev scdoc                              # the scalable icon and the man pages
   dpkg-dev lintian desktop-file-utils appstream file   # the Debian packages and their checks
+  clang libclang-rt-14-dev llvm                  # the fuzz targets (libFuzzer and its sanitizers)
 )
 
 missing=()

@@ -28,6 +28,12 @@ void QtPrompter::abandonPending()
     answered_.notify_all();
 }
 
+int QtPrompter::waitingWorkers()
+{
+    std::lock_guard lock(mutex_);
+    return waiting_;
+}
+
 MessageAnswer QtPrompter::show(const Message& message)
 {
     if (dispatcher_.onUiThread())
@@ -57,7 +63,9 @@ MessageAnswer QtPrompter::show(const Message& message)
         answered_.notify_all();
     });
     std::unique_lock lock(mutex_);
+    ++waiting_;
     answered_.wait(lock, [&] { return request->answer.has_value() || abandoned_; });
+    --waiting_;
     return request->answer.value_or(negativeAnswer(message.buttons));
 }
 

@@ -35,6 +35,8 @@ public:
     // negative answer (Cancel, No, or OK for a box that has nothing else). The owner calls this before
     // it joins workers on shutdown, so that no worker waits for a box that will never be shown.
     void abandonPending();
+    // How many other threads wait in show() for their answer now.
+    int waitingWorkers();
 
     // The box for a message: caption, plain text (CR LF pairs as line breaks), icon and buttons.
     static std::unique_ptr<QMessageBox> buildBox(const Message& message, QWidget* owner);
@@ -50,6 +52,7 @@ private:
     std::mutex mutex_;
     std::condition_variable answered_;
     bool abandoned_ = false;
+    int waiting_ = 0;
     // Declared last: destroyed first, so no carried-over message is shown during destruction.
     QtDispatcher dispatcher_;
 };

@@ -206,6 +206,9 @@ private:
     // ---- Upgrade procedure ----
     enum class RebootResult { Confirmed, NotConfirmed, Stopped };
     void runWorker(std::stop_token stop);
+    void runSequence(std::stop_token stop);
+    // Ends the upgrade as failed after an exception in the worker (list row: code 14).
+    void failWorker() noexcept;
     bool saveConfiguration(std::stop_token stop);
     int waitUploadEnd(std::stop_token stop);
     // inquiryPhase: RebootWait after an upload, SearchPath for a camera that dropped off.

@@ -10,6 +10,8 @@ namespace zka {
 namespace {
 
 constexpr std::size_t kModelListLimit = 10;
+constexpr std::string_view kRefused = "401 Unauthorized";
+constexpr const char* kLoginMessage = "Please enter correct user name and password for the administrator.";
 
 std::string replaceAll(std::string text, std::string_view from, std::string_view to)
 {
@@ -32,6 +34,12 @@ bool CameraContext::checkModel(std::string_view reply, bool showMessage)
     if (std::find(supportedModels_.begin(), last, model) != last)
         return true;
     if (showMessage) {
+        // A refused login says nothing about the model: the operator has to correct the login, not
+        // the camera.
+        if (reply.find(kRefused) != std::string_view::npos) {
+            warn(kLoginMessage);
+            return false;
+        }
         const std::string principal = supportedModels_.empty() ? std::string() : supportedModels_.front();
         warn("This program works for the " + principal + ". Please select the correct camera.");
     }
@@ -87,8 +95,8 @@ bool CameraContext::checkUserReply(const std::string& reply)
             warn(text);
         return false;
     };
-    if (reply.find("401 Unauthorized") != std::string::npos)
-        return refuse(StatusCode::LoginError, "Please enter correct user name and password for the administrator.");
+    if (reply.find(kRefused) != std::string::npos)
+        return refuse(StatusCode::LoginError, kLoginMessage);
     const auto administrator = findReplyValue(reply, "Administrator=");
     if (!administrator)
         return refuse(StatusCode::NetworkError, host_.texts(212));

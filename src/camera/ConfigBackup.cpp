@@ -19,6 +19,9 @@ namespace {
 
 // The download waits at most this long (nominal) for the camera to say something.
 constexpr Clock::Duration kReceiveTimeout{60000};
+// A camera's configuration is a few KB; a download beyond this is not one (a camera that streams
+// without end would otherwise fill the disk).
+constexpr std::uint64_t kMaxConfigurationSize = 1024 * 1024;
 constexpr std::size_t kMaxErrorText = 254;
 // Names tried for one backup file before the save gives up.
 constexpr int kMaxNameAttempts = 100;
@@ -153,9 +156,11 @@ bool ConfigBackup::saveFromCamera(std::stop_token stop)
     HttpTransfer transfer(clock_, splitAddress(cameraAddress_), "GET", cameraFilePath_);
     transfer.addHeader(authorizationHeader_);
     transfer.setReceiveTimeout(kReceiveTimeout);
+    transfer.setSendTimeout(kReceiveTimeout);
 
     int httpStatus = 0;
     bool htmlFound = false;
+    bool tooLarge = false;
     std::unique_ptr<FileDescriptor> file;
     std::string block;
     block.reserve(kBlockSize);
@@ -196,6 +201,12 @@ bool ConfigBackup::saveFromCamera(std::stop_token stop)
     transfer.onBody([&](const char* data, std::size_t length) {
         if (!file)
             return false;
+        if (savedSize_ + block.size() + length > kMaxConfigurationSize) {
+            tooLarge = true;
+            errorText_ = "The camera sent more than " + std::to_string(kMaxConfigurationSize) +
+                         " bytes: that is not its configuration";
+            return false;
+        }
         std::string_view bytes(data, length);
         while (!bytes.empty()) {
             const std::size_t n = std::min(kBlockSize - block.size(), bytes.size());
@@ -219,6 +230,12 @@ bool ConfigBackup::saveFromCamera(std::stop_token stop)
         storeBlock(block);
     if (file && errorText_.empty() && ::fsync(file->get()) != 0)
         errorText_ = systemError("Cannot write", localPath_);
+    if (tooLarge) {
+        // Nothing of it is a configuration worth keeping.
+        file.reset();
+        ::unlink(localPath_.c_str());
+        savedSize_ = 0;
+    }
     return errorText_.empty() && !htmlFound;
 }
 

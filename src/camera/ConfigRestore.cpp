@@ -59,11 +59,13 @@ int CameraContext::restoreConfiguration(std::stop_token stop)
             return true;
         sent = true;
         errorCode_.store(static_cast<int>(StatusCode::Overwriting));
-        if (emergency)
-            return false;
-        tickCount_.store(0);
-        host_.timers.start(tickTimer(), kTickPeriod);
-        ticking = true;
+        // An emergency camera's display is not moved by ticks; its answer is awaited all the same,
+        // since only the answer tells whether the camera took the configuration.
+        if (!emergency) {
+            tickCount_.store(0);
+            host_.timers.start(tickTimer(), kTickPeriod);
+            ticking = true;
+        }
         return true;
     });
     // Ending the request means receiving the camera's response headers; the body is not needed.
@@ -76,8 +78,6 @@ int CameraContext::restoreConfiguration(std::stop_token stop)
     if (ticking)
         host_.timers.stop(tickTimer());
 
-    if (emergency && sent)
-        return 0;
     if (answered) {
         // A refusal (for example 401 when the camera no longer takes the factory login) is a failed
         // restore: the saved file must then be kept.

@@ -80,8 +80,13 @@ int CameraContext::uploadFirmware(std::stop_token stop)
         upload_ = exchange;
         uploadThread_ = std::jthread([this, exchange, emergency, post = std::move(post),
                                       contextStop = stop_.get_token()](std::stop_token transferStop) {
-            const StopLink link(transferStop, contextStop);
-            performUpload(*post, *exchange, errorCode_, emergency, link.token());
+            try {
+                const StopLink link(transferStop, contextStop);
+                performUpload(*post, *exchange, errorCode_, emergency, link.token());
+            } catch (...) {
+                // The waiting worker must learn that the transfer is over.
+                exchange->finish(TransferStatus::ConnectFailed);
+            }
         });
     }
 
@@ -174,9 +179,9 @@ void CameraContext::readUploadAnswer(std::stop_token callerStop)
         }
         if (status == TransferStatus::Stopped)
             break;
-        // The answer stopped without its end (closed, or silent past the receive time-out). The
-        // camera may still be writing its flash: keep waiting, as for a read that timed out, until
-        // the owner's own limit stops us (or the context's end).
+        // The camera closed its answer without the end. It may still be writing its flash: keep
+        // waiting, as for a read that timed out, until the owner's own limit stops us (or the
+        // context's end). Mere silence never gets here: the answer is read for as long as it lasts.
         std::mutex idle;
         std::condition_variable_any never;
         std::unique_lock lock(idle);

@@ -26,6 +26,16 @@ void addCapped(std::atomic<int>& value, int delta)
 
 } // namespace
 
+void ProgressTargets::raiseTo(std::atomic<int>* target, long long value)
+{
+    if (target == nullptr)
+        return;
+    const int wanted = static_cast<int>(std::clamp<long long>(value, 0, kProgressComplete));
+    int seen = target->load();
+    while (seen < wanted && !target->compare_exchange_weak(seen, wanted)) {
+    }
+}
+
 void ProgressTargets::add(int delta) const
 {
     if (bar != nullptr)

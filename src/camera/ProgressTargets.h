@@ -15,6 +15,9 @@ struct ProgressTargets {
     // Adds delta to the bar and to the row, never past 10000: a bar shows nothing beyond its range,
     // and a restore after the upgrade keeps counting pieces on a full bar.
     void add(int delta) const;
+    // Moves one output up to value, kept within 0..10000; a value below the output's present one
+    // changes nothing, so a late or bogus report never moves the display backwards.
+    static void raiseTo(std::atomic<int>* target, long long value);
 };
 
 } // namespace zka

@@ -73,29 +73,12 @@ void CameraContext::runWorker(std::stop_token stop)
         workerStop_.request_stop();
     });
 
-    gate_.publish([this] { uploadWaitOver_.store(false); });
-    bool ended = false;
-    if (retainFlag_ != nullptr && retainFlag_->load() != 0)
-        ended = !saveConfiguration(stop);
-
-    if (!ended && gate_.publish([this] { setCode(StatusCode::Uploading); }) && gate_.enter(ProcedurePhase::Uploading)) {
-        const int r = uploadFirmware(stop);
-        if (stop.stop_requested()) {
-            // Destroyed or abandoned: nothing more to write.
-        } else if (r == -1) {
-            if (gate_.claimFinish())
-                reportUploadFailure(true);
-        } else if (r != 0) {
-            waitForSearch(stop);
-        } else if (waitUploadEnd(stop) != 0 && !stop.stop_requested()) {
-            const RebootResult v = waitReboot(kRebootPause, ProcedurePhase::RebootWait, stop);
-            if (v == RebootResult::Confirmed)
-                finishConfirmed(stop, false);
-            else if (v == RebootResult::NotConfirmed)
-                finishNotConfirmed(StatusCode::SequenceError);
-        } else if (!stop.stop_requested()) {
-            finishNotConfirmed(StatusCode::SequenceError);
-        }
+    try {
+        runSequence(stop);
+    } catch (...) {
+        // Out of memory, or no thread to be had: the upgrade cannot go on. It ends as a failure of
+        // this camera instead of ending the whole process.
+        failWorker();
     }
 
     host_.timers.stop(tickTimer());
@@ -103,6 +86,45 @@ void CameraContext::runWorker(std::stop_token stop)
     host_.timers.stop(reconfigureTimer());
     gate_.enter(ProcedurePhase::Idle);
     workerDone_.store(true);
+}
+
+void CameraContext::runSequence(std::stop_token stop)
+{
+    gate_.publish([this] { uploadWaitOver_.store(false); });
+    if (retainFlag_ != nullptr && retainFlag_->load() != 0 && !saveConfiguration(stop))
+        return;
+    if (!gate_.publish([this] { setCode(StatusCode::Uploading); }) || !gate_.enter(ProcedurePhase::Uploading))
+        return;
+    const int r = uploadFirmware(stop);
+    if (stop.stop_requested()) {
+        // Destroyed or abandoned: nothing more to write.
+    } else if (r == -1) {
+        if (gate_.claimFinish())
+            reportUploadFailure(true);
+    } else if (r != 0) {
+        waitForSearch(stop);
+    } else if (waitUploadEnd(stop) != 0 && !stop.stop_requested()) {
+        const RebootResult v = waitReboot(kRebootPause, ProcedurePhase::RebootWait, stop);
+        if (v == RebootResult::Confirmed)
+            finishConfirmed(stop, false);
+        else if (v == RebootResult::NotConfirmed)
+            finishNotConfirmed(StatusCode::SequenceError);
+    } else if (!stop.stop_requested()) {
+        finishNotConfirmed(StatusCode::SequenceError);
+    }
+}
+
+void CameraContext::failWorker() noexcept
+{
+    try {
+        if (listRow_ != nullptr) {
+            gate_.claimFinish([this] { setCode(StatusCode::InsufficientMemory); });
+        } else if (gate_.claimFinish()) {
+            reportVersionUpError();
+        }
+    } catch (...) {
+        // Not even the message could be shown; the worker still ends.
+    }
 }
 
 bool CameraContext::saveConfiguration(std::stop_token stop)
@@ -137,7 +159,11 @@ int CameraContext::waitUploadEnd(std::stop_token stop)
         return 0;
     {
         std::jthread reader([this](std::stop_token readerStop) {
-            readUploadAnswer(readerStop);
+            try {
+                readUploadAnswer(readerStop);
+            } catch (...) {
+                replyResult_.store(0); // the answer could not be followed
+            }
             uploadWaitEnd_.raise();
         });
         // Ends when the reader has finished, when the tick handler cuts the wait short, after

@@ -1,7 +1,6 @@
 #include "camera/UploadAnswerParser.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <algorithm>
 #include <limits>
 
 namespace zka {
@@ -12,14 +11,24 @@ constexpr std::string_view kDelimiter = "--velmboundary";
 constexpr std::string_view kHeaderEnd = "\r\n\r\n";
 constexpr std::size_t kKeptWithoutDelimiter = 16;
 
-// The decimal number at the start of text, as the camera writes it (optional sign, digits); 0 when
-// there is none. Saturates instead of overflowing.
+// The camera's numbers are small (steps, totals); anything larger is nonsense from a broken or
+// hostile answer and is read as this bound, which keeps every product below in 64 bits.
+constexpr long kNumberBound = 1000000000;
+
+// The decimal number at the start of text, as the camera writes it (blanks, optional sign, digits);
+// 0 when there is none. Its magnitude is cut at kNumberBound.
 long leadingNumber(std::string_view text)
 {
-    const std::string copy(text);
-    errno = 0;
-    const long value = std::strtol(copy.c_str(), nullptr, 10);
-    return errno == ERANGE ? 0 : value;
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r')))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+'))
+        negative = text[at++] == '-';
+    long value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+        value = std::min(value * 10 + (text[at] - '0'), kNumberBound);
+    return negative ? -value : value;
 }
 
 } // namespace
@@ -95,17 +104,16 @@ int UploadAnswerParser::parseAll(const ProgressTargets& progress)
 int UploadAnswerParser::stepReport(long k, std::size_t partStart, const ProgressTargets& progress)
 {
     // Without an announced total there is no step size yet; the display stays where it is rather
-    // than falling back to 0.
+    // than falling back to 0. A step beyond the total counts as the last one.
     if (progressTotal_ > 0) {
-        const long long kk = k;
-        if (progress.bar != nullptr)
-            progress.bar->store(static_cast<int>(progressBase_ + kk * step_.load()));
+        const long long kk = std::min<long>(k, progressTotal_);
+        ProgressTargets::raiseTo(progress.bar, progressBase_ + kk * step_.load());
         if (progress.row != nullptr) {
             if (progressBase_ == 0 && step_.load() == 0) {
                 progressBase_ = progress.row->load();
                 step_.store((kStepsTarget - progressBase_) / progressTotal_);
             }
-            progress.row->store(static_cast<int>(progressBase_ + kk * step_.load()));
+            ProgressTargets::raiseTo(progress.row, progressBase_ + kk * step_.load());
         }
     }
     buffer_.erase(0, partStart);

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <system_error>
 
 namespace zka {
 
@@ -34,6 +35,7 @@ void exitAfterFlush(int status)
 
 DiscoveryListener::DiscoveryListener(Environment environment)
     : environment_(std::move(environment))
+    , calls_(environment_.calls != nullptr ? *environment_.calls : SocketCalls::system())
 {
     if (!environment_.exitProcess)
         environment_.exitProcess = exitAfterFlush;
@@ -47,7 +49,7 @@ DiscoveryListener::~DiscoveryListener()
 void DiscoveryListener::startDiscovery(DiscoveryTable& table)
 {
     table_ = &table;
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const int fd = calls_.openSocket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         printDiagnostic("Error : Create Socket\n");
         environment_.exitProcess(1);
@@ -60,12 +62,12 @@ void DiscoveryListener::startDiscovery(DiscoveryTable& table)
 
     // Unchecked on purpose: without broadcast permission the enquiry fails and says so itself.
     const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    calls_.setOption(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     // Every camera of the segment answers the broadcast at once. The default receive buffer holds
     // fewer replies than a full table; a larger one (as large as the system allows) keeps a burst of
     // replies from being dropped while this thread is not scheduled. Unchecked: the default still works.
     const int receiveBuffer = kReceiveBufferBytes;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    calls_.setOption(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
 
     // The receive time-out only bounds how long a stop request waits; below a millisecond (small
     // time scales) it would just spin, so it never goes under that.
@@ -74,7 +76,7 @@ void DiscoveryListener::startDiscovery(DiscoveryTable& table)
     timeval tv{};
     tv.tv_sec = static_cast<time_t>(std::chrono::duration_cast<std::chrono::seconds>(timeout).count());
     tv.tv_usec = static_cast<suseconds_t>(std::chrono::duration_cast<std::chrono::microseconds>(timeout).count() % 1000000);
-    if (::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) != 0) {
+    if (calls_.setOption(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) != 0) {
         printDiagnostic("Error : Set Socket Option\n");
         closeSocket();
         environment_.exitProcess(2);
@@ -85,14 +87,14 @@ void DiscoveryListener::startDiscovery(DiscoveryTable& table)
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     local.sin_port = 0;
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+    if (calls_.bindTo(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
         printDiagnostic("Error : Bind\n");
         closeSocket();
         environment_.exitProcess(3);
         return;
     }
     socklen_t length = sizeof local;
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0) {
+    if (calls_.localAddress(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0) {
         std::lock_guard lock(socketMutex_);
         localPort_ = ntohs(local.sin_port);
     }
@@ -100,7 +102,14 @@ void DiscoveryListener::startDiscovery(DiscoveryTable& table)
     table.setStopRequested(false);
     // Set before the thread exists, so no reader ever sees "finished" between start and first receive.
     table.setListenerRunning(true);
-    thread_ = std::jthread([this, fd](std::stop_token stopToken) { listen(fd, stopToken); });
+    try {
+        thread_ = calls_.startThread([this, fd](std::stop_token stopToken) { listen(fd, stopToken); });
+    } catch (const std::system_error&) {
+        // Without a listener nothing would ever clear the flag, and a stop would wait for ever.
+        printDiagnostic("Error : Create Thread\n");
+        closeSocket();
+        table.setListenerRunning(false);
+    }
 }
 
 int DiscoveryListener::sendEnquiry(const std::uint8_t* bytes, std::size_t length)
@@ -112,7 +121,7 @@ int DiscoveryListener::sendEnquiry(const std::uint8_t* bytes, std::size_t length
 
     std::lock_guard lock(socketMutex_);
     if (socket_ < 0 || !addressValid ||
-        ::sendto(socket_, bytes, length, 0, reinterpret_cast<const sockaddr*>(&destination), sizeof destination) !=
+        calls_.sendTo(socket_, bytes, length, 0, reinterpret_cast<const sockaddr*>(&destination), sizeof destination) !=
             static_cast<ssize_t>(length)) {
         printDiagnostic("Error : sendto\n");
         return -1;
@@ -141,22 +150,27 @@ void DiscoveryListener::listen(int fd, std::stop_token stopToken)
 {
     // One byte more than the largest datagram, always zero: the contents always read as a string.
     std::array<std::uint8_t, kReceiveLimit + 1> buffer{};
-    for (;;) {
-        buffer.fill(0);
-        if (table_->stopRequested() || stopToken.stop_requested())
-            break;
-        // MSG_TRUNC makes the result the datagram's real length, so an oversized one is recognised
-        // instead of being parsed cut short.
-        const ssize_t received = ::recvfrom(fd, buffer.data(), kReceiveLimit, MSG_TRUNC, nullptr, nullptr);
-        if (received < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+    try {
+        for (;;) {
+            buffer.fill(0);
+            if (table_->stopRequested() || stopToken.stop_requested())
+                break;
+            // MSG_TRUNC makes the result the datagram's real length, so an oversized one is
+            // recognised instead of being parsed cut short.
+            const ssize_t received = calls_.receive(fd, buffer.data(), kReceiveLimit, MSG_TRUNC);
+            if (received < 0) {
+                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+                    continue;
+                receiveFailed();
+                break;
+            }
+            if (static_cast<std::size_t>(received) > kReceiveLimit)
                 continue;
-            receiveFailed();
-            break;
+            dispatchDatagram(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(received)),
+                             *table_);
         }
-        if (static_cast<std::size_t>(received) > kReceiveLimit)
-            continue;
-        dispatchDatagram(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(received)), *table_);
+    } catch (...) {
+        // The "Network NG" box could not be shown; the listener ends all the same, and says so.
     }
     if (!closeSocket()) {
         printDiagnostic("Error : Close Socket\n");
@@ -183,7 +197,7 @@ bool DiscoveryListener::closeSocket()
         return true;
     const int fd = socket_;
     socket_ = -1;
-    return ::close(fd) == 0;
+    return calls_.closeSocket(fd) == 0;
 }
 
 } // namespace zka

@@ -2,6 +2,7 @@
 
 #include "discovery/DiscoveryTable.h"
 #include "discovery/Enquiry.h"
+#include "discovery/SocketCalls.h"
 #include "runtime/Clock.h"
 #include "runtime/Prompter.h"
 
@@ -31,6 +32,8 @@ public:
         // Called on the listener's thread after its last act, e.g. to wake the owner's event loop
         // instead of making it poll.
         std::function<void()> finished = {};
+        // The system calls; null: the real ones.
+        SocketCalls* calls = nullptr;
     };
 
     static constexpr std::size_t kReceiveLimit = 1072;
@@ -46,7 +49,9 @@ public:
     DiscoveryListener& operator=(const DiscoveryListener&) = delete;
 
     // Opens the socket (broadcast allowed, short receive time-out, any address, a port of the
-    // system's choice) and starts the listener thread on table. Call once.
+    // system's choice) and starts the listener thread on table. Call once. When no thread can be
+    // started, "Error : Create Thread" is printed, the socket is closed and discovery counts as
+    // finished at once, with an empty table.
     void startDiscovery(DiscoveryTable& table);
     // Sends one datagram to the destination. 0 on success, -1 on failure; a failure leaves the
     // socket open, so the listener and later enquiries go on.
@@ -65,6 +70,7 @@ private:
     bool closeSocket();
 
     Environment environment_;
+    SocketCalls& calls_;
     DiscoveryTable* table_ = nullptr;
     // The socket is sent on from the owner's thread and closed by the listener: the mutex keeps a
     // send from ever using a closed (or reused) descriptor.

@@ -13,6 +13,9 @@ namespace {
 
 // Real time between two looks at the stop token and the time-outs.
 constexpr int kPollStepMs = 10;
+// The send time-out never lasts less real time than this: with the clock scaled down for a test or
+// a demonstration, a moment of load on the machine must not look like a camera that stopped reading.
+constexpr double kMinimumSendStallMs = 1000.0;
 
 void initialiseCurl()
 {
@@ -139,6 +142,8 @@ struct HttpTransfer::Impl {
     std::uint64_t bodyLength = 0;
     std::size_t maxChunk = 0;
     Clock::Duration receiveTimeout{0};
+    ReceiveScope receiveScope = ReceiveScope::WholeAnswer;
+    Clock::Duration sendTimeout{0};
 
     HeaderSink headerSink;
     BodySink bodySink;
@@ -148,12 +153,16 @@ struct HttpTransfer::Impl {
     // State of one perform(), touched only on the performing thread (curl calls back on it).
     std::uint64_t bodyDelivered = 0;
     std::uint64_t bodySent = 0;
-    bool headerSent = false;
+    bool connected = false;
     bool requestSent = false;
+    bool headersDone = false;
     bool sourceFailed = false;
+    bool handlerFailed = false;
     bool interimResponse = false;
     bool endedByHandler = false;
     Clock::TimePoint lastActivity{};
+    Clock::TimePoint lastSendProgress{};
+    CURL* currentEasy = nullptr; // the handle of the transfer in progress
 
     Impl(const Clock& c, CameraEndpoint e, std::string m, std::string p)
         : clock(c), endpoint(std::move(e)), method(std::move(m)), path(std::move(p))
@@ -162,6 +171,19 @@ struct HttpTransfer::Impl {
 
     // Ends the transfer on behalf of a handler: the callbacks refuse any further work.
     void endByHandler() { endedByHandler = true; }
+
+    // An exception of a handler must not unwind through the library's C frames: the transfer ends
+    // as a failure instead.
+    template <typename Body, typename Result>
+    Result guarded(Body&& body, Result onFailure)
+    {
+        try {
+            return body();
+        } catch (...) {
+            handlerFailed = true;
+            return onFailure;
+        }
+    }
 
     void markRequestSent()
     {
@@ -173,86 +195,108 @@ struct HttpTransfer::Impl {
             endByHandler();
     }
 
+    static int prereqCallback(void* user, char*, char*, int, int)
+    {
+        auto& self = *static_cast<Impl*>(user);
+        self.connected = true;
+        self.lastSendProgress = self.clock.now();
+        return CURL_PREREQFUNC_OK;
+    }
+
     static std::size_t readCallback(char* buffer, std::size_t size, std::size_t count, void* user)
     {
         auto& self = *static_cast<Impl*>(user);
-        if (self.endedByHandler)
+        if (self.endedByHandler || self.handlerFailed)
             return CURL_READFUNC_ABORT;
-        const std::uint64_t left = self.bodyLength - self.bodyDelivered;
-        if (left == 0)
-            return 0;
-        std::size_t capacity = std::min<std::uint64_t>({size * count, self.maxChunk, left});
-        const std::size_t given = std::min(self.source(buffer, capacity), capacity);
-        if (given == 0) {
-            // The source ran dry before the announced length: the request cannot be completed.
-            self.sourceFailed = true;
-            return CURL_READFUNC_ABORT;
-        }
-        self.bodyDelivered += given;
-        return given;
-    }
-
-    static int debugCallback(CURL*, curl_infotype type, char*, std::size_t size, void* user)
-    {
-        auto& self = *static_cast<Impl*>(user);
-        if (type == CURLINFO_HEADER_OUT) {
-            self.headerSent = true;
-        } else if (type == CURLINFO_DATA_OUT) {
-            self.bodySent += size;
-        } else {
-            return 0;
-        }
-        if (self.headerSent && self.bodySent >= self.bodyLength && !self.endedByHandler)
-            self.markRequestSent();
-        return 0;
+        return self.guarded([&]() -> std::size_t {
+            const std::uint64_t left = self.bodyLength - self.bodyDelivered;
+            if (left == 0)
+                return 0;
+            const std::size_t capacity = std::min<std::uint64_t>({size * count, self.maxChunk, left});
+            const std::size_t given = std::min(self.source(buffer, capacity), capacity);
+            if (given == 0) {
+                // The source ran dry before the announced length: the request cannot be completed.
+                self.sourceFailed = true;
+                return CURL_READFUNC_ABORT;
+            }
+            self.bodyDelivered += given;
+            return given;
+        }, static_cast<std::size_t>(CURL_READFUNC_ABORT));
     }
 
     static std::size_t headerCallback(char* data, std::size_t size, std::size_t count, void* user)
     {
         auto& self = *static_cast<Impl*>(user);
         const std::size_t length = size * count;
-        if (self.endedByHandler)
+        if (self.endedByHandler || self.handlerFailed)
             return 0;
-        self.lastActivity = self.clock.now();
-        const std::string_view line(data, length);
-        if (startsWithNoCase(line, "HTTP/")) {
-            // An interim (1xx) answer is followed by the real one; only the final headers count.
-            const auto space = line.find(' ');
-            self.interimResponse = space != std::string_view::npos && space + 1 < line.size() && line[space + 1] == '1';
-            if (self.interimResponse)
+        return self.guarded([&]() -> std::size_t {
+            self.lastActivity = self.clock.now();
+            const std::string_view line(data, length);
+            if (startsWithNoCase(line, "HTTP/")) {
+                // A body that went out whole was sent before its answer began.
+                self.followSending();
+                if (self.endedByHandler)
+                    return std::size_t{0};
+                // An interim (1xx) answer is followed by the real one; only the final headers count.
+                const auto space = line.find(' ');
+                self.interimResponse = space != std::string_view::npos && space + 1 < line.size() && line[space + 1] == '1';
+                if (self.interimResponse)
+                    return length;
+            } else if (self.interimResponse) {
+                if (line == "\r\n" || line == "\n")
+                    self.interimResponse = false;
                 return length;
-        } else if (self.interimResponse) {
-            if (line == "\r\n" || line == "\n")
-                self.interimResponse = false;
-            return length;
-        }
-        if (self.headerSink)
-            self.headerSink(line);
-        if (line == "\r\n" || line == "\n") {
-            // An answer may come before the body was fully sent; the request is over all the same.
-            self.markRequestSent();
-            if (self.endedByHandler)
-                return 0;
-            if (self.headersCompleteEvent && !self.headersCompleteEvent()) {
-                self.endByHandler();
-                return 0;
             }
-        }
-        return length;
+            if (self.headerSink)
+                self.headerSink(line);
+            if (line == "\r\n" || line == "\n") {
+                self.headersDone = true;
+                // An answer may come before the body was fully sent; the request is over all the same.
+                self.markRequestSent();
+                if (self.endedByHandler)
+                    return 0;
+                if (self.headersCompleteEvent && !self.headersCompleteEvent()) {
+                    self.endByHandler();
+                    return 0;
+                }
+            }
+            return length;
+        }, std::size_t{0});
     }
 
     static std::size_t writeCallback(char* data, std::size_t size, std::size_t count, void* user)
     {
         auto& self = *static_cast<Impl*>(user);
         const std::size_t length = size * count;
-        if (self.endedByHandler)
+        if (self.endedByHandler || self.handlerFailed)
             return CURL_WRITEFUNC_ERROR;
-        self.lastActivity = self.clock.now();
-        if (self.bodySink && !self.bodySink(data, length)) {
-            self.endByHandler();
-            return CURL_WRITEFUNC_ERROR;
+        return self.guarded([&]() -> std::size_t {
+            self.lastActivity = self.clock.now();
+            if (self.bodySink && !self.bodySink(data, length)) {
+                self.endByHandler();
+                return CURL_WRITEFUNC_ERROR;
+            }
+            return length;
+        }, static_cast<std::size_t>(CURL_WRITEFUNC_ERROR));
+    }
+
+    // What went out since the last look: body bytes the library has written to the connection.
+    void followSending()
+    {
+        if (!connected || currentEasy == nullptr)
+            return;
+        curl_off_t uploaded = 0;
+        if (curl_easy_getinfo(currentEasy, CURLINFO_SIZE_UPLOAD_T, &uploaded) == CURLE_OK && uploaded > 0 &&
+            static_cast<std::uint64_t>(uploaded) > bodySent) {
+            bodySent = static_cast<std::uint64_t>(uploaded);
+            lastSendProgress = clock.now();
         }
-        return length;
+        if (bodySent >= bodyLength && !endedByHandler && !handlerFailed)
+            guarded([&] {
+                markRequestSent();
+                return 0;
+            }, 0);
     }
 
     HeaderList buildHeaders() const
@@ -307,10 +351,9 @@ struct HttpTransfer::Impl {
         set(CURLOPT_HEADERDATA, static_cast<void*>(this));
         set(CURLOPT_WRITEFUNCTION, &Impl::writeCallback);
         set(CURLOPT_WRITEDATA, static_cast<void*>(this));
-        // The debug channel tells when the request's bytes have actually been handed to the socket.
-        set(CURLOPT_DEBUGFUNCTION, &Impl::debugCallback);
-        set(CURLOPT_DEBUGDATA, static_cast<void*>(this));
-        set(CURLOPT_VERBOSE, 1L);
+        // Called once the connection stands, just before the request goes out.
+        set(CURLOPT_PREREQFUNCTION, &Impl::prereqCallback);
+        set(CURLOPT_PREREQDATA, static_cast<void*>(this));
         const bool hasBody = source != nullptr;
         if (method == "GET" && !hasBody) {
             set(CURLOPT_HTTPGET, 1L);
@@ -328,21 +371,45 @@ struct HttpTransfer::Impl {
     // Where the transfer broke tells what failed: before the request went out, during it, or after.
     TransferStatus failureStatus() const
     {
-        if (endedByHandler)
+        if (endedByHandler && !handlerFailed)
             return TransferStatus::Completed;
-        if (!headerSent)
+        if (!connected)
             return TransferStatus::ConnectFailed;
         if (!requestSent || sourceFailed)
             return TransferStatus::SendFailed;
         return TransferStatus::ReceiveFailed;
     }
 
+    // The send time-out in nominal time, with its floor of real time.
+    Clock::Duration sendLimit() const
+    {
+        const auto floor = std::chrono::duration<double, std::milli>(kMinimumSendStallMs / clock.timeScale());
+        return std::max(sendTimeout, std::chrono::duration_cast<Clock::Duration>(floor));
+    }
+
+    // The time-out that has run out at `now`, if any.
+    std::optional<TransferStatus> expired(Clock::TimePoint start, Clock::TimePoint now) const
+    {
+        if (sendTimeout.count() > 0) {
+            const Clock::Duration limit = sendLimit();
+            if (!connected && now - start >= limit)
+                return TransferStatus::ConnectFailed;
+            if (connected && !requestSent && now - lastSendProgress >= limit)
+                return TransferStatus::SendFailed;
+        }
+        const bool receiving = requestSent && (receiveScope == ReceiveScope::WholeAnswer || !headersDone);
+        if (receiving && receiveTimeout.count() > 0 && now - lastActivity >= receiveTimeout)
+            return TransferStatus::ReceiveTimedOut;
+        return std::nullopt;
+    }
+
     TransferStatus perform(std::stop_token stop, std::optional<Clock::Duration> overallTimeout)
     {
         const auto start = clock.now();
         bodyDelivered = bodySent = 0;
-        headerSent = requestSent = sourceFailed = interimResponse = endedByHandler = false;
-        lastActivity = start;
+        connected = requestSent = headersDone = sourceFailed = handlerFailed = interimResponse = endedByHandler = false;
+        lastActivity = lastSendProgress = start;
+        currentEasy = nullptr;
 
         initialiseCurl();
         const long port = portNumber(endpoint);
@@ -354,6 +421,7 @@ struct HttpTransfer::Impl {
         const MultiHandle multi(curl_multi_init());
         if (!url || !list || !easy || !multi || !configure(easy.get(), url.get(), list.get()))
             return TransferStatus::ConnectFailed;
+        currentEasy = easy.get();
         const Attachment attachment(multi.get(), easy.get());
         if (!attachment.ok())
             return TransferStatus::ConnectFailed;
@@ -362,7 +430,9 @@ struct HttpTransfer::Impl {
 
         while (true) {
             int running = 0;
-            if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
+            const CURLMcode performed = curl_multi_perform(multi.get(), &running);
+            followSending();
+            if (performed != CURLM_OK || handlerFailed)
                 return failureStatus();
             if (running == 0)
                 break;
@@ -373,8 +443,8 @@ struct HttpTransfer::Impl {
             const auto now = clock.now();
             if (overallTimeout && now - start >= *overallTimeout)
                 return TransferStatus::Stopped;
-            if (requestSent && receiveTimeout.count() > 0 && now - lastActivity >= receiveTimeout)
-                return TransferStatus::ReceiveTimedOut;
+            if (const auto timedOut = expired(start, now))
+                return *timedOut;
             curl_multi_poll(multi.get(), nullptr, 0, kPollStepMs, nullptr);
         }
 
@@ -384,7 +454,7 @@ struct HttpTransfer::Impl {
             if (message->msg == CURLMSG_DONE)
                 code = message->data.result;
         }
-        if (code == CURLE_OK && !endedByHandler && !sourceFailed)
+        if (code == CURLE_OK && !endedByHandler && !sourceFailed && !handlerFailed)
             return TransferStatus::Completed;
         return failureStatus();
     }
@@ -429,9 +499,15 @@ void HttpTransfer::setBodySource(std::uint64_t length, std::size_t maxChunk, Bod
     impl_->source = std::move(source);
 }
 
-void HttpTransfer::setReceiveTimeout(Clock::Duration nominal)
+void HttpTransfer::setReceiveTimeout(Clock::Duration nominal, ReceiveScope scope)
 {
     impl_->receiveTimeout = nominal;
+    impl_->receiveScope = scope;
+}
+
+void HttpTransfer::setSendTimeout(Clock::Duration nominal)
+{
+    impl_->sendTimeout = nominal;
 }
 
 void HttpTransfer::onHeader(HeaderSink sink)
@@ -456,7 +532,12 @@ void HttpTransfer::onHeadersComplete(Event event)
 
 TransferStatus HttpTransfer::perform(std::stop_token stop, std::optional<Clock::Duration> overallTimeout)
 {
-    return impl_->perform(std::move(stop), overallTimeout);
+    try {
+        return impl_->perform(std::move(stop), overallTimeout);
+    } catch (...) {
+        // Out of memory, or the library could not start: nothing more can be done for this request.
+        return impl_->failureStatus();
+    }
 }
 
 } // namespace zka

@@ -39,8 +39,9 @@ const char* transferStatusName(TransferStatus status);
 // User-Agent "ZKA Upgrade Tool" and, when setAccept() was called, one Accept header; the request
 // headers given with addHeader() follow in their order, exactly as given. No other header is added:
 // no automatic Content-Type, no "Expect: 100-continue", and Content-Length only when the caller did
-// not give one. A stop request, the overall time-out and the receive time-out are each noticed
-// within about 10 ms, at any time scale.
+// not give one. A stop request, the overall time-out and the receive and send time-outs are each
+// noticed within about 10 ms, at any time scale. A handler that throws ends the transfer as a
+// failure; no exception passes through the library.
 class HttpTransfer {
 public:
     // Fills buffer with at most capacity bytes of the request body; returns the count (0 = end).
@@ -61,10 +62,18 @@ public:
     void addHeader(std::string line);
     // A body sent in one piece.
     void setBody(std::string body);
-    // A streamed body of exactly `length` bytes, asked of `source` at most maxChunk bytes at a time.
+    // A streamed body of exactly `length` bytes, asked of `source` at most maxChunk bytes at a time
+    // (the library asks for at most its upload buffer's size, 64 KiB, at a time).
     void setBodySource(std::uint64_t length, std::size_t maxChunk, BodySource source);
-    // Longest nominal silence allowed from the end of the request on (0: no limit).
-    void setReceiveTimeout(Clock::Duration nominal);
+    // Longest nominal silence allowed from the end of the request on (0: no limit): over the whole
+    // answer, or only until its headers are complete (a streamed answer may then pause at will).
+    enum class ReceiveScope { WholeAnswer, UntilHeaders };
+    void setReceiveTimeout(Clock::Duration nominal, ReceiveScope scope = ReceiveScope::WholeAnswer);
+    // Longest nominal time allowed for connecting, and then for each stretch of the request in which
+    // no byte of it goes out (0: no limit); never less than one second of real time. A peer that
+    // never accepts the connection ends the transfer as ConnectFailed, one that stops reading as
+    // SendFailed.
+    void setSendTimeout(Clock::Duration nominal);
 
     void onHeader(HeaderSink sink);
     void onBody(BodySink sink);

@@ -23,9 +23,14 @@ MultipartPost::MultipartPost(const Clock& clock, std::string_view addressText, s
     transfer_.addHeader("Cache-Control: no-cache");
     transfer_.addHeader("Content-Length: " + std::to_string(body_.contentLength()));
     transfer_.addHeader(std::move(authorization));
-    transfer_.setBodySource(body_.contentLength(), MultipartStream::kChunkSize,
+    // The library is handed as much as it asks for at a time; progress still moves per chunk.
+    transfer_.setBodySource(body_.contentLength(), kPieceSize,
                             [this](char* buffer, std::size_t capacity) { return stream_.fill(buffer, capacity); });
-    transfer_.setReceiveTimeout(kReceiveTimeout);
+    // The camera's answer to an upload streams its flash steps with long pauses: only the wait for
+    // its response headers is bounded. A camera that stops taking the body is given up on after the
+    // same time.
+    transfer_.setReceiveTimeout(kReceiveTimeout, HttpTransfer::ReceiveScope::UntilHeaders);
+    transfer_.setSendTimeout(kReceiveTimeout);
     transfer_.onHeader([this](std::string_view line) {
         if (const int status = parseStatusLine(line); status != 0)
             httpStatus_ = status;

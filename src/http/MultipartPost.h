@@ -14,7 +14,9 @@ namespace zka {
 
 // The camera's file-upload request, shared by the firmware upload and the configuration restore:
 // a POST with the long Accept list, the seven headers in the order the camera's web server was
-// built against, and the multipart body streamed from the caller's memory in 1460-byte pieces.
+// built against, and the multipart body streamed from the caller's memory (progress per 1460-byte
+// chunk). Connecting, each stall of the body and the wait for the response headers are bounded by
+// the receive time-out; the answer after the headers is not.
 // The caller adds its own handlers to transfer() and performs it.
 class MultipartPost final {
 public:
@@ -22,6 +24,8 @@ public:
     static const char* const kAccept;
     // The nominal receive time-out of the request.
     static constexpr Clock::Duration kReceiveTimeout{60000};
+    // The most handed to the HTTP layer at a time.
+    static constexpr std::size_t kPieceSize = 64 * 1024;
 
     // authorization: the whole header line, "Authorization: Basic " + credential.
     MultipartPost(const Clock& clock, std::string_view addressText, std::string path, MultipartBody body,

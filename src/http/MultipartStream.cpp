@@ -28,38 +28,50 @@ std::size_t MultipartStream::copyFixed(const std::string& piece, char* buffer, s
 
 std::size_t MultipartStream::fill(char* buffer, std::size_t capacity)
 {
-    if (capacity == 0)
-        return 0;
-    std::size_t n = 0;
-    switch (stage_) {
-    case Stage::Head:
-        n = copyFixed(body_.head(), buffer, capacity, file_.empty() ? Stage::Tail : Stage::File);
-        break;
-    case Stage::File: {
-        // Chunks are cut at multiples of chunkSize from the start of the file, so a short buffer
-        // offered by the HTTP layer only splits a chunk, it never shifts the later ones.
-        const std::size_t inChunk = offset_ % chunkSize_;
-        n = std::min({capacity, chunkSize_ - inChunk, file_.size() - offset_});
-        std::memcpy(buffer, file_.data() + offset_, n);
-        offset_ += n;
-        if (offset_ % chunkSize_ == 0 || offset_ == file_.size()) {
-            ++chunks_;
-            if (onChunk_)
-                onChunk_();
+    std::size_t total = 0;
+    while (total < capacity && stage_ != Stage::Done) {
+        char* out = buffer + total;
+        const std::size_t room = capacity - total;
+        std::size_t n = 0;
+        switch (stage_) {
+        case Stage::Head:
+            n = copyFixed(body_.head(), out, room, file_.empty() ? Stage::Tail : Stage::File);
+            break;
+        case Stage::File:
+            n = copyFile(out, room);
+            break;
+        case Stage::Tail:
+            n = copyFixed(body_.tail(), out, room, Stage::Done);
+            break;
+        case Stage::Done:
+            break;
         }
-        if (offset_ == file_.size()) {
-            stage_ = Stage::Tail;
-            offset_ = 0;
-        }
-        break;
+        total += n;
     }
-    case Stage::Tail:
-        n = copyFixed(body_.tail(), buffer, capacity, Stage::Done);
-        break;
-    case Stage::Done:
-        return 0;
+    handedOver_ += total;
+    return total;
+}
+
+std::size_t MultipartStream::copyFile(char* buffer, std::size_t capacity)
+{
+    const std::size_t n = std::min(capacity, file_.size() - offset_);
+    std::memcpy(buffer, file_.data() + offset_, n);
+    // Chunks are counted at multiples of chunkSize from the start of the file, so the size of the
+    // pieces the HTTP layer asks for never shifts them: one step per chunk handed over.
+    const std::size_t chunksBefore = offset_ / chunkSize_;
+    offset_ += n;
+    std::size_t chunksAfter = offset_ / chunkSize_;
+    if (offset_ == file_.size() && offset_ % chunkSize_ != 0)
+        ++chunksAfter; // the short last chunk
+    for (std::size_t i = chunksBefore; i < chunksAfter; ++i) {
+        ++chunks_;
+        if (onChunk_)
+            onChunk_();
     }
-    handedOver_ += n;
+    if (offset_ == file_.size()) {
+        stage_ = Stage::Tail;
+        offset_ = 0;
+    }
     return n;
 }
 

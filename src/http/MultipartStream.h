@@ -9,10 +9,10 @@
 
 namespace zka {
 
-// Streams a multipart body to the HTTP layer without copying the file: the head, then the file in
-// pieces of at most `chunkSize` bytes read straight from the caller's memory, then the tail. Each
-// piece of the file is reported to `onChunk` as it is handed over, which is what moves the
-// progress display once per network segment.
+// Streams a multipart body to the HTTP layer: the head, the file read straight from the caller's
+// memory, then the tail, in pieces as large as the HTTP layer asks for. The file counts in chunks
+// of `chunkSize` bytes (one network segment's payload): each chunk is reported to `onChunk` once
+// its last byte has been handed over, which is what moves the progress display once per segment.
 class MultipartStream final {
 public:
     static constexpr std::size_t kChunkSize = 1460;
@@ -22,8 +22,8 @@ public:
     MultipartStream(const MultipartStream&) = delete;
     MultipartStream& operator=(const MultipartStream&) = delete;
 
-    // Fills buffer with the next piece (never more than capacity bytes, never pieces of two parts
-    // mixed); 0 once everything was handed over.
+    // Fills buffer with the next capacity bytes of the body (fewer only at its end); 0 once
+    // everything was handed over.
     std::size_t fill(char* buffer, std::size_t capacity);
 
     // True once the last byte of the tail was handed over.
@@ -34,6 +34,7 @@ public:
 private:
     enum class Stage { Head, File, Tail, Done };
     std::size_t copyFixed(const std::string& piece, char* buffer, std::size_t capacity, Stage next);
+    std::size_t copyFile(char* buffer, std::size_t capacity);
 
     const MultipartBody& body_;
     std::span<const std::uint8_t> file_;

@@ -34,7 +34,9 @@ QueryRequest makeQueryRequest(std::string_view addressText, std::string_view cre
     return request;
 }
 
-void queryThread(QueryRequest& request, const Clock& clock, std::stop_token stop)
+namespace {
+
+void performQuery(QueryRequest& request, const Clock& clock, std::stop_token stop)
 {
     request.reply.clear();
     request.result = QueryOk;
@@ -71,14 +73,38 @@ void queryThread(QueryRequest& request, const Clock& clock, std::stop_token stop
     }
 }
 
+// The query runs on a thread of its own: an exception (out of memory) must not end the process,
+// it ends the query as failed.
+void failQuery(QueryRequest& request) noexcept
+{
+    request.reply.clear();
+    request.result = QueryFailed;
+}
+
+} // namespace
+
+void queryThread(QueryRequest& request, const Clock& clock, std::stop_token stop)
+{
+    try {
+        performQuery(request, clock, std::move(stop));
+    } catch (...) {
+        failQuery(request);
+    }
+}
+
 void queryThread(QueryRequest& request, const Clock& clock, std::initializer_list<std::stop_token> stops)
 {
-    std::stop_source any;
-    std::vector<std::unique_ptr<std::stop_callback<std::function<void()>>>> links;
-    links.reserve(stops.size());
-    for (const auto& stop : stops)
-        links.push_back(std::make_unique<std::stop_callback<std::function<void()>>>(stop, [&any] { any.request_stop(); }));
-    queryThread(request, clock, any.get_token());
+    try {
+        std::stop_source any;
+        std::vector<std::unique_ptr<std::stop_callback<std::function<void()>>>> links;
+        links.reserve(stops.size());
+        for (const auto& stop : stops)
+            links.push_back(
+                std::make_unique<std::stop_callback<std::function<void()>>>(stop, [&any] { any.request_stop(); }));
+        performQuery(request, clock, any.get_token());
+    } catch (...) {
+        failQuery(request);
+    }
 }
 
 std::string replyText(const QueryRequest& request)

@@ -37,8 +37,11 @@ void EventLoop::start(TimerId id, Clock::Duration nominalPeriod)
 
 void EventLoop::stop(TimerId id)
 {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     timers_.erase(id);
+    // A tick of this timer chosen before the stop may still be on its way to the handler; from
+    // another thread, wait until it is through. The delivering thread itself never waits.
+    delivered_.wait(lock, [&] { return delivering_ != id || deliveringThread_ == std::this_thread::get_id(); });
 }
 
 bool EventLoop::isRunning(TimerId id) const
@@ -75,11 +78,7 @@ bool EventLoop::processOne(SteadyClock::time_point deadline)
             if (timer.due <= now) {
                 // A late timer ticks once and is rescheduled from now: ticks never come in a burst.
                 timer.due = now + timer.period;
-                const TimerId due = id;
-                auto handler = handler_;
-                lock.unlock();
-                if (handler)
-                    handler(due);
+                deliver(id, lock);
                 return true;
             }
             next = std::min(next, timer.due);
@@ -88,6 +87,28 @@ bool EventLoop::processOne(SteadyClock::time_point deadline)
             return false;
         wake_.wait_until(lock, next);
     }
+}
+
+void EventLoop::deliver(TimerId id, std::unique_lock<std::mutex>& lock)
+{
+    delivering_ = id;
+    deliveringThread_ = std::this_thread::get_id();
+    auto handler = handler_;
+    lock.unlock();
+    struct Delivered {
+        EventLoop& loop;
+        ~Delivered()
+        {
+            {
+                std::lock_guard relock(loop.mutex_);
+                loop.delivering_.reset();
+                loop.deliveringThread_ = {};
+            }
+            loop.delivered_.notify_all();
+        }
+    } delivered{*this};
+    if (handler)
+        handler(id);
 }
 
 void EventLoop::run()

@@ -23,7 +23,12 @@ bool BackgroundJob::run(std::function<void(std::stop_token)> work, std::function
     token_ = std::make_shared<int>(0);
     std::weak_ptr<int> alive = token_;
     thread_ = std::jthread([this, alive, work = std::move(work), done = std::move(done)](std::stop_token stop) mutable {
-        work(stop);
+        try {
+            work(stop);
+        } catch (...) {
+            // Out of memory or no thread to be had: the work ends here, and its continuation finds
+            // whatever outcome the work had written so far (a failure).
+        }
         if (stop.stop_requested())
             return;
         dispatcher_.post([this, alive, done = std::move(done)] {

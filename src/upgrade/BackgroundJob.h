@@ -21,7 +21,8 @@ public:
     BackgroundJob& operator=(const BackgroundJob&) = delete;
 
     // Starts work; once it returns, done runs on the user-interface thread. Returns false, starting
-    // nothing, while an earlier job has not continued yet.
+    // nothing, while an earlier job has not continued yet. An exception that leaves work ends it
+    // early; done runs all the same.
     bool run(std::function<void(std::stop_token)> work, std::function<void()> done);
     // True from run() until its continuation has begun.
     bool busy() const { return busy_; }

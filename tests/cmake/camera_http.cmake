@@ -24,3 +24,8 @@ zka_add_test(camera_http_camera_test NETWORK TIMEOUT 120
 target_include_directories(camera_http_camera_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/unit)
 target_compile_definitions(camera_http_camera_test PRIVATE ZKA_CLI_PATH="$<TARGET_FILE:zka-upgrade-cli>")
 add_dependencies(camera_http_camera_test zka-upgrade-cli)
+# Each case registers on its own; this runs them all in one process in a random order, which only
+# passes while no case depends on what another left behind.
+add_test(NAME camera_http_camera_test.shuffled
+  COMMAND ${ZKA_SANDBOX} $<TARGET_FILE:camera_http_camera_test> --gtest_shuffle)
+set_tests_properties(camera_http_camera_test.shuffled PROPERTIES TIMEOUT 120 LABELS e2e)

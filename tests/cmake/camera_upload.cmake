@@ -10,6 +10,7 @@ zka_add_test(camera_upload_unit_test TIMEOUT 120
 if(TARGET zka_camsim)
   zka_add_test(camera_upload_e2e_test NETWORK TIMEOUT 300
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/e2e/camera_upload_e2e_test.cpp
+            ${CMAKE_CURRENT_SOURCE_DIR}/e2e/camera_backup_e2e_test.cpp
             ${CMAKE_CURRENT_SOURCE_DIR}/e2e/camera_upload_canned_server.cpp
     LIBS zka_camera zka_camsim)
   target_include_directories(camera_upload_e2e_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)

@@ -15,4 +15,4 @@ target_include_directories(resources_manifest_test PRIVATE ${PROJECT_SOURCE_DIR}
 
 add_test(NAME resources_package_extract
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/unit/resources_package_extract.sh $<TARGET_FILE:zka-upgrade-cli>)
-set_tests_properties(resources_package_extract PROPERTIES TIMEOUT 120)
+set_tests_properties(resources_package_extract PROPERTIES TIMEOUT 120 LABELS unit)

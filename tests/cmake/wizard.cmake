@@ -16,7 +16,7 @@ if(ZKA_BUILD_UI AND TARGET zka_ui)
       set_target_properties(${name} PROPERTIES AUTOMOC ON)
       target_link_libraries(${name} PRIVATE zka_wizardtestsupport)
       add_test(NAME ${name} COMMAND ${ZKA_SANDBOX} $<TARGET_FILE:${name}>)
-      set_tests_properties(${name} PROPERTIES TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+      set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS ui ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
     endfunction()
 
     zka_add_wizard_test(wizard_rules_test)

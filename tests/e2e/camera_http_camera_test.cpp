@@ -60,15 +60,17 @@ std::string addressOf(const camsim::CameraSpec& camera)
     return camera.webPort == 80 ? camera.address : camera.address + ":" + std::to_string(camera.webPort);
 }
 
+// Each case has a fleet of its own: what one case asked of a camera never shows in another's
+// record of requests, whatever order the cases run in.
 class CameraInquiryTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
+    void SetUp() override
     {
         fleet = std::make_unique<camsim::Fleet>(fleetCameras(), kScale);
         std::string error;
         ASSERT_TRUE(fleet->start(error)) << error;
     }
-    static void TearDownTestSuite() { fleet.reset(); }
+    void TearDown() override { fleet.reset(); }
 
     std::unique_ptr<CameraContext> contextFor(Camera camera, const std::string& user = "admin",
                                               const std::string& password = "admin")
@@ -79,11 +81,9 @@ protected:
     std::vector<camsim::RecordedRequest> received(Camera camera) const { return fleet->requests(fleet->cameras()[camera].address); }
     Message warning(const std::string& text) const { return Message{text, "Information", MessageIcon::Warning, MessageButtons::Ok}; }
 
-    static std::unique_ptr<camsim::Fleet> fleet;
+    std::unique_ptr<camsim::Fleet> fleet;
     CameraTestHost env{kScale};
 };
-
-std::unique_ptr<camsim::Fleet> CameraInquiryTest::fleet;
 
 TEST_F(CameraInquiryTest, ManualCheckOfAnAdministratorsCamera)
 {

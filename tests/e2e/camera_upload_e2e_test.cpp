@@ -1,137 +1,17 @@
-// The firmware upload, the configuration backup and the restore, through real sockets to simulated
-// cameras in the network sandbox, at a time scale of 0.01 (60 s last 0.6 s).
-#include "camera/CameraContext.h"
-#include "camera/ConfigBackup.h"
+// The firmware upload and the restore, through real sockets to simulated cameras in the network
+// sandbox, at a time scale of 0.01 (60 s last 0.6 s).
+#include "camera_upload_fixture.h"
+
 #include "http/MultipartBody.h"
 #include "camera_upload_canned_server.h"
-#include "camsim/Fleet.h"
-#include "resources/ResourceStore.h"
-#include "resources/ResourceText.h"
-#include "runtime/EventLoop.h"
-#include "support/RecordingEvents.h"
-#include "support/ScriptedPrompter.h"
 
-#include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <mutex>
-#include <sys/stat.h>
-#include <thread>
-
-namespace zka {
+namespace zka::test {
 namespace {
-
-namespace fs = std::filesystem;
-using camsim::CameraSpec;
-using camsim::Fleet;
-using camsim::RecordedRequest;
-using namespace std::chrono_literals;
-
-constexpr double kScale = 0.01;
-const std::string kAdminCredential = "YWRtaW46YWRtaW4="; // admin:admin
-const std::string kRootCredential = "cm9vdDpwYXNz";      // root:pass
-constexpr std::size_t kPackageSize = 10014720;
-
-using test::RecordingEvents;
-
-bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
-std::string headerValue(const RecordedRequest& request, const std::string& name)
-{
-    for (const auto& [key, value] : request.headers)
-        if (key == name)
-            return value;
-    return "<missing>";
-}
-
-std::size_t headerIndex(const RecordedRequest& request, const std::string& name)
-{
-    for (std::size_t i = 0; i < request.headers.size(); ++i)
-        if (request.headers[i].first == name)
-            return i;
-    return request.headers.size();
-}
-
-std::span<const std::uint8_t> bytesOf(const std::string& text)
-{
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
-class UploadE2eTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        loopThread_ = std::jthread([this] { loop.run(); });
-        char pattern[] = "/tmp/zka-upload-e2e-XXXXXX";
-        programFiles_ = ::mkdtemp(pattern);
-        ::setenv("ProgramFiles", programFiles_.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        fleet.reset();
-        loop.quit();
-        fs::remove_all(programFiles_);
-    }
-
-    void startFleet(std::vector<CameraSpec> cameras)
-    {
-        fleet = std::make_unique<Fleet>(std::move(cameras), kScale);
-        std::string error;
-        ASSERT_TRUE(fleet->start(error)) << error;
-    }
-    static CameraSpec camera(const std::string& address = "127.0.0.2")
-    {
-        CameraSpec sim;
-        sim.address = address;
-        sim.stepSeconds = 0.25;
-        sim.rebootSeconds = 1;
-        return sim;
-    }
-    std::unique_ptr<CameraContext> context(const std::string& address = "127.0.0.2",
-                                           const std::string& credential = kAdminCredential)
-    {
-        return std::make_unique<CameraContext>(CameraHost{clock, loop, events, prompter, texts}, address, credential,
-                                               models);
-    }
-    std::vector<RecordedRequest> requestsTo(const std::string& path, const std::string& address = "127.0.0.2") const
-    {
-        std::vector<RecordedRequest> found;
-        for (auto& request : fleet->requests(address))
-            if (request.path == path)
-                found.push_back(request);
-        return found;
-    }
-    static std::span<const std::uint8_t> package()
-    {
-        const auto bytes = embeddedResources().find(ResourceKind::Bin, 143);
-        return bytes ? *bytes : std::span<const std::uint8_t>();
-    }
-
-    SystemClock clock{kScale};
-    std::atomic<int> ticks{0};
-    EventLoop loop{clock, [this](TimerId) { ticks.fetch_add(1); }};
-    RecordingEvents events;
-    test::ScriptedPrompter prompter;
-    ResourceText texts{embeddedResources(), prompter};
-    SupportedModels models{"ZKA-QM410"};
-    std::unique_ptr<Fleet> fleet;
-    std::string programFiles_;
-    std::jthread loopThread_;
-};
 
 TEST_F(UploadE2eTest, PackageArrivesIntactAndProgressFollowsChunksThenSteps)
 {
@@ -236,6 +116,94 @@ TEST_F(UploadE2eTest, NoAnswerWithinSixtySecondsIsAnIncompleteRequest)
     EXPECT_FALSE(loop.isRunning(ctx->tickTimer()));
 }
 
+TEST_F(UploadE2eTest, AMinuteOfSilenceInTheAnswerIsWaitedOut)
+{
+    // The camera flashes for 70 s between its reports: longer than the 60 s limit on the response
+    // headers, well within the procedure's 180 s for the whole answer.
+    CameraSpec sim = camera();
+    sim.upgradeSteps = 2;
+    sim.stepSeconds = 70;
+    startFleet({sim});
+    auto ctx = context();
+    std::atomic<int> row{0};
+    ctx->setListRow(&row);
+    ctx->setFirmware(package(), "ver2.45");
+    ASSERT_EQ(ctx->uploadFirmware(), 0);
+
+    std::atomic<bool> readerDone{false};
+    std::jthread reader = readInBackground(*ctx, readerDone);
+    // 140 s of steps: 1.4 s here; the bound stands in for the procedure's 180 s.
+    EXPECT_TRUE(eventually([&] { return readerDone.load(); }, 1800ms)) << "the answer was lost";
+    reader.request_stop();
+    reader.join();
+    ctx->closeUpload();
+    EXPECT_EQ(ctx->replyResult(), 1);
+    EXPECT_EQ(row.load(), 6860 + 2 * ((9400 - 6860) / 2));
+}
+
+TEST_F(UploadE2eTest, ACameraThatStopsReadingIsASendFailureAfterSixtySeconds)
+{
+    CameraSpec sim = camera();
+    sim.stallDuringUpload = true;
+    startFleet({sim});
+    auto ctx = context();
+    std::atomic<int> bar{0};
+    ctx->setProgressControl(&bar);
+    ctx->setFirmware(package(), "ver2.45");
+
+    std::atomic<int> result{1};
+    const auto start = std::chrono::steady_clock::now();
+    std::jthread upload([&](std::stop_token stop) { result = ctx->uploadFirmware(stop); });
+    // 60 s without a byte going out (0.6 s here, but never under a second of real time), plus the
+    // time the first half takes.
+    EXPECT_TRUE(eventually([&] { return result.load() != 1; }, 10s)) << "the upload hangs";
+    upload.request_stop();
+    upload.join();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 600ms);
+    EXPECT_EQ(result.load(), -1); // reported as the network error
+    EXPECT_NE(ctx->errorCode(), 4);
+    EXPECT_GT(bar.load(), 6860 / 2 - 100);
+    EXPECT_LT(bar.load(), 6860);
+    ASSERT_TRUE(eventually([&] {
+        const auto uploads = requestsTo("/command/versionup.cgi");
+        return !uploads.empty() && !uploads.front().uploadVerdict.empty();
+    }));
+    EXPECT_EQ(requestsTo("/command/versionup.cgi").front().uploadVerdict.rfind("stalled by the camera", 0), 0u);
+}
+
+TEST_F(UploadE2eTest, ACameraThatNeverAcceptsTheConnectionIsGivenUpAfterSixtySeconds)
+{
+    // A listening socket whose only place in its queue is taken: the next connection attempt is
+    // neither accepted nor refused.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int occupant = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(0x7F000003); // 127.0.0.3
+    address.sin_port = htons(8090);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(::connect(occupant, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+    auto ctx = context("127.0.0.3:8090");
+    ctx->setFirmware(package(), "ver2.45");
+    const std::string configuration = "[camera]\nname=restored\n";
+    std::atomic<int> uploaded{1};
+    std::atomic<int> restored{1};
+    std::jthread attempts([&](std::stop_token stop) {
+        uploaded = ctx->uploadFirmware(stop);
+        ctx->setRestoreData(bytesOf(configuration));
+        restored = ctx->restoreConfiguration(stop);
+    });
+    EXPECT_TRUE(eventually([&] { return restored.load() != 1; }, 10s)) << "connecting is not bounded";
+    attempts.request_stop();
+    attempts.join();
+    EXPECT_EQ(uploaded.load(), -1);
+    EXPECT_EQ(restored.load(), -1);
+    ::close(occupant);
+    ::close(listener);
+}
+
 TEST_F(UploadE2eTest, RefusedUploadIsNoProgressStream)
 {
     startFleet({camera()});
@@ -260,10 +228,7 @@ TEST_F(UploadE2eTest, AnswerThatNeverEndsIsLeftOnAStopRequest)
     ASSERT_EQ(ctx->uploadFirmware(), 0);
 
     std::atomic<bool> readerDone{false};
-    std::jthread reader([&](std::stop_token stop) {
-        ctx->readUploadAnswer(stop);
-        readerDone = true;
-    });
+    std::jthread reader = readInBackground(*ctx, readerDone);
     ASSERT_TRUE(eventually([&] { return bar.load() == 9380; }));
     // All steps came, the closing delimiter never does: the reader keeps waiting past the 60 s
     // receive time-out (0.6 s here), as the camera may still be writing.
@@ -385,7 +350,7 @@ TEST_F(UploadE2eTest, RefusedRestoresFail)
     EXPECT_EQ(ctx->restoreConfiguration(), 0);
 
     // A camera that answers 401 to the factory login has not taken the configuration.
-    test::CannedHttpServer refusing("127.0.0.3", 8080,
+    CannedHttpServer refusing("127.0.0.3", 8080,
                                     "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"cam\"\r\n"
                                     "Content-Length: 0\r\nConnection: close\r\n\r\n");
     ASSERT_TRUE(refusing.listening());
@@ -405,120 +370,22 @@ TEST_F(UploadE2eTest, RefusedRestoresFail)
     EXPECT_EQ(absent->restoreConfiguration(), -1);
 }
 
-class BackupE2eTest : public UploadE2eTest {
-protected:
-    ConfigBackup backup(const std::string& address, const std::string& credential = kAdminCredential,
-                        bool deleteAfterRestore = true)
-    {
-        return ConfigBackup(clock, address, ConfigBackup::cameraFilePath("ZKA-QM410"), credential,
-                            std::chrono::system_clock::now(), "ZKA-QM410", "S/../0002", deleteAfterRestore);
-    }
-    static unsigned mode(const std::string& path)
-    {
-        struct stat info {};
-        return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0u;
-    }
-    static std::string contents(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-};
-
-TEST_F(BackupE2eTest, SavedUserOnlyReadBackAndDeletedAfterRestore)
+TEST_F(UploadE2eTest, AnEmergencyCamerasRestoreCountsOnlyWhenTheCameraAcceptedIt)
 {
     CameraSpec sim = camera();
-    sim.configuration = "[camera]\n" + std::string(2000, 'c') + "\n";
+    sim.softVersion = "emergency";
+    sim.restoreRefusals = 1; // the first restore is read, then dropped without an answer
     startFleet({sim});
-    auto saved = backup("127.0.0.2");
-    ASSERT_TRUE(saved.saveFromCamera()) << saved.errorText();
-    EXPECT_EQ(saved.errorText(), "");
-    EXPECT_EQ(saved.savedSize(), sim.configuration.size());
-    EXPECT_EQ(contents(saved.localPath()), sim.configuration);
-    EXPECT_EQ(fs::path(saved.localPath()).filename(), "zka-qm410.S____0002.cfg");
-    EXPECT_EQ(fs::path(saved.localPath()).parent_path().parent_path(),
-              fs::path(programFiles_) / "VELM/ZKA FirmwareUpgrade/Configurations");
-    EXPECT_EQ(mode(saved.localPath()), 0600u);
-    EXPECT_EQ(mode(fs::path(saved.localPath()).parent_path().string()), 0700u);
-    EXPECT_EQ(mode(programFiles_ + "/VELM"), 0700u);
-    const auto download = requestsTo("/home/l4/zka-qm410.cfg");
-    ASSERT_EQ(download.size(), 1u);
-    EXPECT_EQ(headerValue(download.front(), "Authorization"), "Basic " + kAdminCredential);
-
-    std::vector<std::uint8_t> buffer;
-    ASSERT_TRUE(saved.readSaved(buffer));
     auto ctx = context();
-    ctx->setRestoreData(buffer);
-    ASSERT_EQ(ctx->restoreConfiguration(), 0);
-    saved.markRestored();
-    EXPECT_TRUE(saved.deleteSavedFile());
-    EXPECT_FALSE(fs::exists(saved.localPath()));
-}
-
-TEST_F(BackupE2eTest, ChangedSavedFileIsNeverSent)
-{
-    startFleet({camera()});
-    auto saved = backup("127.0.0.2");
-    ASSERT_TRUE(saved.saveFromCamera()) << saved.errorText();
-    std::ofstream(saved.localPath(), std::ios::app) << "tampered";
-    std::vector<std::uint8_t> buffer{1, 2, 3};
-    EXPECT_FALSE(saved.readSaved(buffer));
-    EXPECT_TRUE(buffer.empty());
-    auto ctx = context();
-    ctx->setRestoreData(buffer);
-    EXPECT_EQ(ctx->restoreConfiguration(), -1);
-    EXPECT_TRUE(requestsTo("/command/all-configuration.cgi").empty());
-    EXPECT_TRUE(fs::exists(saved.localPath())); // kept: no restore succeeded
-}
-
-TEST_F(BackupE2eTest, ErrorPagesAreNotSavedAsConfiguration)
-{
-    CameraSpec sim = camera();
-    sim.htmlInsteadOfConfig = true;
-    CameraSpec secured = camera("127.0.0.4");
-    startFleet({sim, secured});
-
-    // An HTML page with a success status: fails, the empty file stays.
-    auto html = backup("127.0.0.2");
-    EXPECT_FALSE(html.saveFromCamera());
-    EXPECT_TRUE(fs::exists(html.localPath()));
-    EXPECT_EQ(fs::file_size(html.localPath()), 0u);
-
-    // A refused login (401): fails before any file is made, and an older file is left alone.
-    auto refused = backup("127.0.0.4", kRootCredential);
-    ASSERT_TRUE(ConfigBackup::makeFolders(refused.localPath(), programFiles_.size()));
-    std::ofstream(refused.localPath()) << "older backup";
-    EXPECT_FALSE(refused.saveFromCamera());
-    EXPECT_NE(refused.errorText().find("401"), std::string::npos) << refused.errorText();
-    EXPECT_EQ(contents(refused.localPath()), "older backup");
-
-    // Nobody listening.
-    auto absent = backup("127.0.0.9");
-    EXPECT_FALSE(absent.saveFromCamera());
-    EXPECT_FALSE(absent.errorText().empty());
-}
-
-TEST_F(BackupE2eTest, HtmlMarkerInTheSecondBlockKeepsTheFirstBlockOnly)
-{
-    const std::string firstBlock(512, 'a');
-    const std::string rest = "<HTML><BODY>busy</BODY></HTML>" + std::string(100, 'z');
-    test::CannedHttpServer server("127.0.0.3", 8081,
-                                  "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(512 + rest.size()) +
-                                      "\r\nConnection: close\r\n\r\n" + firstBlock + rest);
-    ASSERT_TRUE(server.listening());
-    auto upper = backup("127.0.0.3:8081");
-    EXPECT_FALSE(upper.saveFromCamera());
-    EXPECT_EQ(contents(upper.localPath()), firstBlock);
-
-    std::string lowerRest = rest;
-    lowerRest.replace(0, 6, "<html>");
-    test::CannedHttpServer lower("127.0.0.3", 8082,
-                                 "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(512 + lowerRest.size()) +
-                                     "\r\nConnection: close\r\n\r\n" + firstBlock + lowerRest);
-    auto saved = backup("127.0.0.3:8082");
-    EXPECT_TRUE(saved.saveFromCamera()) << saved.errorText();
-    EXPECT_EQ(contents(saved.localPath()), firstBlock + lowerRest);
+    ASSERT_TRUE(ctx->checkSystemReply(ctx->runQuery("inq=system", 60000ms), false));
+    ASSERT_TRUE(ctx->emergency());
+    const std::string configuration = "[camera]\nname=emergency\n";
+    ctx->setRestoreData(bytesOf(configuration));
+    EXPECT_EQ(ctx->restoreConfiguration(), -2);
+    EXPECT_EQ(ctx->restoreConfiguration(), 0);
+    EXPECT_EQ(fleet->configuration("127.0.0.2"), configuration);
+    EXPECT_EQ(ticks.load(), 0); // an emergency camera's display is not moved by ticks
 }
 
 } // namespace
-} // namespace zka
+} // namespace zka::test

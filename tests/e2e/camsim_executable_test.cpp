@@ -107,7 +107,8 @@ TEST(CamsimExecutable, ServesTheFleetUntilTerminatedAndReportsWhatStopsIt)
     EXPECT_EQ(inquire("http://127.0.0.2/command/inquiry.cgi"), 200);
     EXPECT_EQ(inquire("http://127.0.0.3/command/inquiry.cgi"), 200);
     EXPECT_EQ(inquire("http://127.0.0.9:8080/command/inquiry.cgi"), 200);
-    EXPECT_NE(readUntil(demo.err, "127.0.0.9:8080 POST /command/inquiry.cgi"), "");
+    const std::string logged = "127.0.0.9:8080 POST /command/inquiry.cgi";
+    EXPECT_NE(readUntil(demo.err, logged).find(logged), std::string::npos) << "the log line never came";
 
     // A second simulator on the same addresses cannot bind.
     Child second = launch({"--count", "1"});

@@ -150,6 +150,8 @@ TEST_F(UpgradeCommandTest, FailuresEndWithTheirMessageAndExitStatusOne)
 
     const CliRun wrongLogin = runCli("upgrade 127.0.0.2 --user someone --time-scale 0.01");
     EXPECT_EQ(wrongLogin.status, 1);
+    EXPECT_TRUE(wrongLogin.has("Information: Please enter correct user name and password for the administrator."))
+        << wrongLogin.text();
     EXPECT_EQ(wrongLogin.lines.back(), "Failed: This firmware is not suitable for the target camera.");
     for (const auto& request : fleet_->requests("127.0.0.2"))
         EXPECT_NE(request.path, "/command/versionup.cgi");

@@ -2,6 +2,7 @@
 // the pages show, every message, what the camera received and what is left on disk.
 #include "procedure_rig.h"
 
+#include "support/RawHttpServer.h"
 #include "upgrade/ManualFlow.h"
 
 #include <gtest/gtest.h>
@@ -315,8 +316,10 @@ TEST(ManualFlowTest, RefusedTargetsStayOnTheirPageWithTheMessages)
     const std::string information = "Information";
     const Message wrongModel{"This program works for the ZKA-QM410. Please select the correct camera.", information,
                              MessageIcon::Warning};
-    // A refused login already fails the system inquiry, whose "401 Unauthorized" has no model.
-    EXPECT_EQ(check("127.0.0.2", "admin:wrong"), (std::vector<Message>{wrongModel, kNotSuitable}));
+    // A refused login already fails the system inquiry: it reads as the login's fault, not the model's.
+    const Message wrongLogin{"Please enter correct user name and password for the administrator.", information,
+                             MessageIcon::Warning};
+    EXPECT_EQ(check("127.0.0.2", "admin:wrong"), (std::vector<Message>{wrongLogin, kNotSuitable}));
     EXPECT_EQ(check("127.0.0.2", "operator:secret"),
               (std::vector<Message>{
                   {"Level 4 users other than Administrator cannot run the program.", information, MessageIcon::Warning},
@@ -336,6 +339,61 @@ TEST(ManualFlowTest, RefusedTargetsStayOnTheirPageWithTheMessages)
         EXPECT_NE(request.path, "/command/versionup.cgi");
     EXPECT_TRUE(rig.flow->back());
     EXPECT_EQ(rig.flow->page(), 3);
+}
+
+TEST(ManualFlowTest, ACameraThatLeavesTheUserInquiryUnansweredIsNotFound)
+{
+    // The camera answers the system inquiry and drops the user inquiry without a word.
+    RawHttpServer camera([](RawHttpServer::Connection& connection) {
+        const std::string request = connection.readRequest();
+        if (request.find("inq=system") == std::string::npos) {
+            connection.reset();
+            return;
+        }
+        const std::string reply = "ModelName=ZKA-QM410&Serial=S0000002&SoftVersion=2.30&DocType=";
+        connection.send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(reply.size()) +
+                        "\r\nConnection: close\r\n\r\n" + reply);
+    });
+    FlowRig rig({});
+    ASSERT_TRUE(rig.start());
+    ASSERT_TRUE(rig.flow->submitTarget(camera.address(), "admin:admin", false, false));
+    ASSERT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
+    EXPECT_EQ(rig.flow->page(), 3);
+    const Message notFound{"Cannot find the camera. (The camera may be turned off.)", "Information",
+                           MessageIcon::Warning, MessageButtons::Ok};
+    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{notFound, kNotSuitable}));
+    ASSERT_EQ(camera.requests().size(), 2u);
+    EXPECT_NE(camera.requests()[1].find("inq=user"), std::string::npos);
+}
+
+TEST(ManualFlowTest, TheReconfigurationWaitEndsAfter150SecondsWhenTheCameraStaysSilent)
+{
+    auto silent = testCamera(2);
+    silent.silentAfterRestore = true; // takes the configuration, then never answers again
+    FlowRig rig({silent});
+    ASSERT_TRUE(rig.start());
+    ASSERT_TRUE(rig.flow->submitTarget("127.0.0.2", "admin:admin", true, false));
+    ASSERT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
+    ASSERT_TRUE(rig.flow->confirmUpgrade());
+    ASSERT_TRUE(rig.runUntil([&] { return rig.view.has("stage 8"); }));
+    const auto waitBegan = rig.clock.now();
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->page() == 6; }));
+    const auto waited = std::chrono::duration_cast<std::chrono::seconds>(rig.clock.now() - waitBegan);
+    // Inquiries of up to 20 s each, one per tick: the first one that ends after 149 s ends the
+    // wait (the upper bound is loose for slow builds; without the cap the wait never ends).
+    EXPECT_GT(waited.count(), 149);
+    EXPECT_LT(waited.count(), 240);
+    int inquiries = 0;
+    bool restored = false;
+    for (const auto& request : rig.fleet.requests("127.0.0.2")) {
+        restored = restored || request.path == "/command/all-configuration.cgi";
+        inquiries += restored && request.body == "inq=system" ? 1 : 0;
+    }
+    EXPECT_GE(inquiries, 6);
+    EXPECT_LE(inquiries, 9);
+    // The restore itself succeeded: no message but the confirmation.
+    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm}));
+    EXPECT_FALSE(rig.flow->restoreFailed());
 }
 
 TEST(ManualFlowTest, FailuresOfTheSaveOrTheUpgradeReturnToTheTargetPage)
@@ -407,8 +465,14 @@ TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
         EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1000)) << item.camera.address;
         EXPECT_FALSE(rig.loop.isRunning(ManualFlow::kReconfigureTimer));
         EXPECT_FALSE(rig.loop.isRunning(0x8100));
-        // Nothing queued for the deleted flow runs.
+        // Nothing queued for the deleted flow runs: it would show a page, a stage or a message.
+        const Events shown = rig.view.lines;
+        const std::size_t messages = rig.prompter.count();
+        const bool busy = rig.view.busy();
         rig.loop.runUntil([] { return false; }, std::chrono::seconds(2));
+        EXPECT_EQ(rig.view.lines, shown) << item.camera.address;
+        EXPECT_EQ(rig.prompter.count(), messages) << item.camera.address;
+        EXPECT_EQ(rig.view.busy(), busy) << item.camera.address;
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <new>
 #include <set>
 #include <thread>
 
@@ -86,14 +87,18 @@ TEST(ManualProcedureTest, EveryEndIsAMessageAndANavigation)
     EXPECT_EQ(rig.messages(rows.size()), (std::vector<Message>{kNetworkError}));
 }
 
-// Timers whose ticks the test delivers: the test plays the user-interface thread.
+// Timers whose ticks the test delivers: the test plays the user-interface thread. Each start is
+// recorded with the phase the context was in at that moment, so a phase that the worker leaves
+// again at once is not missed.
 class DrivenTimers final : public TimerService {
 public:
+    void setPhaseSource(std::function<ProcedurePhase()> phase) { phase_ = std::move(phase); }
     void start(TimerId id, Clock::Duration) override
     {
         {
             std::lock_guard lock(mutex_);
             running_.insert(id);
+            startedIn_.insert({id, phase_ ? phase_() : ProcedurePhase::Idle});
         }
         started_.notify_all();
     }
@@ -107,17 +112,19 @@ public:
         std::lock_guard lock(mutex_);
         return running_.count(id) != 0;
     }
-    // Waits (real time) until the timer runs and ready() holds as it is started.
-    bool waitForStart(TimerId id, const std::function<bool()>& ready) const
+    // Waits (real time) until the timer has been started while the context was in `phase`.
+    bool waitForStart(TimerId id, ProcedurePhase phase) const
     {
         std::unique_lock lock(mutex_);
-        return started_.wait_for(lock, std::chrono::seconds(30), [&] { return running_.count(id) != 0 && ready(); });
+        return started_.wait_for(lock, std::chrono::seconds(30), [&] { return startedIn_.count({id, phase}) != 0; });
     }
 
 private:
+    std::function<ProcedurePhase()> phase_;
     mutable std::mutex mutex_;
     mutable std::condition_variable started_;
     std::set<TimerId> running_;
+    std::set<std::pair<TimerId, ProcedurePhase>> startedIn_;
 };
 
 // One context driven by the test's own ticks.
@@ -134,12 +141,10 @@ struct DrivenContext {
         else
             context->setProgressControl(&progress);
         context->setFirmware(resources.packageData()[0], "ver2.45");
+        timers.setPhaseSource([this] { return context->phase(); });
     }
-    // Waits (real time) until the context is in `phase` and its tick timer runs.
-    bool waitUntilTicking(ProcedurePhase phase) const
-    {
-        return timers.waitForStart(context->tickTimer(), [&] { return context->phase() == phase; });
-    }
+    // Waits (real time) until the context started its tick timer in `phase`.
+    bool waitUntilTicking(ProcedurePhase phase) const { return timers.waitForStart(context->tickTimer(), phase); }
     bool waitUntil(const std::function<bool()>& done) const
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -247,7 +252,8 @@ TEST(TickDecisionTest, WorkerAndTickHandlerDecidingTogetherEndEachUpgradeExactly
         DrivenContext run("127.0.0." + std::to_string(2 + i), i % 2 == 0, 0.005);
         run.context->start();
         // This thread plays the user-interface thread.
-        ASSERT_TRUE(run.waitUntilTicking(ProcedurePhase::RebootWait));
+        ASSERT_TRUE(run.waitUntilTicking(ProcedurePhase::RebootWait))
+            << "code " << run.context->errorCode() << ", phase " << static_cast<int>(run.context->phase());
         run.ticks(180);
         std::this_thread::sleep_for(std::chrono::microseconds(300 * i));
         run.ticks(1);
@@ -271,6 +277,50 @@ TEST(TickDecisionTest, WorkerAndTickHandlerDecidingTogetherEndEachUpgradeExactly
         EXPECT_EQ(code == 9, run.context->latestVersion() == "ver2.45");
     }
     std::printf("the worker decided %d of %d upgrades, the tick handler the others\n", workerWon, kRuns);
+}
+
+TEST(WorkerFailureTest, AnExceptionInTheWorkerEndsTheCamerasUpgradeNotTheProcess)
+{
+    // The system runs out of memory as the worker starts its tick timer, after the package went out.
+    class ExhaustedTimers final : public TimerService {
+    public:
+        void start(TimerId, Clock::Duration) override { throw std::bad_alloc(); }
+        void stop(TimerId) override {}
+    };
+    BackupRoot root;
+    camsim::Fleet fleet({testCamera(2), testCamera(3)}, 0.01);
+    std::string error;
+    ASSERT_TRUE(fleet.start(error)) << error;
+    for (const bool automatic : {true, false}) {
+        SCOPED_TRACE(automatic ? "batch row" : "alone");
+        const SystemClock clock(0.01);
+        ExhaustedTimers timers;
+        RecordingEvents navigation;
+        ScriptedPrompter prompter;
+        std::atomic<int> progress{0};
+        const auto& resources = packagedResources();
+        CameraContext context(CameraHost{clock, timers, navigation, prompter, resources.texts()},
+                              automatic ? "127.0.0.2" : "127.0.0.3", encodeBase64("admin:admin"),
+                              resources.supportedModels());
+        if (automatic)
+            context.setListRow(&progress);
+        else
+            context.setProgressControl(&progress);
+        context.setFirmware(resources.packageData()[0], "ver2.45");
+        context.start();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!context.workerDone() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+        ASSERT_TRUE(context.workerDone());
+        if (automatic) {
+            EXPECT_EQ(context.errorCode(), 14); // "Insufficient memory"
+            EXPECT_EQ(prompter.count(), 0u);
+            EXPECT_TRUE(navigation.posted().empty());
+        } else {
+            EXPECT_EQ(prompter.messages(), (std::vector<Message>{kVersionUpError}));
+            EXPECT_EQ(navigation.posted(), (Navigation{{1, 3}}));
+        }
+    }
 }
 
 TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRunning)

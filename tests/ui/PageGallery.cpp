@@ -35,6 +35,10 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <QHash>
+#include <QImage>
+
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -152,6 +156,7 @@ public:
     }
 
     int pageCount() const { return pages_->count(); }
+    QWidget* currentPage() const { return pages_->currentWidget(); }
 
     // The dialogs the automatic mode opens, each as the operator first sees it.
     std::vector<std::pair<QString, std::unique_ptr<QDialog>>> dialogs(Prompter& prompter, const ResourceText& texts)
@@ -204,6 +209,22 @@ private:
     KeyReportButton* next_ = nullptr;
 };
 
+// A page that shows nothing but its background has failed to draw: at least one pixel in 200 must
+// differ from the colour that fills most of it.
+bool drawsSomething(const QImage& image)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    }
+    int background = 0;
+    for (const int count : counts)
+        background = std::max(background, count);
+    const int area = image.width() * image.height();
+    return area > 0 && area - background > area / 200;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -223,6 +244,7 @@ int main(int argc, char** argv)
             return 1;
         }
         gallery.show();
+        std::vector<QImage> drawn;
         for (int index = 0; index < gallery.pageCount(); ++index) {
             gallery.showPage(index);
             QApplication::processEvents();
@@ -231,13 +253,29 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
                 return 1;
             }
+            // Each page draws its own content: neither a blank page nor the picture of another.
+            const QImage page = gallery.currentPage()->grab().toImage();
+            if (!drawsSomething(page)) {
+                std::fprintf(stderr, "page %d is blank\n", index);
+                return 1;
+            }
+            if (std::find(drawn.begin(), drawn.end(), page) != drawn.end()) {
+                std::fprintf(stderr, "page %d looks like an earlier page\n", index);
+                return 1;
+            }
+            drawn.push_back(page);
         }
         for (auto& [name, dialog] : gallery.dialogs(prompter, resources.texts())) {
             dialog->show();
             QApplication::processEvents();
             const QString file = folder.filePath(QStringLiteral("dialog-%1.png").arg(name));
-            if (!dialog->grab().save(file)) {
+            const QPixmap picture = dialog->grab();
+            if (!picture.save(file)) {
                 std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
+                return 1;
+            }
+            if (!drawsSomething(picture.toImage())) {
+                std::fprintf(stderr, "dialog %s is blank\n", qPrintable(name));
                 return 1;
             }
         }

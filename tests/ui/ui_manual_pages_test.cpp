@@ -104,6 +104,14 @@ void ManualPagesTest::validationOrderMessagesAndFocus()
     QVERIFY(t.address->field(0)->hasFocus());
     t.messages.clear();
 
+    // The address also comes before the port: with a custom port out of range, still the address.
+    test::clickButton(t.customPort);
+    t.port->setText(QStringLiteral("80"));
+    QVERIFY(!t.page.validateInput());
+    QCOMPARE(t.takeMessage(), std::string("Input the correct IP address of the target camera."));
+    QVERIFY(t.address->field(0)->hasFocus());
+    test::clickButton(t.standardPort);
+
     // A partly filled address passes; its empty fields count as 0.
     t.address->field(0)->setText(QStringLiteral("10"));
     QVERIFY(!t.page.validateInput());

@@ -247,8 +247,10 @@ void SeamsTest::prompterAbandonedReleasesWorkers()
     std::thread worker([&] {
         answer = prompter.show(Message{"?", "Information", MessageIcon::Question, MessageButtons::OkCancel});
     });
-    // The user-interface thread does not run its events (as while it shuts down) and gives up instead.
-    std::this_thread::sleep_for(20ms);
+    // The user-interface thread does not run its events (as while it shuts down) and gives up instead,
+    // while the worker waits for its answer.
+    while (prompter.waitingWorkers() == 0)
+        std::this_thread::yield();
     prompter.abandonPending();
     worker.join();
     QCOMPARE(answer, MessageAnswer::Cancel);

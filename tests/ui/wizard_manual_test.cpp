@@ -261,9 +261,11 @@ void WizardManualTest::refusedTargetsStayOnTheTargetPage()
                             driver.cancel()->isEnabled() && !QApplication::overrideCursor();
         return idle && stayed ? driver.prompter.messages() : std::vector<Message>{};
     };
-    // A refused login already fails the system inquiry, whose answer names no model.
+    // A refused login already fails the system inquiry: it reads as the login's fault.
     QCOMPARE(refusal(QStringLiteral("127.0.0.2"), QStringLiteral("admin"), QStringLiteral("wrong")),
-             (std::vector<Message>{kWrongModel, kNotSuitable}));
+             (std::vector<Message>{{"Please enter correct user name and password for the administrator.",
+                                    "Information", MessageIcon::Warning},
+                                   kNotSuitable}));
     QCOMPARE(refusal(QStringLiteral("127.0.0.2"), QStringLiteral("operator"), QStringLiteral("secret")),
              (std::vector<Message>{
                  {"Level 4 users other than Administrator cannot run the program.", "Information", MessageIcon::Warning},

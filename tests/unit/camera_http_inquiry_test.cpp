@@ -71,12 +71,17 @@ TEST_F(InquiryTest, SystemReplyChecksTheModelExactly)
     EXPECT_FALSE(context->checkSystemReply("ModelName=zka-qm410&SoftVersion=2.30", true));
     EXPECT_FALSE(context->checkSystemReply("ModelName=ZKA-QM4100", true));
     EXPECT_FALSE(context->checkSystemReply("", true));
-    EXPECT_FALSE(context->checkSystemReply("401 Unauthorized", true));
     EXPECT_FALSE(context->checkSystemReply("ModelName=OTHER", false));
     const auto messages = env.prompter.messages();
-    ASSERT_EQ(messages.size(), 4u);
+    ASSERT_EQ(messages.size(), 3u);
     for (const auto& message : messages)
         EXPECT_EQ(message, warning(kNotSupported));
+
+    // A refused login names no model; the operator is told to correct the login, not the camera.
+    env.prompter.clear();
+    EXPECT_FALSE(context->checkSystemReply("401 Unauthorized", true));
+    EXPECT_EQ(env.prompter.messages(),
+              std::vector<Message>{warning("Please enter correct user name and password for the administrator.")});
 }
 
 TEST_F(InquiryTest, VersionsOfTheFirstAndLaterInquiries)

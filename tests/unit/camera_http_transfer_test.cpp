@@ -7,7 +7,10 @@
 
 #include <httplib.h>
 
+#include <condition_variable>
 #include <future>
+#include <mutex>
+#include <new>
 #include <thread>
 
 namespace zka {
@@ -198,6 +201,21 @@ TEST(HttpTransferStream, HandlersEndTheTransferAsCompleted)
     }
 }
 
+TEST(HttpTransferStream, AHandlerThatThrowsEndsTheTransferAsAFailure)
+{
+    RawHttpServer server(answerOk);
+    SystemClock clock;
+    HttpTransfer t(clock, endpointOf(server), "POST", "/");
+    t.setBody("inq=system");
+    int calls = 0;
+    t.onBody([&](const char*, std::size_t) -> bool {
+        ++calls;
+        throw std::bad_alloc();
+    });
+    EXPECT_EQ(t.perform({}, 5000ms), TransferStatus::ReceiveFailed);
+    EXPECT_EQ(calls, 1);
+}
+
 TEST(HttpTransferStream, InterimAnswersAreNotTheHeaders)
 {
     RawHttpServer server([](RawHttpServer::Connection& c) {
@@ -312,6 +330,42 @@ TEST(HttpTransferTiming, TimeOutsAreNominalAndNoticedPromptly)
         const auto took = realSince(start);
         EXPECT_GE(took, 30ms);
         EXPECT_LT(took, 30ms + 400ms);
+    }
+    {
+        // Limited to the response headers, the same silence after them is no failure.
+        RawHttpServer headersOnly([](RawHttpServer::Connection& c) {
+            c.readRequest();
+            c.send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
+            c.hold();
+        });
+        HttpTransfer t(fast, endpointOf(headersOnly), "POST", "/");
+        t.setBody("inq=system");
+        t.setReceiveTimeout(3000ms, HttpTransfer::ReceiveScope::UntilHeaders);
+        EXPECT_EQ(t.perform({}, 20000ms), TransferStatus::Stopped); // the overall limit, 200 ms later
+        // Before its headers it is.
+        HttpTransfer silent(fast, endpointOf(server), "POST", "/");
+        silent.setBody("inq=system");
+        silent.setReceiveTimeout(3000ms, HttpTransfer::ReceiveScope::UntilHeaders);
+        EXPECT_EQ(silent.perform({}, 20000ms), TransferStatus::ReceiveTimedOut);
+    }
+    {
+        // A peer that stops reading: 3000 ms nominal without a byte going out is a send failure.
+        RawHttpServer deaf([](RawHttpServer::Connection& c) {
+            c.readAtMost(1000);
+            std::mutex mutex;
+            std::condition_variable_any never;
+            std::unique_lock lock(mutex);
+            never.wait(lock, c.stopToken(), [] { return false; });
+        });
+        HttpTransfer t(fast, endpointOf(deaf), "POST", "/");
+        t.setBodySource(200'000'000, 65536, [](char* buffer, std::size_t capacity) {
+            std::fill_n(buffer, capacity, 'x');
+            return capacity;
+        });
+        t.setSendTimeout(3000ms); // 30 ms here, but never under a second of real time
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(t.perform({}, 2000000ms), TransferStatus::SendFailed);
+        EXPECT_GE(realSince(start), 1000ms);
     }
     {
         // The overall time-out counts from the call: 5000 ms nominal = 50 ms real.

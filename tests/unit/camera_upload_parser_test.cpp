@@ -107,6 +107,40 @@ TEST_F(UploadAnswerParserTest, NumberSplitAcrossReadsIsNotAnOtherReport)
     EXPECT_EQ(row.load(), 6860 + 3 * 63);
 }
 
+TEST_F(UploadAnswerParserTest, HostileNumbersNeverTakeTheDisplayOutOfRangeOrBackwards)
+{
+    withBar = true;
+    bar = 6860;
+    row = 6860;
+    feed(part("(0) Total: 40"));
+    // A step far beyond the total counts as the last step.
+    feed(part("(1000)"));
+    EXPECT_EQ(bar.load(), 9380);
+    EXPECT_EQ(row.load(), 9380);
+    // A lower step after it does not move the display back.
+    feed(part("(3)"));
+    EXPECT_EQ(bar.load(), 9380);
+    EXPECT_EQ(row.load(), 9380);
+    // Numbers beyond any integer type are read with a bound, never overflowing.
+    feed(part("(9223372036854775806)") + part("(0) Total: 99999999999999999999999"));
+    EXPECT_LE(bar.load(), 10000);
+    EXPECT_LE(row.load(), 10000);
+    EXPECT_GE(row.load(), 9380);
+
+    // A display already past the steps' target: the steps leave it where it is.
+    parser.reset();
+    step = 0;
+    bar = 9900;
+    row = 9900;
+    feed(part("(0) Total: 10") + part("(10)"));
+    EXPECT_EQ(bar.load(), 9900);
+    EXPECT_EQ(row.load(), 9900);
+    // Other reports stop at 10000.
+    bar = 9990;
+    feed(part("Writing") + part("Verifying"));
+    EXPECT_EQ(bar.load(), 10000);
+}
+
 TEST_F(UploadAnswerParserTest, StepsWithoutAUsableTotalLeaveTheDisplay)
 {
     withBar = true;

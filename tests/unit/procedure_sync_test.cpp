@@ -7,12 +7,31 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <new>
 #include <thread>
 
 namespace zka {
 namespace {
 
 using namespace std::chrono_literals;
+
+// Forwards to another dispatcher and counts what went through it.
+class CountingDispatcher final : public Dispatcher {
+public:
+    explicit CountingDispatcher(Dispatcher& target) : target_(target) {}
+    void post(std::function<void()> task) override
+    {
+        target_.post(std::move(task));
+        posted_.fetch_add(1);
+    }
+    int posted() const { return posted_.load(); }
+
+private:
+    Dispatcher& target_;
+    std::atomic<int> posted_{0};
+};
 
 TEST(ProcedureGateTest, TheTickHandlerAbandonsOnlyAWorkerInThatPhaseThatHasNotClaimedTheFinish)
 {
@@ -111,15 +130,67 @@ TEST(BackgroundJobTest, ContinuesOnTheDispatcherOnceAndNeverAfterCancel)
 
     // Destroyed with a continuation already queued: it is dropped.
     {
-        BackgroundJob shortLived(loop);
-        std::atomic<bool> worked{false};
-        shortLived.run([&](std::stop_token) { worked = true; }, [&] { ++done; });
-        while (!worked.load())
+        CountingDispatcher counting(loop);
+        BackgroundJob shortLived(counting);
+        shortLived.run([](std::stop_token) {}, [&] { ++done; });
+        while (counting.posted() == 0)
             std::this_thread::yield();
-        std::this_thread::sleep_for(10ms);
     }
     loop.runUntil([] { return false; }, 5s);
     EXPECT_EQ(done, 2);
+
+    // Work that throws (out of memory, say) ends early; the process goes on and the continuation
+    // runs all the same.
+    bool reported = false;
+    ASSERT_TRUE(job.run([](std::stop_token) { throw std::bad_alloc(); }, [&] { reported = true; }));
+    ASSERT_TRUE(loop.runUntil([&] { return reported; }, 100s));
+    EXPECT_FALSE(job.busy());
+}
+
+TEST(EventLoopTest, NoTickReachesTheHandlerOnceAnotherThreadsStopHasReturned)
+{
+    const SystemClock clock(1.0);
+    EventLoop loop(clock);
+    constexpr TimerId kTimer = 7;
+    std::atomic<bool> stopReturned{false};
+    std::atomic<int> ticksAfterStop{0};
+    std::atomic<int> ticks{0};
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::jthread stopper;
+    loop.setTimerHandler([&](TimerId) {
+        if (stopReturned.load())
+            ticksAfterStop.fetch_add(1);
+        if (ticks.fetch_add(1) != 0)
+            return;
+        // While this tick is being handled another thread stops the timer. Its stop must not return
+        // while the tick is still under way: wait a while for it to come back.
+        stopper = std::jthread([&] {
+            loop.stop(kTimer);
+            stopReturned = true;
+            changed.notify_all();
+            loop.post([] {}); // wakes the loop to see it
+        });
+        std::unique_lock lock(mutex);
+        if (changed.wait_for(lock, 300ms, [&] { return stopReturned.load(); }))
+            ticksAfterStop.fetch_add(1); // the handler is still running after stop() returned
+    });
+    loop.start(kTimer, 1ms);
+    ASSERT_TRUE(loop.runUntil([&] { return stopReturned.load(); }, 10s));
+    stopper.join();
+    loop.runUntil([] { return false; }, 50ms);
+    EXPECT_EQ(ticksAfterStop.load(), 0);
+    EXPECT_EQ(ticks.load(), 1);
+    EXPECT_FALSE(loop.isRunning(kTimer));
+
+    // A handler stopping its own timer on the loop's thread does not wait for itself.
+    loop.setTimerHandler([&](TimerId id) {
+        ticks.fetch_add(1);
+        loop.stop(id);
+    });
+    loop.start(kTimer, 1ms);
+    ASSERT_TRUE(loop.runUntil([&] { return ticks.load() == 2; }, 10s));
+    EXPECT_FALSE(loop.isRunning(kTimer));
 }
 
 } // namespace

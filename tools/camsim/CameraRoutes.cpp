@@ -169,12 +169,18 @@ void CameraRoutes::upload(const httplib::Request& request, httplib::Response& re
         return std::to_string(body.received()) + " of " + std::to_string(headers.contentLength()) + " bytes";
     };
     const bool drop = camera_.setup().dropDuringUpload && authorized;
+    const bool stalls = camera_.setup().stallDuringUpload && authorized;
     const std::uint64_t dropAt = headers.contentLength() / 2;
     const bool complete = reader([&](const char* data, std::size_t length) {
         body.feed(std::string_view(data, length));
         if (drop && body.received() >= dropAt) {
             finish("dropped by the camera after " + progress()); // recorded before the client can notice
             connection.drop(); // mid-body, without an answer
+            return false;
+        }
+        if (stalls && body.received() >= dropAt) {
+            finish("stalled by the camera after " + progress());
+            stall(connection); // reads nothing more; the client has to give up
             return false;
         }
         return true;

@@ -30,15 +30,18 @@ void hideMultipart(httplib::Request& request)
 
 } // namespace
 
-CameraServer::CameraServer(int stopFd)
+CameraServer::CameraServer(int stopFd, int receiveBuffer)
     : stopFd_(stopFd)
 {
     new_task_queue = [] { return new LazyThreadPool(kMaxConnectionThreads); };
     // SO_REUSEADDR only (the library's default adds SO_REUSEPORT, which would let two simulators
-    // share one address and port without an error).
-    set_socket_options([](socket_t sock) {
+    // share one address and port without an error). Accepted connections inherit the listening
+    // socket's receive buffer.
+    set_socket_options([receiveBuffer](socket_t sock) {
         int on = 1;
         ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (receiveBuffer > 0)
+            ::setsockopt(sock, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     });
     set_keep_alive_max_count(kKeepAliveRequests);
     set_keep_alive_timeout(keepAlive_.count() / 1000);

@@ -12,7 +12,9 @@ namespace zka::camsim {
 // stop (stopFd readable) ends every connection at once.
 class CameraServer final : public httplib::Server {
 public:
-    explicit CameraServer(int stopFd);
+    // receiveBuffer: the size of each connection's receive buffer in bytes; 0 leaves the system's
+    // (which grows to megabytes and would swallow much of a body that the camera stops reading).
+    explicit CameraServer(int stopFd, int receiveBuffer = 0);
 
 private:
     bool process_and_close_socket(socket_t sock) override;

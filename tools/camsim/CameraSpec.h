@@ -60,6 +60,8 @@ struct CameraSpec {
     double stepSeconds = 0.25;         // pause between two step reports
     double rebootSeconds = 20;         // connections refused after the answer ended
     bool dropDuringUpload = false;     // closes the connection when half of the body has arrived
+    bool stallDuringUpload = false;    // stops reading when half of the body has arrived and keeps the
+                                       // connection open until the client leaves
     bool dropAfterUpload = false;      // takes the whole package, then closes the connection without an
                                        // answer and rewrites its firmware all the same
     bool answerNeverEnds = false;      // the streamed answer stops before its closing delimiter

@@ -161,6 +161,7 @@ const std::map<std::string, Setter>& setters()
         {"stepSeconds", seconds(&CameraSpec::stepSeconds)},
         {"rebootSeconds", seconds(&CameraSpec::rebootSeconds)},
         {"dropDuringUpload", flag(&CameraSpec::dropDuringUpload)},
+        {"stallDuringUpload", flag(&CameraSpec::stallDuringUpload)},
         {"dropAfterUpload", flag(&CameraSpec::dropAfterUpload)},
         {"answerNeverEnds", flag(&CameraSpec::answerNeverEnds)},
         {"afterUpgrade", [](CameraSpec& c, const std::string& v, std::string& p) {

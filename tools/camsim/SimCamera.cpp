@@ -29,6 +29,10 @@ std::string upgradedVersion(const CameraSpec& setup)
     return setup.softVersion.rfind('3', 0) == 0 ? CameraDefaults::kNewVersion3x : CameraDefaults::kNewVersion2x;
 }
 
+// A camera that stops reading its upload holds little of it unread, as a camera's small stack
+// does: the client then finds out that its body no longer goes out.
+constexpr int kStallingReceiveBuffer = 64 * 1024;
+
 Clock::Duration nominal(double seconds)
 {
     return Clock::Duration(std::llround(std::max(seconds, 0.0) * 1000.0));
@@ -53,7 +57,9 @@ struct SimCamera::Life {
     std::jthread listener;
 
     Life(SimCamera& camera, std::stop_token fleetStop)
-        : stop(fleetStop), server(stop.fd()), routes(camera, stop.token())
+        : stop(fleetStop)
+        , server(stop.fd(), camera.setup().stallDuringUpload ? kStallingReceiveBuffer : 0)
+        , routes(camera, stop.token())
     {
         routes.install(server);
     }

@@ -1,0 +1,50 @@
+#include "support/FuzzHost.h"
+
+#include "resources/ResourceStore.h"
+#include "resources/ResourceText.h"
+
+#include <cstdio>
+
+namespace zka::fuzz {
+
+struct FuzzHost::Silent final : TimerService, HostEvents, Prompter {
+    void start(TimerId, Clock::Duration) override {}
+    void stop(TimerId) override {}
+    void postNavigate(int, int) override {}
+    // Only counted: a run of millions of inputs keeps no history.
+    MessageAnswer show(const Message&) override
+    {
+        ++shown;
+        return MessageAnswer::Ok;
+    }
+
+    std::size_t shown = 0;
+    ResourceText texts{embeddedResources(), *this};
+};
+
+FuzzHost::FuzzHost()
+    : silent_(std::make_unique<Silent>())
+{
+}
+
+FuzzHost::~FuzzHost() = default;
+
+CameraHost FuzzHost::host()
+{
+    return CameraHost{clock_, *silent_, *silent_, *silent_, silent_->texts};
+}
+
+std::size_t FuzzHost::messages() const
+{
+    return silent_->shown;
+}
+
+void require(bool condition, const char* what)
+{
+    if (condition)
+        return;
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+}
+
+} // namespace zka::fuzz
