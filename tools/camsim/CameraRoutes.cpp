@@ -55,6 +55,16 @@ void CameraRoutes::install(httplib::Server& server)
 {
     using Request = httplib::Request;
     using Response = httplib::Response;
+    if (camera_.setup().notACamera) {
+        const auto page = [this](const Request& q, Response& r) { otherDevice(q, r); };
+        server.Get(".*", page);
+        server.Post(".*", page);
+        server.Put(".*", page);
+        server.Delete(".*", page);
+        server.Patch(".*", page);
+        server.Options(".*", page);
+        return;
+    }
     server.Post(kInquiryPath, [this](const Request& q, Response& r) { inquiry(q, r); });
     server.Post(kUploadPath, [this](const Request& q, Response& r, const ContentReader& c) { upload(q, r, c); });
     server.Get(kConfigurationPath, [this](const Request& q, Response& r) { download(q, r); });
@@ -130,7 +140,8 @@ void CameraRoutes::inquiry(const httplib::Request& request, httplib::Response& r
     const CameraSpec& setup = camera_.setup();
     if (request.body == "inq=user" && !delayAnswer(connection, setup.userInquirySeconds))
         return;
-    if (!authorized)
+    const bool open = setup.systemInquiryOpen && request.body == "inq=system";
+    if (!authorized && !open)
         return unauthorized(response);
     if (request.body == "inq=system")
         plain(response, 200, InquiryReplies::system(setup, camera_.version()));
@@ -277,6 +288,22 @@ void CameraRoutes::restore(const httplib::Request& request, httplib::Response& r
         return;
     }
     plain(response, 200, "Configuration restored.\r\n");
+}
+
+void CameraRoutes::otherDevice(const httplib::Request& request, httplib::Response& response)
+{
+    auto& connection = *CameraConnection::current();
+    RecordedRequest record = arrival(request, connection);
+    record.body = request.body;
+    record.bodyLength = request.body.size();
+    camera_.complete(camera_.record(std::move(record)));
+    if (!delayAnswer(connection))
+        return;
+    // What a printer or a router might answer: a page, with success, whatever was asked.
+    response.status = 200;
+    response.set_content("<HTML><HEAD><TITLE>Network printer</TITLE></HEAD><BODY><H1>Status</H1>Ready."
+                         "</BODY></HTML>\r\n",
+                         "text/html");
 }
 
 void CameraRoutes::unknown(const httplib::Request& request, httplib::Response& response)
