@@ -274,10 +274,13 @@ void AddCamerasDialog::runEntryDialog(int index)
     if (index < 0)
         return;
     EntryTerminalsDialog entry(*this, capacity_, index, {seams_.prompter, seams_.texts}, this);
-    if (dialogRunner_)
+    if (dialogRunner_) {
         dialogRunner_(entry);
-    else
+    } else {
         entry.exec();
+        // Back to this dialog, also where no window manager hands the focus back.
+        activateWindow();
+    }
     afterEntryDialog();
 }
 
@@ -325,9 +328,11 @@ void AddCamerasDialog::handOver()
         entry.version = info.version;
         entry.address = row.ipAddress;
         entry.port = row.httpPort;
-        entry.spare = handed++;
-        if (targetList_.AddCamera(targetList_.rowCount(), entry))
+        entry.spare = handed;
+        if (targetList_.AddCamera(targetList_.rowCount(), entry)) {
+            ++handed;
             continue;
+        }
         // The target list keeps one row per camera: it knows a camera without a MAC address by its
         // serial, and one with neither only while it is empty.
         refused += "#" + entry.addressText.toStdString() + " " + info.model.toStdString() + ": "
