@@ -6,6 +6,7 @@
 #include "upgrade/CameraAddressList.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -45,6 +46,9 @@ AddCamerasDialog::AddCamerasDialog(TargetCameraList::Seams seams, TargetCameraLi
     auto* heading = new QLabel(QStringLiteral("Target camera(s):"), this);
     list_ = new AddedCameraList(seams_, this);
     list_->setColumns(AddedCameraList::standardColumns());
+    // The ids are read whole: the column is at least as wide as "000" with its margins.
+    const int idWidth = list_->fontMetrics().horizontalAdvance(QStringLiteral("000")) + CameraListView::kTextMargin + 4;
+    list_->header()->resizeSection(AddedCameraList::IdColumn, std::max(list_->header()->sectionSize(0), idWidth));
     list_->setTargetList(&targetList_);
     list_->setMinimumSize(430, 220);
 
