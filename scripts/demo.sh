@@ -66,6 +66,8 @@ run_inside() {
   else
     echo "Simulated cameras: 192.168.0.100 (the wizard's default address) and 127.0.0.2 to 127.0.0.5;"
     echo "login admin / admin. Choose \"Manual mode\" to upgrade one of them."
+    echo "In the automatic mode, \"Add other cameras...\" (behind \"<<\") adds 127.0.0.10 to 127.0.0.12, which"
+    echo "discovery does not find: typed, from scripts/demo-added-cameras.csv, or pasted."
     if [ -z "${ProgramFiles:-}" ]; then
       # Saved configurations go below the user's data folder, which a fresh account may not have yet.
       data="${XDG_DATA_HOME:-$HOME/.local/share}"
