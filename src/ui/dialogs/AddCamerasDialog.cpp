@@ -46,11 +46,18 @@ AddCamerasDialog::AddCamerasDialog(TargetCameraList::Seams seams, TargetCameraLi
     auto* heading = new QLabel(QStringLiteral("Target camera(s):"), this);
     list_ = new AddedCameraList(seams_, this);
     list_->setColumns(AddedCameraList::standardColumns());
-    // The ids are read whole: the column is at least as wide as "000" with its margins.
-    const int idWidth = list_->fontMetrics().horizontalAdvance(QStringLiteral("000")) + CameraListView::kTextMargin + 4;
-    list_->header()->resizeSection(AddedCameraList::IdColumn, std::max(list_->header()->sectionSize(0), idWidth));
+    // Ids, the probe's words and serials are read whole: each column is at least as wide as its
+    // longest usual text with the margins.
+    const std::pair<int, QString> widest[] = {{AddedCameraList::IdColumn, QStringLiteral("000")},
+                                              {AddedCameraList::ModelColumn, QStringLiteral("Searching...")},
+                                              {AddedCameraList::ModelColumn, QStringLiteral("Not a camera")},
+                                              {AddedCameraList::SerialColumn, QStringLiteral("S0000000")}};
+    for (const auto& [column, text] : widest) {
+        const int width = list_->fontMetrics().horizontalAdvance(text) + CameraListView::kTextMargin + 4;
+        list_->header()->resizeSection(column, std::max(list_->header()->sectionSize(column), width));
+    }
+    list_->setMinimumSize(list_->header()->length() + list_->frameWidth() * 2 + 20, 220);
     list_->setTargetList(&targetList_);
-    list_->setMinimumSize(430, 220);
 
     const auto button = [this](const QString& caption, const char* name) {
         auto* b = new QPushButton(caption, this);
