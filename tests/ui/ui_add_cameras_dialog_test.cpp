@@ -415,6 +415,7 @@ void AddCamerasDialogTest::keyboard()
     // Alt+1 to the custom port, Enter for NEXT, Alt+C to close.
     std::vector<QString> counters;
     bool closedByKey = false;
+    bool activeAgain = false;
     t.entry = [&](EntryTerminalsDialog& e) {
         counters.push_back(e.counterText());
         // Run as the operator sees it, modal; the keys come once it is up.
@@ -438,12 +439,12 @@ void AddCamerasDialogTest::keyboard()
         });
         const int result = e.exec();
         d.activateWindow();
-        QTest::qWaitFor([&d] { return QApplication::activeWindow() == &d; }, 3000);
+        activeAgain = QTest::qWaitFor([&d] { return QApplication::activeWindow() == &d; }, 3000);
         return result;
     };
     QTest::keyClick(&d, Qt::Key_A, Qt::AltModifier);
     QTRY_COMPARE(counters, (std::vector<QString>{"3/256", "4/256"}));
-    QVERIFY(closedByKey);
+    QVERIFY(closedByKey && activeAgain);
     QCOMPARE(t.list().rowCount(), 3);
     QCOMPARE(addressOf(t.list(), 2), QStringLiteral("127.0.0.9:8080"));
 
