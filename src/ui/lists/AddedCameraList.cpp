@@ -100,6 +100,7 @@ void AddedCameraList::SetRowAddress(int index, const Octets& address, int port, 
     }
     lastAddress_ = address;
     lastPort_ = port;
+    rowsChanged(index, index);
     markDuplicates();
 }
 
