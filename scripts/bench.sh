@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset default >/dev/null
-benches=(package_load_bench discovery_bench polled_queries_bench upload_bench procedure_bench camsim_bench batch_bench)
+benches=(package_load_bench discovery_bench polled_queries_bench upload_bench procedure_bench camsim_bench batch_bench
+         wizard_batch_bench)
 cmake --build --preset default -j "$(nproc)" --target "${benches[@]}"
 b=build/default/bench
 echo "=== loading and verifying the firmware package";      "$b/package_load_bench"
@@ -15,3 +16,4 @@ echo "=== upload against plain curl, memory of two uploads"; scripts/sandbox.sh 
 echo "=== procedure overhead and CPU while waiting";         scripts/sandbox.sh "$b/procedure_bench"
 echo "=== simulator";                                        scripts/sandbox.sh "$b/camsim_bench"
 echo "=== 256 cameras in one batch, 2 and 16 at a time";    scripts/sandbox.sh "$b/batch_bench"
+echo "=== the wizard's user interface during that batch";   scripts/sandbox.sh "$b/wizard_batch_bench"

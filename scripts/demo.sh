@@ -65,7 +65,8 @@ run_inside() {
     echo "The report is in $bin/demo-batch-report.json."
   else
     echo "Simulated cameras: 192.168.0.100 (the wizard's default address) and 127.0.0.2 to 127.0.0.5;"
-    echo "login admin / admin. Choose \"Manual mode\" to upgrade one of them."
+    echo "login admin / admin. The automatic mode finds all five: \"Select all\", \"Access setting...\""
+    echo "(admin / admin), Next, \"Upgrade\". \"Manual mode\" upgrades one of them by its address."
     echo "In the automatic mode, \"Add other cameras...\" (behind \"<<\") adds 127.0.0.10 to 127.0.0.12, which"
     echo "discovery does not find: typed, from scripts/demo-added-cameras.csv, or pasted."
     if [ -z "${ProgramFiles:-}" ]; then

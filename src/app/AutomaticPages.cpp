@@ -1,25 +1,20 @@
 #include "app/AutomaticPages.h"
 
-#include "ui/pages/AutomaticTargetPage.h"
-#include "ui/pages/AutomaticUnavailablePage.h"
-
 namespace zka {
 
 AutomaticPages::AutomaticPages(Seams seams)
     : seams_(std::move(seams))
 {
     targetPage_ = new AutomaticTargetPage(AutomaticTargetPage::Seams{seams_.list, seams_.setButtonState});
-    unavailablePage_ = new AutomaticUnavailablePage;
+    progressPage_ = new AutomaticProgressPage(AutomaticProgressPage::Seams{
+        seams_.list.clock, seams_.list.prompter, seams_.list.desktop, seams_.resources, seams_.firmware,
+        seams_.setButtonState});
+    progressPage_->setTargetList(&targetPage_->targetList());
 }
 
 AutomaticPages::~AutomaticPages()
 {
     shutdown();
-}
-
-QWidget* AutomaticPages::progressPage() const
-{
-    return unavailablePage_;
 }
 
 void AutomaticPages::showTargetPage(bool relaxedAddresses)
@@ -31,10 +26,36 @@ void AutomaticPages::showTargetPage(bool relaxedAddresses)
     targetPage_->onShown();
 }
 
+void AutomaticPages::leaveTargetPage()
+{
+    if (progressPage_)
+        progressPage_->clearFilled();
+}
+
+void AutomaticPages::showProgressPage()
+{
+    if (progressPage_)
+        progressPage_->onShown();
+}
+
+void AutomaticPages::startBatch()
+{
+    if (progressPage_)
+        progressPage_->startBatch();
+}
+
+void AutomaticPages::abortBatch()
+{
+    if (progressPage_)
+        progressPage_->isShown();
+}
+
 void AutomaticPages::shutdown()
 {
     if (targetPage_)
         targetPage_->shutdown();
+    if (progressPage_)
+        progressPage_->shutdown();
 }
 
 } // namespace zka

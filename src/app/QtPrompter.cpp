@@ -65,6 +65,9 @@ MessageAnswer QtPrompter::showHere(const Message& message)
 {
     const auto box = buildBox(message, owner_.data());
     const int button = runner_ ? runner_(*box) : box->exec();
+    // The keyboard goes back to the owner's window, also where no window manager hands it back.
+    if (!runner_ && owner_)
+        owner_->window()->activateWindow();
     return answerFor(button, message.buttons);
 }
 

@@ -10,6 +10,7 @@
 #include "discovery/DiscoverySession.h"
 #include "resources/ResourceStore.h"
 #include "ui/pages/AgreementPage.h"
+#include "ui/pages/AutomaticProgressPage.h"
 #include "ui/pages/AutomaticTargetPage.h"
 #include "ui/pages/IntroPage.h"
 #include "ui/pages/ManualProgressPage.h"
@@ -106,7 +107,8 @@ UpgradeWizard::UpgradeWizard(Seams seams, QWidget* parent)
 UpgradeWizard::~UpgradeWizard()
 {
     progressRedraw_.stop();
-    // The automatic pages' probes use the wizard's texts and timers: they end first.
+    // The automatic pages' probes and the batch's cameras use the wizard's resources, texts and
+    // prompter: they end first, every camera thread joined, before any of those goes.
     automatic_.reset();
     // No worker may wait for a box that will never be shown while it is joined below.
     if (ownPrompter_)
@@ -134,6 +136,8 @@ void UpgradeWizard::buildPages()
     automatic_ = std::make_unique<AutomaticPages>(AutomaticPages::Seams{
         {clock_, timers_, prompter_, texts_, desktop_, resources_.supportedModels()},
         table_,
+        resources_,
+        describeFirmware(),
         [this](int state) { setButtonState(state); }});
     QWidget* automaticTarget = automatic_->targetPage();
     QWidget* automaticProgress = automatic_->progressPage();
@@ -297,10 +301,9 @@ void UpgradeWizard::switchPage()
         automatic_->showTargetPage(relaxedAddressMode_);
         break;
     case 8:
-        // This version cannot upgrade the batch: there is nothing to go on to.
         backButton_->setEnabled(true);
-        nextButton_->setEnabled(false);
-        backButton_->setFocus(Qt::OtherFocusReason);
+        // The page takes the checked cameras over and sets Next to "&Upgrade".
+        automatic_->showProgressPage();
         break;
     default:
         break;
@@ -315,8 +318,11 @@ void UpgradeWizard::onNext()
 {
     if (!nextButton_->isEnabled() || busy_)
         return;
-    if (abortRequested_)
+    if (abortRequested_) {
+        // "&Abort": the cameras under way finish, no other one starts.
         nextButton_->setEnabled(false);
+        automatic_->abortBatch();
+    }
     if (finished_) {
         accept();
         return;
@@ -336,11 +342,14 @@ void UpgradeWizard::onNext()
         flow_->confirmUpgrade();
         return;
     case 7:
+        automatic_->leaveTargetPage();
         pageIndex_ = 8;
         break;
+    case 8:
+        automatic_->startBatch();
+        return;
     case 5:
     case 6:
-    case 8:
     case 9:
         return;
     default:

@@ -43,8 +43,8 @@ class QtPrompter;
 // what the flow reports and never waits on the network.
 //
 // Steps (pageIndex): 0 introduction, 1 agreement, 2 mode, 3 manual target, 4 confirmation, 5 manual
-// upgrade running, 6 result, 7 the automatic mode's choice of cameras, 8 its batch (not in this
-// version: step 8 says so), 9 an automatic batch that can be aborted.
+// upgrade running, 6 result, 7 the automatic mode's choice of cameras, 8 its batch, ready to start,
+// 9 the batch running, which can be aborted but not left.
 class UpgradeWizard final : public QDialog {
     Q_OBJECT
 

@@ -23,6 +23,7 @@ if(ZKA_BUILD_UI)
   zka_add_qt_test(ui_target_list_test)
   zka_add_qt_test(ui_dialogs_test)
   zka_add_qt_test(ui_automatic_target_page_test)
+  zka_add_qt_test(ui_automatic_progress_page_test)
 
   # Every page in a frame laid out as the wizard's, for screenshots; the test saves each page as a
   # picture off screen.

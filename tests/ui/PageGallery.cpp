@@ -1,7 +1,7 @@
 // Shows the wizard's pages in a frame laid out as the wizard's (pages above an etched line, the
 // emergency badge at the lower left, Back, Next and Cancel at the lower right), for looking at them.
 //
-//   zka-page-gallery [--page N]      show page N (0 to 6) in a window; Back and Next walk the pages
+//   zka-page-gallery [--page N]      show page N (0 to 7) in a window; Back and Next walk the pages
 //   zka-page-gallery --save DIR      save every page as DIR/page-N.png and the automatic mode's
 //                                    dialogs as DIR/dialog-NAME.png, and end
 #include "app/Artwork.h"
@@ -19,6 +19,7 @@
 #include "ui/dialogs/EntryTerminalsDialog.h"
 #include "ui/dialogs/SingleLoginDialog.h"
 #include "ui/dialogs/UpgradeLogDialog.h"
+#include "ui/pages/AutomaticProgressPage.h"
 #include "ui/pages/AutomaticTargetPage.h"
 #include "ui/pages/IntroPage.h"
 #include "ui/pages/ManualProgressPage.h"
@@ -108,6 +109,11 @@ public:
         automatic_->targetList().SetRowLogin(0, QStringLiteral("admin"), QStringLiteral("admin"));
         automatic_->targetList().SetRowLogin(1, QStringLiteral("admin"), QString());
         pages_->addWidget(automatic_);
+        // The batch made of the checked cameras, before it starts.
+        progress_ = new AutomaticProgressPage(
+            {clock_, prompter, desktop_, resources, FirmwareDescription::of(resources), [](int) {}});
+        progress_->setTargetList(&automatic_->targetList());
+        pages_->addWidget(progress_);
         pages_->setFixedSize(560, 310);
 
         auto* line = new QFrame;
@@ -197,6 +203,10 @@ public:
             target->focusAddress();
         if (pages_->currentWidget() == automatic_)
             automatic_->onShown();
+        if (pages_->currentWidget() == progress_) {
+            progress_->clearFilled();
+            progress_->onShown();
+        }
     }
 
 private:
@@ -206,6 +216,7 @@ private:
     test::RecordingDesktop desktop_;
     DiscoveryTable table_;
     AutomaticTargetPage* automatic_ = nullptr;
+    AutomaticProgressPage* progress_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     QLabel* emergency_ = nullptr;
     QPushButton* back_ = nullptr;

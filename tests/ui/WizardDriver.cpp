@@ -3,6 +3,9 @@
 #include "UiTestSupport.h"
 #include "discovery/DiscoverySession.h"
 #include "upgrade/ManualFlow.h"
+#include "ui/dialogs/SingleLoginDialog.h"
+#include "ui/dialogs/UpgradeLogDialog.h"
+#include "ui/pages/AutomaticProgressPage.h"
 #include "ui/pages/AutomaticTargetPage.h"
 #include "ui/pages/ManualProgressPage.h"
 #include "ui/widgets/Ipv4AddressEdit.h"
@@ -114,6 +117,47 @@ void WizardDriver::answerLoginDialogsWith(const QString& name, const QString& pa
         dialog.accept();
         return int(QDialog::Accepted);
     });
+}
+
+void WizardDriver::answerLoginDialogsOneByOne(std::vector<std::pair<QString, QString>> logins)
+{
+    automaticTargetPage().setDialogRunner([logins](QDialog& dialog) {
+        auto* single = qobject_cast<SingleLoginDialog*>(&dialog);
+        for (std::size_t i = 0; i < logins.size(); ++i) {
+            dialog.findChild<QLineEdit*>(QStringLiteral("adminName"))->setText(logins[i].first);
+            dialog.findChild<QLineEdit*>(QStringLiteral("adminPassword"))->setText(logins[i].second);
+            if (!single || i + 1 == logins.size())
+                break;
+            single->onNext();
+        }
+        dialog.accept();
+        return int(QDialog::Accepted);
+    });
+}
+
+AutomaticProgressPage& WizardDriver::automaticProgressPage() const
+{
+    return *wizard_->findChild<AutomaticProgressPage*>();
+}
+
+void WizardDriver::captureUpgradeLog()
+{
+    automaticProgressPage().setDialogRunner([this](QDialog& dialog) {
+        upgradeLog = static_cast<UpgradeLogDialog&>(dialog).logText();
+        dialog.reject();
+        return int(QDialog::Rejected);
+    });
+}
+
+bool WizardDriver::waitForUpgradeLog(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!upgradeLog) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
 }
 
 void WizardDriver::fillTarget(const TargetEntry& entry)

@@ -16,8 +16,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zka {
+class AutomaticProgressPage;
 class AutomaticTargetPage;
 }
 
@@ -62,6 +65,14 @@ public:
     AutomaticTargetPage& automaticTargetPage() const;
     // The automatic target page's login dialogs are answered with this login and OK.
     void answerLoginDialogsWith(const QString& name, const QString& password);
+    // The single-login dialog is given these logins for one row after another, moving on with its
+    // NEXT and closing with OK after the last; the batch-login dialog takes the first.
+    void answerLoginDialogsOneByOne(std::vector<std::pair<QString, QString>> logins);
+    AutomaticProgressPage& automaticProgressPage() const;
+    // The upgrade log at the end of a batch is read into upgradeLog and closed, as with Escape.
+    void captureUpgradeLog();
+    // Runs events until the upgrade log has been shown; false after the (real) time-out.
+    bool waitForUpgradeLog(int timeoutMs);
     // Replaces the entries of the target page, typing them into their fields.
     void fillTarget(const TargetEntry& entry);
     // Runs events until the wizard shows this step; false after the (real) time-out.
@@ -77,6 +88,8 @@ public:
     ScriptedPrompter prompter;
     RecordingDesktop desktop;
     std::atomic<int> exitStatus{-1};
+    // The text of the upgrade log, once captureUpgradeLog() saw it shown.
+    std::optional<QString> upgradeLog;
 
 private:
     // Intro → agreement ("Agree") → mode page, where it clicks the mode's button and Next.

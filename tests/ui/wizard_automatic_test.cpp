@@ -1,17 +1,23 @@
 // The automatic mode in the wizard against simulated cameras: the discovered fleet on the target
-// page, the 256-camera cap, logins given one by one and as a batch, and "Testing..." probes against
-// cameras that answer, refuse the login and do not answer.
+// page, the 256-camera cap, logins given one by one and as a batch, "Testing..." probes against
+// cameras that answer, refuse the login and do not answer, and batches upgraded to the end and
+// aborted, with the word each row ends with and the upgrade log.
 #include "UiTestSupport.h"
 #include "WizardDriver.h"
 
 #include "camsim/Fleet.h"
 #include "procedure_rig.h"
+#include "ui/lists/UpgradeProgressList.h"
+#include "ui/pages/AutomaticProgressPage.h"
 #include "ui/pages/AutomaticTargetPage.h"
-#include "ui/pages/AutomaticUnavailablePage.h"
+#include "upgrade/BatchScheduler.h"
 
+#include <QCheckBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace zka;
 using namespace zka::test;
@@ -34,6 +40,35 @@ int rowOf(const TargetCameraList& list, const QString& address)
 QPushButton* pageButton(WizardDriver& driver, const char* name)
 {
     return driver.automaticTargetPage().findChild<QPushButton*>(name);
+}
+
+// The batch's row of the camera with this address text ("a.b.c.d" or "a.b.c.d:port"), or -1.
+int batchRowOf(const BatchScheduler& batch, const std::string& address)
+{
+    for (std::size_t row = 0; row < batch.rowCount(); ++row) {
+        if (batch.row(row).texts[ProgressRow::AddressText] == address)
+            return int(row);
+    }
+    return -1;
+}
+
+// The upgrade log as the dialog showed it, one line each.
+QStringList logLines(const WizardDriver& driver)
+{
+    return driver.upgradeLog ? driver.upgradeLog->split(QLatin1Char('\n'), Qt::SkipEmptyParts) : QStringList();
+}
+
+std::size_t uploadsTo(const camsim::Fleet& fleet, const std::string& address)
+{
+    std::size_t uploads = 0;
+    for (const auto& request : fleet.requests(address))
+        uploads += request.path == "/command/versionup.cgi" ? 1 : 0;
+    return uploads;
+}
+
+QString counterOf(WizardDriver& driver)
+{
+    return driver.automaticProgressPage().findChild<QLabel*>("proceededCounter")->text();
 }
 
 // A fleet and a wizard shown on its automatic target page, both at a time scale that still leaves
@@ -66,6 +101,9 @@ private slots:
     void theDiscoveredFleetFillsTheTargetPage();
     void threeHundredCamerasFill256Rows();
     void testingProbesTheSelectedCameras();
+    void aBatchEndsEachCameraWithItsOwnWordAndLogLine();
+    void anAbortFinishesTheRunningCameraAndStartsNoOther();
+    void theWizardGoingMidBatchEndsEveryCamera();
 };
 
 void WizardAutomaticTest::theDiscoveredFleetFillsTheTargetPage()
@@ -99,12 +137,14 @@ void WizardAutomaticTest::theDiscoveredFleetFillsTheTargetPage()
     QVERIFY(list.HasCompleteCheckedRows());
     QVERIFY(driver.next()->isEnabled());
 
-    // Enter in the list is Next: this version stops at the batch.
+    // Enter in the list is Next: the batch is ready to start.
     list.setFocus();
     QTest::keyClick(&list, Qt::Key_Return);
     QCOMPARE(driver.wizard().pageIndex(), 8);
-    QVERIFY(driver.wizard().findChild<AutomaticUnavailablePage*>()->isVisible());
-    QVERIFY(!driver.next()->isEnabled());
+    QVERIFY(driver.automaticProgressPage().isVisible());
+    QCOMPARE(driver.automaticProgressPage().progressList().rowCount(), 5);
+    QCOMPARE(driver.next()->text(), QStringLiteral("&Upgrade"));
+    QVERIFY(driver.next()->isEnabled());
     // Back keeps the list and its logins.
     driver.click(driver.back());
     QCOMPARE(driver.wizard().pageIndex(), 7);
@@ -192,6 +232,192 @@ void WizardAutomaticTest::testingProbesTheSelectedCameras()
     driver.click(pageButton(driver, "testingButton"));
     QTRY_COMPARE(run.fleet.requests("127.0.0.4").size(), 2u);
     QVERIFY(page.probing());
+}
+
+void WizardAutomaticTest::aBatchEndsEachCameraWithItsOwnWordAndLogLine()
+{
+    auto dhcp = testCamera(2);
+    dhcp.dhcp = true;
+    auto customPort = testCamera(3);
+    customPort.webPort = 8080;
+    auto wrongPassword = testCamera(4);
+    wrongPassword.adminPassword = "secret";
+    auto refusesRestore = testCamera(5);
+    refusesRestore.restoreRefusals = 4;
+    auto neverBack = testCamera(6);
+    neverBack.afterUpgrade = camsim::AfterUpgrade::NeverBack;
+    BackupRoot backups;
+    AutomaticRun run({dhcp, customPort, wrongPassword, refusesRestore, neverBack});
+    QVERIFY(run.ready);
+    WizardDriver& driver = run.driver();
+    TargetCameraList& list = run.list();
+    QCOMPARE(list.rowCount(), 5);
+
+    // Three logins one by one from the first row, the last two together.
+    driver.answerLoginDialogsOneByOne({{"admin", "admin"}, {"admin", "admin"}, {"admin", "admin"}});
+    list.selectRows({0}, 0);
+    driver.click(pageButton(driver, "accessSettingButton"));
+    QVERIFY(!driver.next()->isEnabled());
+    driver.answerLoginDialogsWith("admin", "admin");
+    list.selectRows({3, 4}, 3);
+    driver.click(pageButton(driver, "accessSettingButton"));
+    QVERIFY(driver.next()->isEnabled());
+
+    driver.click(driver.next());
+    QCOMPARE(driver.wizard().pageIndex(), 8);
+    AutomaticProgressPage& page = driver.automaticProgressPage();
+    QVERIFY(page.retainSettings());
+    QVERIFY(!page.backupSettings());
+    QCOMPARE(counterOf(driver), QStringLiteral("0/5"));
+    driver.captureUpgradeLog();
+    driver.click(driver.next());
+    QTRY_COMPARE(driver.wizard().pageIndex(), 9);
+    QCOMPARE(driver.next()->text(), QStringLiteral("&Abort"));
+    QVERIFY(!driver.back()->isEnabled());
+    QVERIFY(!driver.cancel()->isEnabled());
+    // While the batch runs the window stays: neither its close button nor Escape ends it.
+    QVERIFY(!driver.wizard().closeEnabled());
+    QVERIFY(!driver.wizard().close());
+    QTest::keyClick(&driver.wizard(), Qt::Key_Escape);
+    QVERIFY(driver.wizard().isVisible());
+    QCOMPARE(driver.wizard().pageIndex(), 9);
+
+    QVERIFY(driver.waitForUpgradeLog(240000));
+    QCOMPARE(counterOf(driver), QStringLiteral("5/5"));
+    QCOMPARE(driver.cancel()->text(), QStringLiteral("&Finish"));
+    QVERIFY(driver.cancel()->isEnabled());
+    QVERIFY(!driver.next()->isEnabled());
+    QVERIFY(driver.wizard().closeEnabled());
+
+    const BatchScheduler& batch = page.scheduler();
+    const struct {
+        std::string address;
+        const char* word;
+        const char* logLine;
+        bool fileKept;
+    } expected[] = {
+        {"127.0.0.2", "Completed", "ZKA-QM410(DHCP:127.0.0.2) Completed successfully.", false},
+        {"127.0.0.3:8080", "Completed", "ZKA-QM410(127.0.0.3:8080) Completed successfully.", false},
+        {"127.0.0.4", "Error3", "ZKA-QM410(127.0.0.4) Login error.", false},
+        {"127.0.0.5", "Error7", "ZKA-QM410(127.0.0.5) Cannot load config.", true},
+        {"127.0.0.6", "Error2", "ZKA-QM410(127.0.0.6) Upgrade sequence error.", true},
+    };
+    QStringList inRowOrder(5);
+    for (const auto& camera : expected) {
+        const int row = batchRowOf(batch, camera.address);
+        QVERIFY2(row >= 0, camera.address.c_str());
+        const ProgressRow& shown = batch.row(std::size_t(row));
+        QCOMPARE(page.progressList().model()->index(row, UpgradeProgressList::StatusColumn).data().toString(),
+                 QString::fromLatin1(camera.word));
+        QCOMPARE(shown.texts[ProgressRow::VersionText], std::string(shown.finalStatus == 9 ? "2.45" : "2.30"));
+        QCOMPARE(!shown.savedConfiguration.empty(), camera.fileKept);
+        inRowOrder[row] = QString::fromLatin1(camera.logLine);
+    }
+    QCOMPARE(logLines(driver), inRowOrder);
+    // Retain without Backup: a file stays only where the camera never took its settings back.
+    QCOMPARE(backups.files().size(), 2u);
+    // The one question of the run was the confirmation.
+    QCOMPARE(driver.prompter.count(), 1u);
+}
+
+void WizardAutomaticTest::anAbortFinishesTheRunningCameraAndStartsNoOther()
+{
+    BackupRoot backups;
+    AutomaticRun run({testCamera(2), testCamera(3), testCamera(4)});
+    QVERIFY(run.ready);
+    WizardDriver& driver = run.driver();
+    UpgradeWizard& wizard = driver.wizard();
+    const auto alt = [&wizard](Qt::Key key) { QTest::keyClick(&wizard, key, Qt::AltModifier); };
+
+    // From the keyboard: Select all, Access setting, Enter for Next.
+    driver.answerLoginDialogsWith("admin", "admin");
+    alt(Qt::Key_S);
+    alt(Qt::Key_A);
+    QTRY_VERIFY(driver.next()->isEnabled());
+    QTest::keyClick(&wizard, Qt::Key_Return);
+    QCOMPARE(wizard.pageIndex(), 8);
+    AutomaticProgressPage& page = driver.automaticProgressPage();
+    const BatchScheduler& batch = page.scheduler();
+    alt(Qt::Key_S);
+    QTRY_VERIFY(page.backupSettings());
+
+    // The first confirmation is cancelled: still "&Upgrade", the settings open to change.
+    driver.prompter.answerNext(MessageAnswer::Cancel);
+    alt(Qt::Key_U);
+    QTRY_COMPARE(driver.prompter.count(), 1u);
+    QTRY_VERIFY(page.findChild<QCheckBox*>("batchRetainSettings")->isEnabled());
+    QCOMPARE(driver.next()->text(), QStringLiteral("&Upgrade"));
+    QCOMPARE(wizard.pageIndex(), 8);
+    QVERIFY(!batch.running());
+
+    // Abort as soon as the first camera saves its configuration or uploads (a click: the mnemonic
+    // would press the button a moment later).
+    driver.captureUpgradeLog();
+    QTimer watch;
+    watch.setInterval(0);
+    bool aborted = false;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const int code = batch.rowCount() > 0 ? batch.row(0).statusCode : 0;
+        if (!aborted && (code == 2 || code == 3)) {
+            aborted = true;
+            driver.click(driver.next());
+        }
+    });
+    watch.start();
+    alt(Qt::Key_U);
+    QTRY_VERIFY_WITH_TIMEOUT(aborted, 30000);
+    QVERIFY(!driver.next()->isEnabled());
+    QTest::keyClick(&wizard, Qt::Key_Escape);
+    QVERIFY(wizard.isVisible());
+    QVERIFY(driver.waitForUpgradeLog(120000));
+    watch.stop();
+
+    const ProgressRow& first = batch.row(0);
+    QCOMPARE(first.texts[ProgressRow::StatusText], std::string("Completed"));
+    QCOMPARE(logLines(driver), QStringList{QStringLiteral("ZKA-QM410(%1) Completed successfully.")
+                                                .arg(QString::fromStdString(first.texts[ProgressRow::AddressText]))});
+    for (std::size_t row = 1; row < 3; ++row) {
+        QCOMPARE(batch.row(row).texts[ProgressRow::StatusText], std::string("Standby"));
+        QCOMPARE(batch.row(row).progress.load(), 0);
+        QCOMPARE(uploadsTo(run.fleet, batch.row(row).texts[ProgressRow::AddressText]), 0u);
+    }
+    QCOMPARE(counterOf(driver), QStringLiteral("3/3"));
+    // Backup on: the first camera's saved configuration stays.
+    QVERIFY(!first.savedConfiguration.empty());
+    QCOMPARE(backups.files().size(), 1u);
+
+    // "&Finish" ends the wizard without a question.
+    alt(Qt::Key_F);
+    QTRY_VERIFY(!wizard.isVisible());
+    QCOMPARE(driver.prompter.count(), 2u);
+}
+
+void WizardAutomaticTest::theWizardGoingMidBatchEndsEveryCamera()
+{
+    // The camera's answer lasts long enough to be in the middle of it when the wizard goes.
+    auto slow = testCamera(2);
+    slow.stepSeconds = 50;
+    auto second = testCamera(3);
+    second.stepSeconds = 50;
+    AutomaticRun run({slow, second});
+    QVERIFY(run.ready);
+    WizardDriver& driver = run.driver();
+    driver.answerLoginDialogsWith("admin", "admin");
+    driver.click(pageButton(driver, "selectAllButton"));
+    driver.click(pageButton(driver, "accessSettingButton"));
+    driver.click(driver.next());
+    QCOMPARE(driver.wizard().pageIndex(), 8);
+    clickButton(driver.automaticProgressPage().findChild<QCheckBox*>("batchRetainSettings"));
+    const BatchScheduler& batch = driver.automaticProgressPage().scheduler();
+    driver.click(driver.next());
+    QTRY_VERIFY_WITH_TIMEOUT(batch.row(0).statusCode == 4 && batch.row(1).statusCode == 4, 30000);
+
+    // As the program ends (a signal, the session closing): every camera's threads are stopped and
+    // joined before what they use goes.
+    QElapsedTimer ending;
+    ending.start();
+    run.wizard.reset();
+    QVERIFY2(ending.elapsed() < 5000, QByteArray::number(ending.elapsed()).constData());
 }
 
 ZKA_QTEST_MAIN(WizardAutomaticTest)

@@ -122,6 +122,7 @@ bool TargetCameraList::GetRowDetails(int index, RowDetails& details) const
     details.model = r.texts[ModelColumn].toStdString();
     details.version = r.texts[VersionColumn].toStdString();
     details.serial = r.texts[SerialColumn].toStdString();
+    details.mac = r.texts[MacColumn].toStdString();
     details.address = r.ipAddress;
     details.port = r.httpPort;
     details.dhcp = r.texts[AddressColumn] == QLatin1String("DHCP");

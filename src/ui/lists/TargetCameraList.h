@@ -87,6 +87,7 @@ public:
         std::string model;
         std::string version;
         std::string serial;
+        std::string mac;
         Octets address{};
         int port = 80;
         bool dhcp = false;

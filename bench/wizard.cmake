@@ -1,0 +1,7 @@
+# The wizard's user-interface thread during a 256-camera batch, drawn off screen: the longest stall.
+# Run inside the network sandbox:
+#   scripts/sandbox.sh build/.../bench/wizard_batch_bench
+if(TARGET zka_ui AND TARGET zka_bench_fleet)
+  add_executable(wizard_batch_bench ${CMAKE_CURRENT_SOURCE_DIR}/wizard_batch_bench.cpp)
+  target_link_libraries(wizard_batch_bench PRIVATE zka_ui zka_bench_fleet)
+endif()

@@ -1,0 +1,243 @@
+#include "ui/pages/AutomaticProgressPage.h"
+
+#include "resources/PackagedResources.h"
+#include "runtime/Prompter.h"
+#include "ui/dialogs/UpgradeLogDialog.h"
+#include "ui/lists/TargetCameraList.h"
+#include "ui/lists/UpgradeProgressList.h"
+#include "upgrade/BatchScheduler.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace zka {
+namespace {
+
+constexpr std::uint16_t kProceedQuestion = 209;
+constexpr std::uint16_t kInformationCaption = 203;
+
+UpgradeTarget targetOf(const TargetCameraList::RowDetails& details)
+{
+    UpgradeTarget target;
+    target.name = details.name;
+    target.password = details.password;
+    target.address = details.address;
+    target.port = details.port;
+    target.dhcp = details.dhcp;
+    target.model = details.model;
+    target.version = details.version;
+    target.serial = details.serial;
+    target.mac = details.mac;
+    return target;
+}
+
+} // namespace
+
+AutomaticProgressPage::AutomaticProgressPage(Seams seams, QWidget* parent)
+    : QWidget(parent)
+    , seams_(std::move(seams))
+    , timers_(seams_.clock, [this](TimerId id) { onTimer(id); })
+    , scheduler_(std::make_unique<BatchScheduler>(BatchScheduler::Seams{seams_.clock, timers_, seams_.prompter},
+                                                  seams_.resources, seams_.firmware))
+{
+    list_ = new UpgradeProgressList(*scheduler_, this);
+    list_->setColumns(list_->standardColumns());
+
+    auto* heading = new QLabel(QStringLiteral("Target camera(s):"), this);
+    auto* proceeded = new QLabel(QStringLiteral("Proceeded:"), this);
+    counter_ = new QLabel(this);
+    counter_->setObjectName(QStringLiteral("proceededCounter"));
+    counter_->setMinimumWidth(counter_->fontMetrics().horizontalAdvance(QStringLiteral("256/256")) + 4);
+
+    auto* setup = new QGroupBox(QStringLiteral("Setup data"), this);
+    retain_ = new QCheckBox(QStringLiteral("&Retain the current settings"), setup);
+    retain_->setObjectName(QStringLiteral("batchRetainSettings"));
+    retain_->setChecked(true);
+    backup_ = new QCheckBox(QStringLiteral("Backup the current &settings"), setup);
+    backup_->setObjectName(QStringLiteral("batchBackupSettings"));
+    connect(retain_, &QCheckBox::toggled, this, &AutomaticProgressPage::onRetainToggled);
+    auto* setupLayout = new QHBoxLayout(setup);
+    setupLayout->addWidget(retain_);
+    setupLayout->addSpacing(16);
+    setupLayout->addWidget(backup_);
+    setupLayout->addStretch(1);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(heading);
+    top->addStretch(1);
+    top->addWidget(proceeded);
+    top->addWidget(counter_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(list_, 1);
+    layout->addWidget(setup);
+
+    setTabOrder(list_, retain_);
+    setTabOrder(retain_, backup_);
+    counter_->setText(counterText());
+}
+
+AutomaticProgressPage::~AutomaticProgressPage()
+{
+    shutdown();
+    // The list stops watching the scheduler while both are still there.
+    delete list_;
+    list_ = nullptr;
+}
+
+void AutomaticProgressPage::setTargetList(const TargetCameraList* list)
+{
+    targetList_ = list;
+}
+
+void AutomaticProgressPage::setDialogRunner(DialogRunner runner)
+{
+    dialogRunner_ = std::move(runner);
+}
+
+QString AutomaticProgressPage::counterText() const
+{
+    const auto total = scheduler_->rowCount();
+    return QStringLiteral("%1/%2").arg(total - scheduler_->contextCount()).arg(total);
+}
+
+bool AutomaticProgressPage::retainSettings() const
+{
+    return retain_->isChecked();
+}
+
+bool AutomaticProgressPage::backupSettings() const
+{
+    return backup_->isChecked();
+}
+
+void AutomaticProgressPage::shutdown()
+{
+    timers_.stop(kCounterTimer);
+    timers_.stop(kConfirmTimer);
+    if (list_)
+        list_->ClearRows();
+}
+
+// ---- Taking the targets over ----
+
+void AutomaticProgressPage::onShown()
+{
+    list_->setFocus(Qt::OtherFocusReason);
+    if (filled_)
+        return;
+    filled_ = true;
+    list_->ClearRows();
+    if (targetList_) {
+        TargetCameraList::RowDetails details;
+        for (int row = 0; row < targetList_->rowCount(); ++row) {
+            if (targetList_->GetRowDetails(row, details))
+                list_->AddUpgradeTarget(targetOf(details));
+        }
+    }
+    setOptionsEnabled(true);
+    seams_.setButtonState(2);
+    // A new batch: the counter shows its own count, even where it equals the last one's.
+    lastDone_ = -1;
+    onCounterTimer();
+    timers_.start(kCounterTimer, kCounterPeriod);
+}
+
+// ---- Settings ----
+
+void AutomaticProgressPage::onRetainToggled(bool retain)
+{
+    // Backing up is only possible while the settings are retained.
+    if (!retain)
+        backup_->setChecked(false);
+    backup_->setEnabled(retain);
+}
+
+void AutomaticProgressPage::setOptionsEnabled(bool enabled)
+{
+    retain_->setEnabled(enabled);
+    backup_->setEnabled(enabled && retain_->isChecked());
+}
+
+// ---- The batch ----
+
+void AutomaticProgressPage::startBatch()
+{
+    scheduler_->SetBatchOptions(retainSettings(), !backupSettings(), seams_.clock.wallTime());
+    setOptionsEnabled(false);
+    // The question comes from a timer, after the button's click has been handled.
+    timers_.start(kConfirmTimer, kConfirmDelay);
+}
+
+bool AutomaticProgressPage::isShown()
+{
+    if (!isVisible())
+        return false;
+    scheduler_->requestStop();
+    return true;
+}
+
+void AutomaticProgressPage::onTimer(TimerId id)
+{
+    if (id == kCounterTimer)
+        onCounterTimer();
+    else if (id == kConfirmTimer)
+        onConfirmTimer();
+    else
+        scheduler_->onTimer(id); // the scheduler's tick and its cameras' timers
+}
+
+void AutomaticProgressPage::onConfirmTimer()
+{
+    timers_.stop(kConfirmTimer);
+    // Left before the question came: the page stays ready to start.
+    if (!isVisible()) {
+        setOptionsEnabled(true);
+        return;
+    }
+    const ResourceText& texts = seams_.resources.texts();
+    const Message question{texts(kProceedQuestion), texts(kInformationCaption), MessageIcon::Question,
+                           MessageButtons::OkCancel};
+    if (seams_.prompter.show(question) != MessageAnswer::Ok) {
+        setOptionsEnabled(true);
+        return;
+    }
+    seams_.setButtonState(3);
+    scheduler_->start();
+}
+
+void AutomaticProgressPage::onCounterTimer()
+{
+    const int total = int(scheduler_->rowCount());
+    const int open = int(scheduler_->contextCount());
+    const int done = total - open;
+    if (done == lastDone_)
+        return;
+    lastDone_ = done;
+    counter_->setText(counterText());
+    if (open != 0)
+        return;
+    timers_.stop(kCounterTimer);
+    seams_.setButtonState(4);
+    showLog();
+}
+
+void AutomaticProgressPage::showLog()
+{
+    std::vector<std::string> lines;
+    for (std::size_t row = 0; row < scheduler_->rowCount(); ++row)
+        lines.push_back(scheduler_->LogLine(row));
+    UpgradeLogDialog dialog(lines, seams_.desktop, seams_.prompter, seams_.resources.texts(), window());
+    if (dialogRunner_) {
+        dialogRunner_(dialog);
+        return;
+    }
+    dialog.exec();
+    // Back to the wizard's window, also where no window manager hands the focus back.
+    window()->activateWindow();
+}
+
+} // namespace zka
