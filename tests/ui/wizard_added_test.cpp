@@ -1,15 +1,17 @@
 // Cameras that discovery does not find, added in the wizard against simulated cameras: two from an
 // address file and one from the clipboard beside the five discovered ones, with an address that is
-// some other web server and one where nothing answers, handed to the target list and given their
-// logins with the others.
+// some other web server and one where nothing answers, handed to the target list, given their
+// logins with the others and upgraded with them in one batch.
 #include "UiTestSupport.h"
 #include "WizardDriver.h"
 
 #include "camsim/Fleet.h"
 #include "procedure_rig.h"
 #include "ui/dialogs/AddCamerasDialog.h"
+#include "ui/pages/AutomaticProgressPage.h"
 #include "ui/pages/AutomaticTargetPage.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -58,11 +60,12 @@ class WizardAddedTest final : public QObject {
     Q_OBJECT
 
 private slots:
-    void addedCamerasJoinTheDiscoveredOnes();
+    void addedCamerasAreUpgradedWithTheDiscoveredOnes();
 };
 
-void WizardAddedTest::addedCamerasJoinTheDiscoveredOnes()
+void WizardAddedTest::addedCamerasAreUpgradedWithTheDiscoveredOnes()
 {
+    BackupRoot backups;
     camsim::Fleet fleet(fleetSpecs(), kTimeScale);
     std::string error;
     QVERIFY2(fleet.start(error), error.c_str());
@@ -121,6 +124,24 @@ void WizardAddedTest::addedCamerasJoinTheDiscoveredOnes()
         QCOMPARE(requests[0].body, std::string("inq=system"));
         QVERIFY(!requests[0].authorized);
     }
+
+    // All eight in one batch (the settings discarded, which is quicker).
+    driver.click(driver.next());
+    QCOMPARE(driver.wizard().pageIndex(), 8);
+    clickButton(driver.automaticProgressPage().findChild<QCheckBox*>("batchRetainSettings"));
+    QVERIFY(!driver.automaticProgressPage().retainSettings());
+    QCOMPARE(driver.automaticProgressPage().findChild<QLabel*>("proceededCounter")->text(), QStringLiteral("0/8"));
+    driver.captureUpgradeLog();
+    driver.click(driver.next());
+    QVERIFY(driver.waitForUpgradeLog(240000));
+    QStringList expected;
+    for (int row = 0; row < list.rowCount(); ++row)
+        expected << QStringLiteral("ZKA-QM410(%1) Completed successfully.").arg(list.row(row).texts[TargetCameraList::AddressColumn]);
+    QVERIFY(driver.upgradeLog);
+    QCOMPARE(driver.upgradeLog->split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
+    for (const char* address : {"127.0.0.10", "127.0.0.11:8080", "127.0.0.12"})
+        QCOMPARE(fleet.reportedVersion(address), std::string("2.45"));
+    QVERIFY(backups.files().empty());
 }
 
 ZKA_QTEST_MAIN(WizardAddedTest)
