@@ -55,28 +55,23 @@ void CameraRoutes::install(httplib::Server& server)
 {
     using Request = httplib::Request;
     using Response = httplib::Response;
-    if (camera_.setup().notACamera) {
-        const auto page = [this](const Request& q, Response& r) { otherDevice(q, r); };
-        server.Get(".*", page);
-        server.Post(".*", page);
-        server.Put(".*", page);
-        server.Delete(".*", page);
-        server.Patch(".*", page);
-        server.Options(".*", page);
-        return;
-    }
+    // Every method on every path that no route before it took.
+    const auto everywhere = [&server](const httplib::Server::Handler& handler) {
+        server.Get(".*", handler);
+        server.Post(".*", handler);
+        server.Put(".*", handler);
+        server.Delete(".*", handler);
+        server.Patch(".*", handler);
+        server.Options(".*", handler);
+    };
+    if (camera_.setup().notACamera)
+        return everywhere([this](const Request& q, Response& r) { otherDevice(q, r); });
     server.Post(kInquiryPath, [this](const Request& q, Response& r) { inquiry(q, r); });
     server.Post(kUploadPath, [this](const Request& q, Response& r, const ContentReader& c) { upload(q, r, c); });
     server.Get(kConfigurationPath, [this](const Request& q, Response& r) { download(q, r); });
     server.Post(kRestorePath, [this](const Request& q, Response& r, const ContentReader& c) { restore(q, r, c); });
     server.Post(kRestorePresetPath, [this](const Request& q, Response& r, const ContentReader& c) { restore(q, r, c); });
-    const auto other = [this](const Request& q, Response& r) { unknown(q, r); };
-    server.Get(".*", other);
-    server.Post(".*", other);
-    server.Put(".*", other);
-    server.Delete(".*", other);
-    server.Patch(".*", other);
-    server.Options(".*", other);
+    everywhere([this](const Request& q, Response& r) { unknown(q, r); });
 }
 
 RecordedRequest CameraRoutes::arrival(const httplib::Request& request, CameraConnection& connection) const
