@@ -67,6 +67,8 @@ run_inside() {
     echo "Simulated cameras: 192.168.0.100 (the wizard's default address) and 127.0.0.2 to 127.0.0.5;"
     echo "login admin / admin. The automatic mode finds all five: \"Select all\", \"Access setting...\""
     echo "(admin / admin), Next, \"Upgrade\". \"Manual mode\" upgrades one of them by its address."
+    echo "In the automatic mode, \"Add other cameras...\" (behind \"<<\") adds 127.0.0.10 to 127.0.0.12, which"
+    echo "discovery does not find: typed, from scripts/demo-added-cameras.csv, or pasted."
     if [ -z "${ProgramFiles:-}" ]; then
       # Saved configurations go below the user's data folder, which a fresh account may not have yet.
       data="${XDG_DATA_HOME:-$HOME/.local/share}"

@@ -14,7 +14,9 @@
 #include "support/RecordingDesktop.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/pages/AgreementPage.h"
+#include "ui/dialogs/AddCamerasDialog.h"
 #include "ui/dialogs/BatchLoginDialog.h"
+#include "ui/dialogs/EntryTerminalsDialog.h"
 #include "ui/dialogs/SingleLoginDialog.h"
 #include "ui/dialogs/UpgradeLogDialog.h"
 #include "ui/pages/AutomaticProgressPage.h"
@@ -78,6 +80,7 @@ void discoverSome(DiscoveryTable& table)
 class Gallery final : public QDialog {
 public:
     explicit Gallery(PackagedResources& resources, Prompter& prompter)
+        : models_(resources.supportedModels())
     {
         const ResourceText& texts = resources.texts();
         auto* intro = new IntroPage(texts, resources.principalModel(), resources.newVersion2x(),
@@ -172,6 +175,21 @@ public:
                                            "ZKA-QM410(DHCP:192.168.0.57) Completed successfully.\r\n"};
         shown.emplace_back(QStringLiteral("upgrade-log"),
                            std::make_unique<UpgradeLogDialog>(log, desktop_, prompter, texts, this));
+
+        // Cameras entered by address, as they wait for their probes (on loopback: nothing leaves
+        // the machine even if a probe came to run), two of them on one address; and a blank row
+        // in "Entry terminals".
+        auto add = std::make_unique<AddCamerasDialog>(
+            TargetCameraList::Seams{clock_, timers_, prompter, texts, desktop_, models_}, list, this);
+        AddedCameraList& added = add->addedList();
+        for (const auto& [host, port] : {std::pair{2, 80}, std::pair{3, 80}, std::pair{3, 8080}})
+            added.SetRowAddress(added.AddBlankRow(), {127, 0, 0, std::uint8_t(host)}, port, true);
+        added.SelectRow(added.AddBlankRow());
+        AddCamerasDialog& host = *add;
+        shown.emplace_back(QStringLiteral("add-cameras"), std::move(add));
+        shown.emplace_back(QStringLiteral("entry-terminals"),
+                           std::make_unique<EntryTerminalsDialog>(host, host.capacity(), added.rowCount() - 1,
+                                                                  EntryTerminalsDialog::Messages{prompter, texts}, this));
         return shown;
     }
 
@@ -197,6 +215,7 @@ public:
     }
 
 private:
+    const SupportedModels& models_;
     SystemClock clock_;
     QtTimerService timers_{clock_};
     test::RecordingDesktop desktop_;

@@ -80,7 +80,7 @@ void clickRow(TargetCameraList& list, int row, int column, Qt::KeyboardModifiers
     QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers, QPoint(cell.left() + 6, cell.center().y()));
 }
 
-QColor stripColour(TargetCameraList& list, int row)
+QColor stripColour(CameraListView& list, int row)
 {
     const QImage image = list.viewport()->grab().toImage();
     const QRect line = list.rowRect(row);

@@ -60,7 +60,11 @@ void doubleClick(QWidget* widget, QPoint position);
 // 0.01, timers, the packaged texts with a prompter that records every message, a recording desktop
 // and the model list.
 struct ListSeams {
-    SystemClock clock{0.01};
+    explicit ListSeams(double timeScale = 0.01)
+        : clock(timeScale)
+    {
+    }
+    SystemClock clock;
     QtTimerService timers{clock};
     PackagedTexts packaged;
     RecordingDesktop desktop;
@@ -76,6 +80,6 @@ TargetCameraList::CameraEntry cameraEntry(int host, int port = 80);
 // Clicks a list row in the given column (the check box column is 0), with modifiers.
 void clickRow(TargetCameraList& list, int row, int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // The colour of a row's strip in the middle of the row, right of the last column.
-QColor stripColour(TargetCameraList& list, int row);
+QColor stripColour(CameraListView& list, int row);
 
 } // namespace zka::test

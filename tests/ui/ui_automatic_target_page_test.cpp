@@ -86,6 +86,7 @@ private slots:
     void sharedAddressesBlockThePage();
     void leavingWhileDiscoveryRunsEndsTheWait();
     void slidesTheTestingButtonOutAndIn();
+    void addOtherCamerasEnablesTheButtonsByTheRows();
     void mnemonicsAnswerAltLetters();
 };
 
@@ -274,12 +275,44 @@ void AutomaticTargetPageTest::slidesTheTestingButtonOutAndIn()
     QTRY_VERIFY(t.page.panelOpen());
     QCOMPARE(slide->text(), QStringLiteral("&>>"));
     QVERIFY(testing->isVisible() && testing->isEnabled() && testing->width() > 40);
-    QVERIFY(!addCameras->isVisible());
+    QVERIFY(addCameras->isVisible() && addCameras->isEnabled());
 
     slide->click();
     QTRY_VERIFY(!t.page.panelOpen());
     QCOMPARE(slide->text(), QStringLiteral("&<<"));
-    QVERIFY(!testing->isVisible());
+    QVERIFY(!testing->isVisible() && !addCameras->isVisible());
+}
+
+void AutomaticTargetPageTest::addOtherCamerasEnablesTheButtonsByTheRows()
+{
+    PageOnScreen t;
+    QVERIFY(t.show());
+    QCOMPARE(t.list().rowCount(), 0);
+    t.button("slideButton")->click();
+    QTRY_VERIFY(t.page.panelOpen());
+    // The dialog hands a camera over (its own cases are elsewhere); here only the page's part.
+    t.answer = [&t](QDialog&) {
+        TargetCameraList::CameraEntry entry = cameraEntry(9);
+        entry.mac.clear();
+        t.list().AddCamera(t.list().rowCount(), entry);
+        return int(QDialog::Accepted);
+    };
+    t.button("addCamerasButton")->click();
+    QCOMPARE(t.dialogs, (std::vector<QString>{"addCamerasDialog"}));
+    QCOMPARE(t.list().rowCount(), 1);
+    QCOMPARE(t.page.counterText(), QStringLiteral("1/256"));
+    QCOMPARE(t.list().selectedRows(), (std::vector<int>{0}));
+    for (const char* name : {"selectAllButton", "accessSettingButton", "testingButton"})
+        QVERIFY2(t.button(name)->isEnabled(), name);
+    // Checked without a login: Next stays off.
+    QCOMPARE(t.lastState(), 0);
+
+    // An empty list after the dialog leaves nothing to select, log in to or test.
+    t.list().ClearRows();
+    t.answer = nullptr;
+    t.button("addCamerasButton")->click();
+    for (const char* name : {"selectAllButton", "accessSettingButton", "testingButton"})
+        QVERIFY2(!t.button(name)->isEnabled(), name);
 }
 
 void AutomaticTargetPageTest::mnemonicsAnswerAltLetters()
@@ -297,6 +330,10 @@ void AutomaticTargetPageTest::mnemonicsAnswerAltLetters()
     QTRY_COMPARE(t.dialogs, (std::vector<QString>{"batchLoginDialog"}));
     QTest::keyClick(&t.page, Qt::Key_Less, Qt::AltModifier);
     QTRY_VERIFY(t.page.panelOpen());
+    // Alt+O: "Add &other cameras...".
+    QTest::keyClick(&t.page, Qt::Key_O, Qt::AltModifier);
+    QTRY_COMPARE(t.dialogs.size(), 2u);
+    QCOMPARE(t.dialogs.back(), QStringLiteral("addCamerasDialog"));
     QTest::keyClick(&t.page, Qt::Key_Greater, Qt::AltModifier);
     QTRY_VERIFY(!t.page.panelOpen());
 }

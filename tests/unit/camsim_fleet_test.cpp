@@ -268,6 +268,38 @@ TEST_F(FleetTest, InquiriesAnswerValidLoginsAndRefuseOthers)
     EXPECT_EQ(recorded[1].headers[1], std::make_pair(std::string("User-Agent"), std::string("ZKA Upgrade Tool")));
 }
 
+TEST_F(FleetTest, AnOpenSystemInquiryAndAnAddressThatIsNoCamera)
+{
+    auto open = camera("127.0.0.2");
+    open.systemInquiryOpen = true;
+    auto other = camera("127.0.0.3");
+    other.notACamera = true;
+    run({open, other});
+
+    // The empty login of an address probe ("Basic :"): only "inq=system" is answered.
+    const Reply system = inquire("127.0.0.2", "inq=system", ":");
+    EXPECT_EQ(system.status, 200);
+    EXPECT_EQ(system.body.rfind("ModelName=ZKA-QM410&Serial=S0000002&", 0), 0u);
+    EXPECT_EQ(inquire("127.0.0.2", "inq=user", ":").status, 401);
+    EXPECT_EQ(inquire("127.0.0.2", "inq=network", ":").status, 401);
+    EXPECT_EQ(inquire("127.0.0.2", "inq=network").status, 200);
+    EXPECT_FALSE(fleet->requests("127.0.0.2").at(0).authorized);
+
+    // Some other device: a page with success for any request and any login; silent to discovery.
+    for (const std::string& credential : {std::string(":"), kAdmin}) {
+        const Reply page = inquire("127.0.0.3", "inq=system", credential);
+        EXPECT_EQ(page.status, 200);
+        EXPECT_EQ(page.headers.find("WWW-Authenticate"), std::string::npos);
+        EXPECT_EQ(page.body.rfind("<HTML>", 0), 0u);
+        EXPECT_EQ(page.body.find("ModelName="), std::string::npos);
+    }
+    EXPECT_EQ(exchange("http://127.0.0.3/index.html", {}, nullptr).status, 200);
+    EXPECT_EQ(fleet->requests("127.0.0.3").size(), 3u);
+    const auto got = enquire("255.255.255.255", kEnquiry, 2, 300ms);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].first, "127.0.0.2:2380");
+}
+
 TEST_F(FleetTest, GoodUploadIsAnsweredStepByStepThenTheCameraRebootsIntoTheNewVersion)
 {
     auto two = camera("127.0.0.2");

@@ -55,18 +55,23 @@ void CameraRoutes::install(httplib::Server& server)
 {
     using Request = httplib::Request;
     using Response = httplib::Response;
+    // Every method on every path that no route before it took.
+    const auto everywhere = [&server](const httplib::Server::Handler& handler) {
+        server.Get(".*", handler);
+        server.Post(".*", handler);
+        server.Put(".*", handler);
+        server.Delete(".*", handler);
+        server.Patch(".*", handler);
+        server.Options(".*", handler);
+    };
+    if (camera_.setup().notACamera)
+        return everywhere([this](const Request& q, Response& r) { otherDevice(q, r); });
     server.Post(kInquiryPath, [this](const Request& q, Response& r) { inquiry(q, r); });
     server.Post(kUploadPath, [this](const Request& q, Response& r, const ContentReader& c) { upload(q, r, c); });
     server.Get(kConfigurationPath, [this](const Request& q, Response& r) { download(q, r); });
     server.Post(kRestorePath, [this](const Request& q, Response& r, const ContentReader& c) { restore(q, r, c); });
     server.Post(kRestorePresetPath, [this](const Request& q, Response& r, const ContentReader& c) { restore(q, r, c); });
-    const auto other = [this](const Request& q, Response& r) { unknown(q, r); };
-    server.Get(".*", other);
-    server.Post(".*", other);
-    server.Put(".*", other);
-    server.Delete(".*", other);
-    server.Patch(".*", other);
-    server.Options(".*", other);
+    everywhere([this](const Request& q, Response& r) { unknown(q, r); });
 }
 
 RecordedRequest CameraRoutes::arrival(const httplib::Request& request, CameraConnection& connection) const
@@ -130,7 +135,8 @@ void CameraRoutes::inquiry(const httplib::Request& request, httplib::Response& r
     const CameraSpec& setup = camera_.setup();
     if (request.body == "inq=user" && !delayAnswer(connection, setup.userInquirySeconds))
         return;
-    if (!authorized)
+    const bool open = setup.systemInquiryOpen && request.body == "inq=system";
+    if (!authorized && !open)
         return unauthorized(response);
     if (request.body == "inq=system")
         plain(response, 200, InquiryReplies::system(setup, camera_.version()));
@@ -283,6 +289,22 @@ void CameraRoutes::restore(const httplib::Request& request, httplib::Response& r
         return;
     }
     plain(response, 200, "Configuration restored.\r\n");
+}
+
+void CameraRoutes::otherDevice(const httplib::Request& request, httplib::Response& response)
+{
+    auto& connection = *CameraConnection::current();
+    RecordedRequest record = arrival(request, connection);
+    record.body = request.body;
+    record.bodyLength = request.body.size();
+    camera_.complete(camera_.record(std::move(record)));
+    if (!delayAnswer(connection))
+        return;
+    // What a printer or a router might answer: a page, with success, whatever was asked.
+    response.status = 200;
+    response.set_content("<HTML><HEAD><TITLE>Network printer</TITLE></HEAD><BODY><H1>Status</H1>Ready."
+                         "</BODY></HTML>\r\n",
+                         "text/html");
 }
 
 void CameraRoutes::unknown(const httplib::Request& request, httplib::Response& response)

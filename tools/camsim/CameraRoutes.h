@@ -30,6 +30,8 @@ private:
     void download(const httplib::Request& request, httplib::Response& response);
     void restore(const httplib::Request& request, httplib::Response& response, const ContentReader& reader);
     void unknown(const httplib::Request& request, httplib::Response& response);
+    // Every request to an address that is no camera (notACamera).
+    void otherDevice(const httplib::Request& request, httplib::Response& response);
 
     RecordedRequest arrival(const httplib::Request& request, CameraConnection& connection) const;
     // Waits slowAnswerSeconds (or the seconds given); false (and the connection dropped) when the

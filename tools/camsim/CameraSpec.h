@@ -46,6 +46,11 @@ struct CameraSpec {
     int discoveryRepeats = 1;          // replies per enquiry
 
     // Web side.
+    bool systemInquiryOpen = false;    // answers "inq=system" whatever the login, also the empty one
+                                       // (as cameras do in the field); every other request still
+                                       // needs a valid login
+    bool notACamera = false;           // some other web server at the address: every request is
+                                       // answered 200 with an HTML page; no discovery reply
     double slowAnswerSeconds = 0;      // delay before every HTTP answer
     double userInquirySeconds = 0;     // a further delay before the answer to "inq=user"
     bool oversizedInquiry = false;     // "inq=system" replies carry more than 5120 bytes

@@ -46,7 +46,7 @@ std::string DiscoveryReply::information(const CameraSpec& camera, const std::str
 std::vector<std::string> DiscoveryReply::datagrams(const CameraSpec& camera, const std::string& version)
 {
     std::vector<std::string> out;
-    if (!camera.answersDiscovery)
+    if (!camera.answersDiscovery || camera.notACamera)
         return out;
     for (int i = 0; i < camera.discoveryRepeats; ++i)
         out.push_back(information(camera, version));

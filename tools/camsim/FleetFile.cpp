@@ -150,6 +150,8 @@ const std::map<std::string, Setter>& setters()
         {"zeroBeforeModel", flag(&CameraSpec::zeroBeforeModel)},
         {"ackNak", flag(&CameraSpec::ackNak)},
         {"discoveryRepeats", number(&CameraSpec::discoveryRepeats, 0, 100)},
+        {"systemInquiryOpen", flag(&CameraSpec::systemInquiryOpen)},
+        {"notACamera", flag(&CameraSpec::notACamera)},
         {"slowAnswerSeconds", seconds(&CameraSpec::slowAnswerSeconds)},
         {"userInquirySeconds", seconds(&CameraSpec::userInquirySeconds)},
         {"oversizedInquiry", flag(&CameraSpec::oversizedInquiry)},

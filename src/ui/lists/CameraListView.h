@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QTreeView>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace zka {
@@ -91,6 +93,11 @@ protected:
     virtual void drawCell(QPainter& painter, int row, int column, const QRect& cell, const QColor& colour) const;
     virtual void headerItemPressed(int column);
 
+    // Sorts the list's rows, stably (descending: the other way round), with redrawing suspended,
+    // and puts the selection and the focus back on the same rows, found again by idOf.
+    template <class Row, class Less, class IdOf>
+    void sortRows(std::vector<Row>& rows, Less less, bool descending, IdOf idOf);
+
     void setShowsSelection(bool shows);
     bool showsSelection() const { return showsSelection_; }
     // The strip image of a kind, generated once per list.
@@ -116,5 +123,34 @@ private:
     bool showsSelection_ = true;
     mutable std::vector<QImage> strips_;
 };
+
+template <class Row, class Less, class IdOf>
+void CameraListView::sortRows(std::vector<Row>& rows, Less less, bool descending, IdOf idOf)
+{
+    using Id = decltype(idOf(rows.front()));
+    std::vector<Id> selected;
+    for (int index : selectedRows())
+        selected.push_back(idOf(rows[std::size_t(index)]));
+    const int focused = focusedRow();
+    const std::optional<Id> focusedId = focused >= 0 ? std::optional<Id>(idOf(rows[std::size_t(focused)])) : std::nullopt;
+
+    setUpdatesEnabled(false);
+    beginRowsReset();
+    if (descending)
+        std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) { return less(b, a); });
+    else
+        std::stable_sort(rows.begin(), rows.end(), less);
+    endRowsReset();
+
+    const auto indexOf = [&](const Id& id) {
+        const auto found = std::find_if(rows.begin(), rows.end(), [&](const Row& r) { return idOf(r) == id; });
+        return found == rows.end() ? -1 : int(found - rows.begin());
+    };
+    std::vector<int> reselect;
+    for (const Id& id : selected)
+        reselect.push_back(indexOf(id));
+    selectRows(reselect, focusedId ? indexOf(*focusedId) : -1);
+    setUpdatesEnabled(true);
+}
 
 } // namespace zka

@@ -3,6 +3,7 @@
 #include "camera/CameraContext.h"
 #include "http/Base64.h"
 #include "runtime/Desktop.h"
+#include "runtime/NoNavigation.h"
 #include "ui/widgets/ScaledInterval.h"
 
 #include <QHeaderView>
@@ -23,12 +24,6 @@ const QColor kMissingPasswordColour(0xFF, 0x00, 0x00);
 const char* const kDuplicateHead = "There is more than one camera with the same IP address as below.\r\n";
 const char* const kDuplicateTail = "Please assign different addresses to avoid any conflict.";
 
-// A probe only inquires; it never runs an upgrade and so never asks its owner to navigate.
-class NoNavigation final : public HostEvents {
-public:
-    void postNavigate(int, int) override {}
-};
-
 QString dotted(const TargetRow::Octets& address)
 {
     return QStringLiteral("%1.%2.%3.%4").arg(address[0]).arg(address[1]).arg(address[2]).arg(address[3]);
@@ -41,15 +36,11 @@ QString withPort(const TargetRow::Octets& address, int port)
 
 } // namespace
 
-struct TargetCameraList::Probe {
-    int rowId = 0;
-    std::unique_ptr<CameraContext> context;
-};
-
 TargetCameraList::TargetCameraList(Seams seams, QWidget* parent)
     : CameraListView(parent)
     , seams_(seams)
     , probeEvents_(std::make_unique<NoNavigation>())
+    , probes_(seams_.clock)
 {
     setObjectName(QStringLiteral("targetList"));
     using listart::CheckImage;
@@ -261,30 +252,12 @@ void TargetCameraList::SortByColumn(int column)
         sortAscending_ = true;
     }
 
-    std::vector<int> selectedIds;
-    for (int index : selectedRows())
-        selectedIds.push_back(rows_[std::size_t(index)].id);
-    const int focused = focusedRow();
-    const int focusedId = focused >= 0 ? rows_[std::size_t(focused)].id : 0;
-
     const auto less = [column](const TargetRow& a, const TargetRow& b) {
         if (column == CheckColumn)
             return a.checked < b.checked;
         return QString::compare(a.texts[std::size_t(column)], b.texts[std::size_t(column)], Qt::CaseSensitive) < 0;
     };
-    setUpdatesEnabled(false);
-    beginRowsReset();
-    if (sortAscending_)
-        std::stable_sort(rows_.begin(), rows_.end(), less);
-    else
-        std::stable_sort(rows_.begin(), rows_.end(), [&](const TargetRow& a, const TargetRow& b) { return less(b, a); });
-    endRowsReset();
-
-    std::vector<int> reselect;
-    for (int id : selectedIds)
-        reselect.push_back(rowOfId(id));
-    selectRows(reselect, focusedId ? rowOfId(focusedId) : -1);
-    setUpdatesEnabled(true);
+    sortRows(rows_, less, !sortAscending_, [](const TargetRow& r) { return r.id; });
 }
 
 void TargetCameraList::headerItemPressed(int column)
@@ -301,13 +274,10 @@ int TargetCameraList::StartProbing()
         const TargetRow& r = rows_[std::size_t(index)];
         const std::string credential =
             encodeBase64((r.texts[NameColumn] + QLatin1Char(':') + r.texts[kPasswordText]).toStdString());
-        auto probe = std::make_unique<Probe>();
-        probe->rowId = r.id;
-        probe->context = std::make_unique<CameraContext>(
-            CameraHost{seams_.clock, seams_.timers, *probeEvents_, seams_.prompter, seams_.texts},
-            withPort(r.ipAddress, r.httpPort).toStdString(), credential, seams_.models, r.id, nullptr, nullptr,
-            nullptr, r.texts[SerialColumn].toStdString());
-        probes_.push_back(std::move(probe));
+        probes_.add(r.id, std::make_unique<CameraContext>(
+                              CameraHost{seams_.clock, seams_.timers, *probeEvents_, seams_.prompter, seams_.texts},
+                              withPort(r.ipAddress, r.httpPort).toStdString(), credential, seams_.models, r.id,
+                              nullptr, nullptr, nullptr, r.texts[SerialColumn].toStdString()));
         ++started;
     }
     if (!probes_.empty() && !probeTimer_.isActive())
@@ -327,20 +297,7 @@ void TargetCameraList::onProbeTick()
     if (inProbeTick_)
         return;
     inProbeTick_ = true;
-    for (std::size_t i = 0; i < probes_.size() && i < std::size_t(kProbesAtOnce);) {
-        Probe& probe = *probes_[i];
-        if (!probe.context->queryStarted()) {
-            probe.context->startQuery("inq=network");
-            ++i;
-            continue;
-        }
-        if (!finishProbe(probe)) {
-            ++i;
-            continue;
-        }
-        // The next probe moves into this place and is worked on in this same tick.
-        probes_.erase(probes_.begin() + std::ptrdiff_t(i));
-    }
+    probes_.tick("inq=network", [](int) {}, [this](int rowId, CameraContext& context) { finishProbe(rowId, context); });
     if (probes_.empty()) {
         probeTimer_.stop();
         emit probingFinished();
@@ -348,24 +305,19 @@ void TargetCameraList::onProbeTick()
     inProbeTick_ = false;
 }
 
-bool TargetCameraList::finishProbe(Probe& probe)
+void TargetCameraList::finishProbe(int rowId, CameraContext& context)
 {
-    CameraContext& context = *probe.context;
-    const bool overdue = seams_.clock.now() - context.asyncStartTime() > kProbeTimeout;
-    if (!context.queryFinished() && !overdue)
-        return false;
     std::string mac;
     int id = 0;
     const bool answered = context.readMacAddress(context.asyncReply(), mac, id);
-    const int index = rowOfId(probe.rowId);
-    if (index >= 0) {
-        TargetRow& r = rows_[std::size_t(index)];
-        r.probeState = answered ? 2 : 1;
-        if (answered && r.texts[MacColumn].isEmpty())
-            r.texts[MacColumn] = QString::fromStdString(mac);
-        rowsChanged(index, index);
-    }
-    return true;
+    const int index = rowOfId(rowId);
+    if (index < 0)
+        return;
+    TargetRow& r = rows_[std::size_t(index)];
+    r.probeState = answered ? 2 : 1;
+    if (answered && r.texts[MacColumn].isEmpty())
+        r.texts[MacColumn] = QString::fromStdString(mac);
+    rowsChanged(index, index);
 }
 
 int TargetCameraList::rowOfId(int id) const

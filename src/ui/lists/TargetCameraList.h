@@ -2,6 +2,7 @@
 
 #include "camera/CameraHost.h"
 #include "ui/lists/CameraListView.h"
+#include "ui/lists/ListProbes.h"
 
 #include <QPixmap>
 #include <QString>
@@ -56,10 +57,7 @@ public:
 
     enum Column { CheckColumn, MacColumn, AddressColumn, ModelColumn, SerialColumn, VersionColumn, NameColumn };
     static constexpr int kPasswordText = 7;
-    // A probe is given up when its query has not ended after this long (nominal time).
-    static constexpr Clock::Duration kProbeTimeout{21000};
     static constexpr Clock::Duration kProbePeriod{500};
-    static constexpr int kProbesAtOnce = 2;
 
     struct Seams {
         const Clock& clock;
@@ -171,15 +169,13 @@ protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
-    struct Probe;
-
     bool inCheckArea(const QPoint& viewportPoint) const;
     // Toggles by the click rules: the selection through a selected row, else the row alone.
     void toggleFrom(int row);
     void setSelectedChecks(bool checked);
     int rowOfId(int id) const;
     void onProbeTick();
-    bool finishProbe(Probe& probe);
+    void finishProbe(int rowId, CameraContext& context);
     void updateTip(const QPoint& viewportPoint);
     void hideTip();
 
@@ -190,7 +186,7 @@ private:
     bool sortAscending_ = true;
 
     std::unique_ptr<HostEvents> probeEvents_;
-    std::vector<std::unique_ptr<Probe>> probes_;
+    ListProbes probes_;
     QTimer probeTimer_;
     bool inProbeTick_ = false;
 

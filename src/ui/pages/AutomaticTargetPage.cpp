@@ -1,6 +1,7 @@
 #include "ui/pages/AutomaticTargetPage.h"
 
 #include "discovery/DiscoveryTable.h"
+#include "ui/dialogs/AddCamerasDialog.h"
 #include "ui/dialogs/BatchLoginDialog.h"
 #include "ui/dialogs/SingleLoginDialog.h"
 #include "ui/widgets/ScaledInterval.h"
@@ -15,9 +16,6 @@
 
 namespace zka {
 namespace {
-
-// The dialog for adding cameras by address is not part of this version: its button stays hidden.
-constexpr bool kOffersAddCameras = false;
 
 QString addressText(const CameraRecord& record)
 {
@@ -89,6 +87,7 @@ AutomaticTargetPage::AutomaticTargetPage(Seams seams, QWidget* parent)
 
     connect(selectAll_, &QPushButton::clicked, this, &AutomaticTargetPage::onSelectAll);
     connect(accessSetting_, &QPushButton::clicked, this, &AutomaticTargetPage::onAccessSetting);
+    connect(addCameras_, &QPushButton::clicked, this, &AutomaticTargetPage::onAddCameras);
     connect(testing_, &QPushButton::clicked, this, &AutomaticTargetPage::onTesting);
     connect(slide_, &QPushButton::clicked, this, &AutomaticTargetPage::onSlide);
     connect(list_, &TargetCameraList::checksChanged, this, &AutomaticTargetPage::refreshNext);
@@ -281,6 +280,21 @@ void AutomaticTargetPage::onAccessSetting()
     refreshNext();
 }
 
+void AutomaticTargetPage::onAddCameras()
+{
+    AddCamerasDialog dialog(seams_.list, *list_, this);
+    runDialog(dialog);
+    counter_->setText(counterText());
+    const bool any = list_->rowCount() > 0;
+    selectAll_->setEnabled(any);
+    accessSetting_->setEnabled(any);
+    testing_->setEnabled(any);
+    if (any && list_->selectedRows().empty())
+        list_->SelectFirstRow();
+    // The added cameras are checked and have no login yet.
+    refreshNext();
+}
+
 void AutomaticTargetPage::onTesting()
 {
     if (list_->StartProbing() == 0)
@@ -323,7 +337,7 @@ void AutomaticTargetPage::onSlide()
         return;
     slideStep_ = 0;
     if (!panelOpen_) {
-        addCameras_->setVisible(kOffersAddCameras);
+        addCameras_->show();
         testing_->show();
         slidePanel_->setMaximumWidth(0);
         slidePanel_->show();

@@ -20,7 +20,8 @@ class DiscoveryTable;
 // runs and once it has ended, refuses to go on while two cameras share an address (unless the
 // relaxed address mode is on), and lets the wizard go on only while every checked camera has a
 // login. "&Select all", "&Access setting..." (the login dialogs) and, slid out with "&<<",
-// "&Testing..." (a probe of the selected cameras) work on the list.
+// "Add &other cameras..." (cameras by address, from a file or the clipboard) and "&Testing..." (a
+// probe of the selected cameras) work on the list.
 class AutomaticTargetPage final : public QWidget {
     Q_OBJECT
 
@@ -62,6 +63,8 @@ public:
     // ---- The page's buttons ----
     void onSelectAll();
     void onAccessSetting();
+    // "Add &other cameras...": the cameras handed over join the end of the list.
+    void onAddCameras();
     void onTesting();
     void onSlide();
 

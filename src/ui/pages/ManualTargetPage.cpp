@@ -3,21 +3,19 @@
 #include "resources/ResourceText.h"
 #include "runtime/Prompter.h"
 #include "ui/widgets/Ipv4AddressEdit.h"
+#include "ui/widgets/PortChoice.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <limits>
 
 namespace zka {
 namespace {
@@ -29,7 +27,6 @@ constexpr std::uint16_t kWrongLoginText = 308;
 constexpr std::uint16_t kWrongPortText = 310;
 
 constexpr ManualTargetPage::Octets kPresetAddress{192, 168, 0, 100};
-const char* const kPortNotANumber = "Please enter the port number as a whole number.";
 const char* const kDuplicateAddress =
     "There is more than one camera with the same IP address.\r\nCannot proceed with the upgrade.";
 
@@ -60,41 +57,14 @@ ManualTargetPage::ManualTargetPage(const ResourceText& texts, Prompter& prompter
     auto* addressLabel = new QLabel(QStringLiteral("&IP address:"), target);
     addressLabel->setBuddy(address_->field(0));
 
-    standardPort_ = new QRadioButton(QStringLiteral("80"), target);
-    standardPort_->setObjectName(QStringLiteral("standardPort"));
-    customPort_ = new QRadioButton(target);
-    customPort_->setObjectName(QStringLiteral("customPort"));
-    customPort_->setAccessibleName(QStringLiteral("Custom port"));
-    auto* portChoice = new QButtonGroup(this);
-    portChoice->addButton(standardPort_, 0);
-    portChoice->addButton(customPort_, 1);
-    standardPort_->setChecked(true);
-
-    portEdit_ = new QLineEdit(QStringLiteral("1024"), target);
-    portEdit_->setObjectName(QStringLiteral("portEdit"));
-    portEdit_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    portEdit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), portEdit_));
-    portEdit_->setFixedWidth(portEdit_->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 8);
-    portEdit_->setEnabled(false);
-    auto* portRange = new QLabel(QStringLiteral("(&1024 to 65535)"), target);
-    portRange->setBuddy(portEdit_);
-    connect(customPort_, &QRadioButton::toggled, portEdit_, &QLineEdit::setEnabled);
-
-    auto* portRow = new QHBoxLayout;
-    portRow->setSpacing(6);
-    portRow->addWidget(standardPort_);
-    portRow->addSpacing(18);
-    portRow->addWidget(customPort_);
-    portRow->addWidget(portEdit_);
-    portRow->addWidget(portRange);
-    portRow->addStretch(1);
+    portChoice_ = new PortChoice(target);
 
     auto* targetLayout = new QGridLayout(target);
     spaceOut(targetLayout);
     targetLayout->addWidget(addressLabel, 0, 0);
     targetLayout->addWidget(address_, 0, 1, Qt::AlignLeft);
     targetLayout->addWidget(new QLabel(QStringLiteral("HTTP port:"), target), 1, 0);
-    targetLayout->addLayout(portRow, 1, 1);
+    targetLayout->addWidget(portChoice_, 1, 1);
     targetLayout->setColumnStretch(1, 1);
 
     // Login.
@@ -138,9 +108,9 @@ ManualTargetPage::ManualTargetPage(const ResourceText& texts, Prompter& prompter
     layout->addLayout(lower);
     layout->addStretch(1);
 
-    setTabOrder(address_->field(3), standardPort_);
-    setTabOrder(standardPort_, portEdit_);
-    setTabOrder(portEdit_, name_);
+    setTabOrder(address_->field(3), portChoice_->standardButton());
+    setTabOrder(portChoice_->standardButton(), portChoice_->field());
+    setTabOrder(portChoice_->field(), name_);
     setTabOrder(name_, password_);
     setTabOrder(password_, retain_);
     setTabOrder(retain_, backup_);
@@ -148,17 +118,17 @@ ManualTargetPage::ManualTargetPage(const ResourceText& texts, Prompter& prompter
 
 bool ManualTargetPage::validateInput()
 {
-    const auto port = customPortValue();
+    const auto port = portChoice_->fieldValue();
     if (!port) {
-        refuse(kPortNotANumber, portEdit_);
+        refuse(PortChoice::kNotANumber, portChoice_->field());
         return false;
     }
     if (address_->isBlank()) {
         refuse(texts_(kWrongAddressText), address_->field(0));
         return false;
     }
-    if (customPort_->isChecked() && (*port < kMinCustomPort || *port > kMaxCustomPort)) {
-        refuse(texts_(kWrongPortText), portEdit_);
+    if (portChoice_->customChosen() && !PortChoice::validCustomPort(*port)) {
+        refuse(texts_(kWrongPortText), portChoice_->field());
         return false;
     }
     if (name_->text().isEmpty()) {
@@ -175,9 +145,9 @@ bool ManualTargetPage::validateInput()
 std::string ManualTargetPage::targetAddress() const
 {
     std::string text = address_->text().toStdString();
-    if (customPort_->isChecked()) {
+    if (portChoice_->customChosen()) {
         text += ':';
-        text += std::to_string(customPortValue().value_or(0));
+        text += std::to_string(portChoice_->fieldValue().value_or(0));
     }
     return text;
 }
@@ -221,18 +191,7 @@ void ManualTargetPage::focusAddress()
 
 std::optional<std::uint32_t> ManualTargetPage::customPortValue() const
 {
-    const QString text = portEdit_->text();
-    if (text.isEmpty() || text.size() > 10)
-        return std::nullopt;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-    }
-    bool ok = false;
-    const qulonglong value = text.toULongLong(&ok);
-    if (!ok || value > std::numeric_limits<std::uint32_t>::max())
-        return std::nullopt;
-    return static_cast<std::uint32_t>(value);
+    return portChoice_->fieldValue();
 }
 
 void ManualTargetPage::refuse(const std::string& text, QWidget* field)

@@ -11,11 +11,11 @@
 
 class QCheckBox;
 class QLineEdit;
-class QRadioButton;
 
 namespace zka {
 
 class Ipv4AddressEdit;
+class PortChoice;
 class Prompter;
 class ResourceText;
 
@@ -31,8 +31,6 @@ public:
     using DiscoveredAddresses = std::function<std::vector<Octets>()>;
 
     static constexpr std::size_t kMaxLoginLength = 16;
-    static constexpr unsigned kMinCustomPort = 1024;
-    static constexpr unsigned kMaxCustomPort = 65535;
 
     // Refusals go through the prompter: caption "Information", warning icon, focus to the field.
     // The texts and the prompter must outlive the page.
@@ -68,9 +66,7 @@ private:
     DiscoveredAddresses discovered_;
 
     Ipv4AddressEdit* address_ = nullptr;
-    QRadioButton* standardPort_ = nullptr;
-    QRadioButton* customPort_ = nullptr;
-    QLineEdit* portEdit_ = nullptr;
+    PortChoice* portChoice_ = nullptr;
     QLineEdit* name_ = nullptr;
     QLineEdit* password_ = nullptr;
     QCheckBox* retain_ = nullptr;
