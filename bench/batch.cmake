@@ -4,4 +4,5 @@
 if(TARGET zka_camsim)
   add_executable(batch_bench ${CMAKE_CURRENT_SOURCE_DIR}/batch_bench.cpp)
   target_link_libraries(batch_bench PRIVATE zka_upgrade zka_bench_fleet)
+  zka_keep_in_sandbox(batch_bench)
 endif()

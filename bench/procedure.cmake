@@ -8,4 +8,5 @@ if(TARGET zka_camsim)
 
   add_executable(procedure_bench ${CMAKE_CURRENT_SOURCE_DIR}/procedure_bench.cpp)
   target_link_libraries(procedure_bench PRIVATE zka_upgrade zka_bench_fleet)
+  zka_keep_in_sandbox(procedure_bench)
 endif()

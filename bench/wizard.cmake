@@ -4,4 +4,5 @@
 if(TARGET zka_ui AND TARGET zka_bench_fleet)
   add_executable(wizard_batch_bench ${CMAKE_CURRENT_SOURCE_DIR}/wizard_batch_bench.cpp)
   target_link_libraries(wizard_batch_bench PRIVATE zka_ui zka_bench_fleet)
+  zka_keep_in_sandbox(wizard_batch_bench)
 endif()
