@@ -6,6 +6,7 @@
 #include "upgrade/BatchObserver.h"
 #include "upgrade/ProgressRow.h"
 #include "upgrade/StartInquiry.h"
+#include "upgrade/UpgradeTarget.h"
 
 #include <array>
 #include <atomic>
@@ -19,21 +20,6 @@
 namespace zka {
 
 class PackagedResources;
-
-// One camera the operator checked for the batch, with the login given for it.
-struct UpgradeTarget {
-    std::string name;
-    std::string password;
-    std::array<std::uint8_t, 4> address{192, 168, 0, 100};
-    int port = 80;
-    bool dhcp = false;
-    // What is known of the camera beforehand (from discovery); empty texts are filled from the
-    // camera's own answer before it starts.
-    std::string model;
-    std::string version; // without "ver"
-    std::string serial;
-    std::string mac;
-};
 
 // The automatic batch, without a toolkit: one row and one CameraContext per camera, and the
 // scheduler that starts the contexts one after another, copies each one's status into its row and

@@ -3,6 +3,7 @@
 #include "camera/CameraHost.h"
 #include "ui/lists/CameraListView.h"
 #include "ui/lists/ListProbes.h"
+#include "upgrade/UpgradeTarget.h"
 
 #include <QPixmap>
 #include <QString>
@@ -81,17 +82,7 @@ public:
     };
 
     // What the batch takes over from a row.
-    struct RowDetails {
-        std::string name;
-        std::string password;
-        std::string model;
-        std::string version;
-        std::string serial;
-        std::string mac;
-        Octets address{};
-        int port = 80;
-        bool dhcp = false;
-    };
+    using RowDetails = UpgradeTarget;
 
     // The seams must outlive the list.
     explicit TargetCameraList(Seams seams, QWidget* parent = nullptr);

@@ -19,21 +19,6 @@ namespace {
 constexpr std::uint16_t kProceedQuestion = 209;
 constexpr std::uint16_t kInformationCaption = 203;
 
-UpgradeTarget targetOf(const TargetCameraList::RowDetails& details)
-{
-    UpgradeTarget target;
-    target.name = details.name;
-    target.password = details.password;
-    target.address = details.address;
-    target.port = details.port;
-    target.dhcp = details.dhcp;
-    target.model = details.model;
-    target.version = details.version;
-    target.serial = details.serial;
-    target.mac = details.mac;
-    return target;
-}
-
 } // namespace
 
 AutomaticProgressPage::AutomaticProgressPage(Seams seams, QWidget* parent)
@@ -135,7 +120,7 @@ void AutomaticProgressPage::onShown()
         TargetCameraList::RowDetails details;
         for (int row = 0; row < targetList_->rowCount(); ++row) {
             if (targetList_->GetRowDetails(row, details))
-                list_->AddUpgradeTarget(targetOf(details));
+                list_->AddUpgradeTarget(details);
         }
     }
     setOptionsEnabled(true);
