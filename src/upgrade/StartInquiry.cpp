@@ -32,14 +32,13 @@ void StartInquiry::run(std::stop_token stop)
         // A refused login is a login error, not a missing camera.
         context_.checkUserReply(system);
         outcome_.refusal = kLoginError;
-    } else if (!context_.checkSystemReply(system, false)) {
+    } else if (CameraContext::SystemInfo info; !context_.readSystemReply(system, false, info)) {
         outcome_.refusal = kNotFound;
     } else {
         outcome_.docType = readDocType(system);
-        outcome_.model = replyValue(system, "ModelName=");
-        const std::string version = replyValue(system, "SoftVersion=");
-        outcome_.version = version == "emergency" ? "unknown" : version;
-        outcome_.serial = replyValue(system, "Serial=");
+        outcome_.model = info.model;
+        outcome_.version = info.version;
+        outcome_.serial = info.serial;
         if (context_.emergency()) {
             outcome_.accepted = true;
         } else {

@@ -319,13 +319,12 @@ void AddedCameraList::probeFinished(int key, CameraContext& context)
 {
     const std::string reply = context.asyncReply();
     CameraContext::SystemInfo info;
-    const bool camera = context.readSystemReply(reply, false, info);
-    const bool supported = context.checkSystemReply(reply, false);
+    const bool supported = context.readSystemReply(reply, false, info);
     const int index = rowOfKey(key);
     if (index < 0)
         return;
     AddedRow& r = rows_[std::size_t(index)];
-    r.texts[ModelColumn] = reply.empty() ? kNoResponse : !camera ? kNotACamera : QString::fromStdString(info.model);
+    r.texts[ModelColumn] = reply.empty() ? kNoResponse : !supported ? kNotACamera : QString::fromStdString(info.model);
     QString version = QString::fromStdString(info.version);
     if (version.startsWith(QLatin1String("ver")))
         version.remove(0, 3);
