@@ -4,6 +4,7 @@
 #include "runtime/Prompter.h"
 #include "ui/dialogs/AddCamerasDialog.h"
 #include "ui/dialogs/BitmapButton.h"
+#include "ui/widgets/CameraEntryCheck.h"
 #include "ui/widgets/Ipv4AddressEdit.h"
 #include "ui/widgets/PortChoice.h"
 
@@ -13,7 +14,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -21,10 +21,8 @@
 namespace zka {
 namespace {
 
-constexpr std::uint16_t kWrongAddressText = 120;
 constexpr std::uint16_t kInformationCaption = 203;
 constexpr std::uint16_t kRemoveCameraText = 253;
-constexpr std::uint16_t kWrongPortText = 310;
 
 } // namespace
 
@@ -194,30 +192,7 @@ int EntryTerminalsDialog::entryPort() const
 
 bool EntryTerminalsDialog::validateEntry()
 {
-    // The port field is checked whichever button is chosen, as the toolkit reads every field.
-    const auto port = portChoice_->fieldValue();
-    if (!port) {
-        refuse(PortChoice::kNotANumber, portChoice_->field());
-        return false;
-    }
-    if (address_->isBlank()) {
-        refuse(messages_.texts(kWrongAddressText), address_->field(0));
-        return false;
-    }
-    if (portChoice_->customChosen() && !PortChoice::validCustomPort(*port)) {
-        refuse(messages_.texts(kWrongPortText), portChoice_->field());
-        return false;
-    }
-    return true;
-}
-
-void EntryTerminalsDialog::refuse(const std::string& text, QWidget* field)
-{
-    messages_.prompter.show(
-        Message{text, messages_.texts(kInformationCaption), MessageIcon::Warning, MessageButtons::Ok});
-    field->setFocus(Qt::OtherFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(field))
-        edit->selectAll();
+    return checkCameraEntry(messages_.prompter, messages_.texts, *address_, *portChoice_);
 }
 
 void EntryTerminalsDialog::store()

@@ -62,7 +62,6 @@ private:
     void showSelected();
     void refreshEntryButtons();
     void afterMove();
-    void refuse(const std::string& text, QWidget* field);
 
     AddCamerasDialog& host_;
     const int capacity_;

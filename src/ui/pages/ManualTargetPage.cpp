@@ -2,6 +2,7 @@
 
 #include "resources/ResourceText.h"
 #include "runtime/Prompter.h"
+#include "ui/widgets/CameraEntryCheck.h"
 #include "ui/widgets/Ipv4AddressEdit.h"
 #include "ui/widgets/PortChoice.h"
 
@@ -20,11 +21,8 @@
 namespace zka {
 namespace {
 
-constexpr std::uint16_t kWrongAddressText = 120;
 constexpr std::uint16_t kErrorCaption = 139;
-constexpr std::uint16_t kInformationCaption = 203;
 constexpr std::uint16_t kWrongLoginText = 308;
-constexpr std::uint16_t kWrongPortText = 310;
 
 constexpr ManualTargetPage::Octets kPresetAddress{192, 168, 0, 100};
 const char* const kDuplicateAddress =
@@ -118,25 +116,14 @@ ManualTargetPage::ManualTargetPage(const ResourceText& texts, Prompter& prompter
 
 bool ManualTargetPage::validateInput()
 {
-    const auto port = portChoice_->fieldValue();
-    if (!port) {
-        refuse(PortChoice::kNotANumber, portChoice_->field());
+    if (!checkCameraEntry(prompter_, texts_, *address_, *portChoice_))
         return false;
-    }
-    if (address_->isBlank()) {
-        refuse(texts_(kWrongAddressText), address_->field(0));
-        return false;
-    }
-    if (portChoice_->customChosen() && !PortChoice::validCustomPort(*port)) {
-        refuse(texts_(kWrongPortText), portChoice_->field());
-        return false;
-    }
     if (name_->text().isEmpty()) {
-        refuse(texts_(kWrongLoginText), name_);
+        refuseEntry(prompter_, texts_, texts_(kWrongLoginText), name_);
         return false;
     }
     if (password_->text().isEmpty()) {
-        refuse(texts_(kWrongLoginText), password_);
+        refuseEntry(prompter_, texts_, texts_(kWrongLoginText), password_);
         return false;
     }
     return true;
@@ -192,14 +179,6 @@ void ManualTargetPage::focusAddress()
 std::optional<std::uint32_t> ManualTargetPage::customPortValue() const
 {
     return portChoice_->fieldValue();
-}
-
-void ManualTargetPage::refuse(const std::string& text, QWidget* field)
-{
-    prompter_.show(Message{text, texts_(kInformationCaption), MessageIcon::Warning, MessageButtons::Ok});
-    field->setFocus(Qt::OtherFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(field))
-        edit->selectAll();
 }
 
 void ManualTargetPage::onRetainToggled(bool retain)

@@ -58,7 +58,6 @@ public:
     std::optional<std::uint32_t> customPortValue() const;
 
 private:
-    void refuse(const std::string& text, QWidget* field);
     void onRetainToggled(bool retain);
 
     const ResourceText& texts_;
