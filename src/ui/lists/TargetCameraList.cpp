@@ -5,6 +5,7 @@
 #include "runtime/Desktop.h"
 #include "runtime/NoNavigation.h"
 #include "ui/widgets/ScaledInterval.h"
+#include "upgrade/CameraAddressList.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -24,14 +25,9 @@ const QColor kMissingPasswordColour(0xFF, 0x00, 0x00);
 const char* const kDuplicateHead = "There is more than one camera with the same IP address as below.\r\n";
 const char* const kDuplicateTail = "Please assign different addresses to avoid any conflict.";
 
-QString dotted(const TargetRow::Octets& address)
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(address[0]).arg(address[1]).arg(address[2]).arg(address[3]);
-}
-
 QString withPort(const TargetRow::Octets& address, int port)
 {
-    return port == 80 ? dotted(address) : dotted(address) + QLatin1Char(':') + QString::number(port);
+    return QString::fromStdString(CameraAddress{address, port}.text());
 }
 
 } // namespace
@@ -225,7 +221,7 @@ bool TargetCameraList::CheckDuplicateAddresses()
             if (rows_[i].ipAddress != rows_[j].ipAddress)
                 continue;
             rows_[i].duplicate = rows_[j].duplicate = true;
-            lines += "#" + dotted(rows_[i].ipAddress).toStdString() + "\r\n";
+            lines += "#" + CameraAddress{rows_[i].ipAddress, 80}.text() + "\r\n";
         }
     }
     viewport()->update();
@@ -276,7 +272,7 @@ int TargetCameraList::StartProbing()
             encodeBase64((r.texts[NameColumn] + QLatin1Char(':') + r.texts[kPasswordText]).toStdString());
         probes_.add(r.id, std::make_unique<CameraContext>(
                               CameraHost{seams_.clock, seams_.timers, *probeEvents_, seams_.prompter, seams_.texts},
-                              withPort(r.ipAddress, r.httpPort).toStdString(), credential, seams_.models, r.id,
+                              CameraAddress{r.ipAddress, r.httpPort}.text(), credential, seams_.models, r.id,
                               nullptr, nullptr, nullptr, r.texts[SerialColumn].toStdString()));
         ++started;
     }
