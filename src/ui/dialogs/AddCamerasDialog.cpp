@@ -133,7 +133,7 @@ AddCamerasDialog::~AddCamerasDialog() = default;
 
 void AddCamerasDialog::setDialogRunner(DialogRunner runner)
 {
-    dialogRunner_ = std::move(runner);
+    dialogs_.replace(std::move(runner));
 }
 
 // ---- Buttons ----
@@ -285,13 +285,7 @@ void AddCamerasDialog::runEntryDialog(int index)
     if (index < 0)
         return;
     EntryTerminalsDialog entry(*this, capacity_, index, {seams_.prompter, seams_.texts}, this);
-    if (dialogRunner_) {
-        dialogRunner_(entry);
-    } else {
-        entry.exec();
-        // Back to this dialog, also where no window manager hands the focus back.
-        activateWindow();
-    }
+    dialogs_.run(entry, *this);
     afterEntryDialog();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/dialogs/ModalDialogRunner.h"
 #include "ui/lists/AddedCameraList.h"
 
 #include <QDialog>
@@ -29,7 +30,7 @@ public:
     using Octets = AddedCameraList::Octets;
     static constexpr int kMaxCameras = 256;
     // Runs a modal dialog and returns its result; tests answer dialogs without showing them.
-    using DialogRunner = std::function<int(QDialog& dialog)>;
+    using DialogRunner = ModalDialogRunner::Runner;
 
     // The seams and the target list must outlive the dialog.
     AddCamerasDialog(TargetCameraList::Seams seams, TargetCameraList& targetList, QWidget* parent = nullptr);
@@ -79,7 +80,7 @@ private:
     TargetCameraList& targetList_;
     int capacity_ = kMaxCameras;
     QString remainingText_;
-    DialogRunner dialogRunner_;
+    ModalDialogRunner dialogs_;
 
     AddedCameraList* list_ = nullptr;
     QLabel* remaining_ = nullptr;

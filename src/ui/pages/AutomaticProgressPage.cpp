@@ -80,7 +80,7 @@ void AutomaticProgressPage::setTargetList(const TargetCameraList* list)
 
 void AutomaticProgressPage::setDialogRunner(DialogRunner runner)
 {
-    dialogRunner_ = std::move(runner);
+    dialogs_.replace(std::move(runner));
 }
 
 QString AutomaticProgressPage::counterText() const
@@ -216,13 +216,7 @@ void AutomaticProgressPage::showLog()
     for (std::size_t row = 0; row < scheduler_->rowCount(); ++row)
         lines.push_back(scheduler_->LogLine(row));
     UpgradeLogDialog dialog(lines, seams_.desktop, seams_.prompter, seams_.resources.texts(), window());
-    if (dialogRunner_) {
-        dialogRunner_(dialog);
-        return;
-    }
-    dialog.exec();
-    // Back to the wizard's window, also where no window manager hands the focus back.
-    window()->activateWindow();
+    dialogs_.run(dialog, *this);
 }
 
 } // namespace zka

@@ -4,6 +4,7 @@
 #include "app/QtTimerService.h"
 #include "resources/FirmwareDescription.h"
 #include "runtime/TimerService.h"
+#include "ui/dialogs/ModalDialogRunner.h"
 
 #include <QWidget>
 
@@ -40,7 +41,7 @@ public:
     static constexpr Clock::Duration kConfirmDelay{100};
 
     // Runs a modal dialog and returns its result; tests answer dialogs without showing them.
-    using DialogRunner = std::function<int(QDialog& dialog)>;
+    using DialogRunner = ModalDialogRunner::Runner;
 
     struct Seams {
         const Clock& clock;
@@ -94,7 +95,7 @@ private:
     const TargetCameraList* targetList_ = nullptr;
     bool filled_ = false;
     int lastDone_ = -1;
-    DialogRunner dialogRunner_;
+    ModalDialogRunner dialogs_;
 
     UpgradeProgressList* list_ = nullptr;
     QLabel* counter_ = nullptr;

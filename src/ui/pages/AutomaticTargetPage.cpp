@@ -121,7 +121,7 @@ void AutomaticTargetPage::setRelaxedAddresses(bool relaxed)
 
 void AutomaticTargetPage::setDialogRunner(DialogRunner runner)
 {
-    dialogRunner_ = std::move(runner);
+    dialogs_.replace(std::move(runner));
 }
 
 QString AutomaticTargetPage::counterText() const
@@ -158,8 +158,7 @@ void AutomaticTargetPage::fillFromDiscovery()
         list_->AddCamera(list_->rowCount(), entry);
     }
     counter_->setText(counterText());
-    if (isVisible() && !duplicatesFound_)
-        seams_.setButtonState(list_->HasCompleteCheckedRows() ? 1 : 0);
+    refreshNext();
     list_->setUpdatesEnabled(true);
 }
 
@@ -272,10 +271,10 @@ void AutomaticTargetPage::onAccessSetting()
         return;
     if (selected.size() > 1 || list_->rowCount() == 1) {
         BatchLoginDialog dialog(*list_, this);
-        runDialog(dialog);
+        dialogs_.run(dialog, *this);
     } else {
         SingleLoginDialog dialog(*list_, this);
-        runDialog(dialog);
+        dialogs_.run(dialog, *this);
     }
     refreshNext();
 }
@@ -283,7 +282,7 @@ void AutomaticTargetPage::onAccessSetting()
 void AutomaticTargetPage::onAddCameras()
 {
     AddCamerasDialog dialog(seams_.list, *list_, this);
-    runDialog(dialog);
+    dialogs_.run(dialog, *this);
     counter_->setText(counterText());
     const bool any = list_->rowCount() > 0;
     selectAll_->setEnabled(any);
@@ -317,16 +316,6 @@ void AutomaticTargetPage::updateCursor()
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
-}
-
-int AutomaticTargetPage::runDialog(QDialog& dialog)
-{
-    if (dialogRunner_)
-        return dialogRunner_(dialog);
-    const int result = dialog.exec();
-    // Back to the wizard's window, also where no window manager hands the focus back.
-    window()->activateWindow();
-    return result;
 }
 
 // ---- The slide-out buttons ----

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/dialogs/ModalDialogRunner.h"
 #include "ui/lists/TargetCameraList.h"
 
 #include <QTimer>
@@ -32,7 +33,7 @@ public:
     static constexpr int kSlideStepMs = 10;
 
     // Runs a modal dialog and returns its result; tests answer dialogs without showing them.
-    using DialogRunner = std::function<int(QDialog& dialog)>;
+    using DialogRunner = ModalDialogRunner::Runner;
 
     struct Seams {
         TargetCameraList::Seams list;
@@ -84,7 +85,6 @@ private:
     void setWaiting(bool waiting);
     void updateCursor();
     void slideStep();
-    int runDialog(QDialog& dialog);
 
     Seams seams_;
     const DiscoveryTable* table_ = nullptr;
@@ -95,7 +95,7 @@ private:
     bool panelOpen_ = false;
     // Discovery slots taken over so far (the list may also hold cameras added by hand).
     int slotsTaken_ = 0;
-    DialogRunner dialogRunner_;
+    ModalDialogRunner dialogs_;
 
     TargetCameraList* list_ = nullptr;
     QLabel* counter_ = nullptr;
