@@ -84,6 +84,16 @@ RecordedRequest CameraRoutes::arrival(const httplib::Request& request, CameraCon
     return record;
 }
 
+bool CameraRoutes::recordWhole(const httplib::Request& request, CameraConnection& connection)
+{
+    RecordedRequest record = arrival(request, connection);
+    record.body = request.body;
+    record.bodyLength = request.body.size();
+    const bool authorized = record.authorized;
+    camera_.complete(camera_.record(std::move(record)));
+    return authorized;
+}
+
 bool CameraRoutes::delayAnswer(CameraConnection& connection) const
 {
     return delayAnswer(connection, camera_.setup().slowAnswerSeconds);
@@ -122,11 +132,7 @@ void CameraRoutes::plain(httplib::Response& response, int status, const std::str
 void CameraRoutes::inquiry(const httplib::Request& request, httplib::Response& response)
 {
     auto& connection = *CameraConnection::current();
-    RecordedRequest record = arrival(request, connection);
-    record.body = request.body;
-    record.bodyLength = request.body.size();
-    const bool authorized = record.authorized;
-    camera_.complete(camera_.record(std::move(record)));
+    const bool authorized = recordWhole(request, connection);
 
     if (camera_.silent() || camera_.hangsInquiries())
         return stall(connection);
@@ -294,10 +300,7 @@ void CameraRoutes::restore(const httplib::Request& request, httplib::Response& r
 void CameraRoutes::otherDevice(const httplib::Request& request, httplib::Response& response)
 {
     auto& connection = *CameraConnection::current();
-    RecordedRequest record = arrival(request, connection);
-    record.body = request.body;
-    record.bodyLength = request.body.size();
-    camera_.complete(camera_.record(std::move(record)));
+    recordWhole(request, connection);
     if (!delayAnswer(connection))
         return;
     // What a printer or a router might answer: a page, with success, whatever was asked.
@@ -310,10 +313,7 @@ void CameraRoutes::otherDevice(const httplib::Request& request, httplib::Respons
 void CameraRoutes::unknown(const httplib::Request& request, httplib::Response& response)
 {
     auto& connection = *CameraConnection::current();
-    RecordedRequest record = arrival(request, connection);
-    record.body = request.body;
-    record.bodyLength = request.body.size();
-    camera_.complete(camera_.record(std::move(record)));
+    recordWhole(request, connection);
     if (camera_.silent())
         return stall(connection);
     if (!delayAnswer(connection))

@@ -34,6 +34,8 @@ private:
     void otherDevice(const httplib::Request& request, httplib::Response& response);
 
     RecordedRequest arrival(const httplib::Request& request, CameraConnection& connection) const;
+    // Records a request that arrived whole, with its body; whether its login was valid.
+    bool recordWhole(const httplib::Request& request, CameraConnection& connection);
     // Waits slowAnswerSeconds (or the seconds given); false (and the connection dropped) when the
     // server stops meanwhile.
     bool delayAnswer(CameraConnection& connection) const;
