@@ -1,5 +1,6 @@
 // zka-upgrade-cli backup against a simulated camera in the network sandbox.
 #include "camsim/Fleet.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -46,8 +47,8 @@ TEST(BackupCommandTest, SavesAUserOnlyFileUnderProgramFiles)
 {
     char pattern[] = "/tmp/zka-backup-cli-XXXXXX";
     const std::string root = ::mkdtemp(pattern);
-    ::setenv("ProgramFiles", root.c_str(), 1);
-    ::setenv("ZKA_PASSWORD", "pass", 1);
+    const test::ScopedEnv programFiles("ProgramFiles", root.c_str());
+    test::ScopedEnv password("ZKA_PASSWORD", "pass");
 
     camsim::CameraSpec sim;
     sim.address = "127.0.0.2";
@@ -69,7 +70,7 @@ TEST(BackupCommandTest, SavesAUserOnlyFileUnderProgramFiles)
     EXPECT_EQ(mode(fs::path(path).parent_path().string()), 0700u);
 
     // A refused login: the reason and exit status 1.
-    ::setenv("ZKA_PASSWORD", "wrong", 1);
+    password.set("wrong");
     const CliRun refused = runCli("backup 127.0.0.2 --serial S1 --user root");
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.output.find("401"), std::string::npos) << refused.output;

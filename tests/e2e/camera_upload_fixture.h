@@ -11,6 +11,7 @@
 #include "resources/ResourceText.h"
 #include "runtime/EventLoop.h"
 #include "support/RecordingEvents.h"
+#include "support/ScopedEnv.h"
 #include "support/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <thread>
@@ -77,12 +79,13 @@ protected:
         loopThread_ = std::jthread([this] { loop.run(); });
         char pattern[] = "/tmp/zka-upload-e2e-XXXXXX";
         programFiles_ = ::mkdtemp(pattern);
-        ::setenv("ProgramFiles", programFiles_.c_str(), 1);
+        programFilesEnv_.emplace("ProgramFiles", programFiles_.c_str());
     }
     void TearDown() override
     {
         fleet.reset();
         loop.quit();
+        programFilesEnv_.reset();
         fs::remove_all(programFiles_);
     }
 
@@ -137,6 +140,7 @@ protected:
     SupportedModels models{"ZKA-QM410"};
     std::unique_ptr<Fleet> fleet;
     std::string programFiles_;
+    std::optional<test::ScopedEnv> programFilesEnv_;
     std::jthread loopThread_;
 };
 

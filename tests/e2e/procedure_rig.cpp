@@ -20,14 +20,13 @@ BackupRoot::BackupRoot()
 {
     char pattern[] = "/tmp/zka-procedure-XXXXXX";
     path_ = ::mkdtemp(pattern);
-    ::setenv("ProgramFiles", path_.c_str(), 1);
+    env_.set(path_.c_str());
 }
 
 BackupRoot::~BackupRoot()
 {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
-    ::unsetenv("ProgramFiles");
 }
 
 std::vector<std::filesystem::path> BackupRoot::files() const

@@ -9,6 +9,7 @@
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
 #include "support/RecordingEvents.h"
+#include "support/ScopedEnv.h"
 #include "support/ScriptedPrompter.h"
 #include "upgrade/BatchScheduler.h"
 
@@ -39,6 +40,7 @@ public:
     std::vector<std::filesystem::path> files() const;
 
 private:
+    ScopedEnv env_{"ProgramFiles", nullptr};
     std::filesystem::path path_;
 };
 

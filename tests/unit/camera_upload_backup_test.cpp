@@ -3,6 +3,7 @@
 #include "camera/ConfigBackup.h"
 
 #include "runtime/Clock.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -25,36 +26,7 @@ using std::chrono::system_clock;
 
 const system_clock::time_point kDec6At1530Utc{seconds(1228577400)};
 
-// Sets or clears an environment variable for one test and puts the old value back.
-class ScopedEnv final {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        had_ = std::getenv(name) != nullptr;
-        if (value != nullptr)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-        ::tzset();
-    }
-    ~ScopedEnv()
-    {
-        if (had_)
-            ::setenv(name_, old_.c_str(), 1);
-        else
-            ::unsetenv(name_);
-        ::tzset();
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
+using test::ScopedEnv;
 
 class TempFolder final {
 public:

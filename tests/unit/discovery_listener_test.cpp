@@ -144,7 +144,7 @@ TEST_F(DiscoveryListenerTest, CancelStopsTheListenerWithinMillisecondsAndLeavesN
     {
         DiscoverySession session(table, realLoop, environment(realTime));
         session.start();
-        EXPECT_EQ(test::processThreadCount(), threadsBefore + 1);
+        EXPECT_EQ(test::settledThreadCount(threadsBefore + 1), threadsBefore + 1);
         realLoop.runUntil([] { return false; }, 50ms);
         ASSERT_FALSE(session.finished());
 
@@ -154,7 +154,7 @@ TEST_F(DiscoveryListenerTest, CancelStopsTheListenerWithinMillisecondsAndLeavesN
         EXPECT_TRUE(session.finished());
         EXPECT_FALSE(realLoop.isRunning(DiscoverySession::kTimerId));
         EXPECT_FALSE(table.stopRequested());
-        EXPECT_EQ(test::processThreadCount(), threadsBefore);
+        EXPECT_EQ(test::settledThreadCount(threadsBefore), threadsBefore);
     }
     // Destroying a session whose listener still runs stops it the same way.
     {
@@ -162,7 +162,7 @@ TEST_F(DiscoveryListenerTest, CancelStopsTheListenerWithinMillisecondsAndLeavesN
         session.start();
     }
     EXPECT_FALSE(table.listenerRunning());
-    EXPECT_EQ(test::processThreadCount(), threadsBefore);
+    EXPECT_EQ(test::settledThreadCount(threadsBefore), threadsBefore);
 }
 
 TEST_F(DiscoveryListenerTest, AFailedEnquiryIsReportedAndDiscoveryGoesOn)

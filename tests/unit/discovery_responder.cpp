@@ -100,4 +100,15 @@ int processThreadCount()
     return count;
 }
 
+int settledThreadCount(int expected, std::chrono::milliseconds deadline)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + deadline;
+    int count = processThreadCount();
+    while (count != expected && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        count = processThreadCount();
+    }
+    return count;
+}
+
 } // namespace zka::test

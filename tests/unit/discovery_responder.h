@@ -45,5 +45,8 @@ private:
 
 // The number of threads of this process.
 int processThreadCount();
+// The number of threads once it equals `expected`, or the last count after `deadline`: a thread
+// just joined can still be listed by the system for a moment.
+int settledThreadCount(int expected, std::chrono::milliseconds deadline = std::chrono::seconds(5));
 
 } // namespace zka::test
