@@ -1,5 +1,6 @@
 // CameraContext: the synchronous and the polled inquiry, and their abandonment.
 #include "camera/CameraContext.h"
+#include "runtime/TimeLimit.h"
 
 #include "http/AsyncQuery.h"
 #include "http/QueryRequest.h"
@@ -52,7 +53,7 @@ std::string CameraContext::runQuery(const std::string& body, Clock::Duration tim
             done.request_stop();
         });
         // The time-out is the only bound: the wait ends early only because the worker has ended.
-        host_.clock.sleepFor(timeout, done.get_token());
+        host_.clock.sleepFor(withRealFloor(host_.clock, timeout), done.get_token());
         finished = done.stop_requested();
         if (!finished)
             timedOut.request_stop();

@@ -1,4 +1,5 @@
 #include "http/HttpTransfer.h"
+#include "runtime/TimeLimit.h"
 
 #include <curl/curl.h>
 
@@ -13,9 +14,6 @@ namespace {
 
 // Real time between two looks at the stop token and the time-outs.
 constexpr int kPollStepMs = 10;
-// The send time-out never lasts less real time than this: with the clock scaled down for a test or
-// a demonstration, a moment of load on the machine must not look like a camera that stopped reading.
-constexpr double kMinimumSendStallMs = 1000.0;
 
 void initialiseCurl()
 {
@@ -380,25 +378,18 @@ struct HttpTransfer::Impl {
         return TransferStatus::ReceiveFailed;
     }
 
-    // The send time-out in nominal time, with its floor of real time.
-    Clock::Duration sendLimit() const
-    {
-        const auto floor = std::chrono::duration<double, std::milli>(kMinimumSendStallMs / clock.timeScale());
-        return std::max(sendTimeout, std::chrono::duration_cast<Clock::Duration>(floor));
-    }
-
     // The time-out that has run out at `now`, if any.
     std::optional<TransferStatus> expired(Clock::TimePoint start, Clock::TimePoint now) const
     {
         if (sendTimeout.count() > 0) {
-            const Clock::Duration limit = sendLimit();
+            const Clock::Duration limit = withRealFloor(clock, sendTimeout);
             if (!connected && now - start >= limit)
                 return TransferStatus::ConnectFailed;
             if (connected && !requestSent && now - lastSendProgress >= limit)
                 return TransferStatus::SendFailed;
         }
         const bool receiving = requestSent && (receiveScope == ReceiveScope::WholeAnswer || !headersDone);
-        if (receiving && receiveTimeout.count() > 0 && now - lastActivity >= receiveTimeout)
+        if (receiving && receiveTimeout.count() > 0 && now - lastActivity >= withRealFloor(clock, receiveTimeout))
             return TransferStatus::ReceiveTimedOut;
         return std::nullopt;
     }
@@ -441,7 +432,7 @@ struct HttpTransfer::Impl {
             if (stop.stop_requested())
                 return TransferStatus::Stopped;
             const auto now = clock.now();
-            if (overallTimeout && now - start >= *overallTimeout)
+            if (overallTimeout && now - start >= withRealFloor(clock, *overallTimeout))
                 return TransferStatus::Stopped;
             if (const auto timedOut = expired(start, now))
                 return *timedOut;

@@ -49,7 +49,7 @@ std::vector<camsim::CameraSpec> fleetCameras()
     cameras[OtherModel].model = "ZKA-QM999";
     cameras[Emergency].softVersion = "emergency";
     cameras[Oversized].oversizedInquiry = true;
-    cameras[Slow].slowAnswerSeconds = 30; // 300 ms real: longer than a 20000 ms inquiry time-out
+    cameras[Slow].slowAnswerSeconds = 250; // 2.5 s real: longer than any 20000 ms inquiry time-out here
     cameras[Port8080].webPort = 8080;
     cameras[Hostile].serial = "S27\x1b]0;owned\x07\x1b[2J";
     return cameras;
@@ -173,14 +173,28 @@ TEST_F(CameraInquiryTest, OversizedReplyIsCutAt5120Bytes)
 
 TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
 {
-    auto context = contextFor(Slow);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(context->runQuery("inq=system", 20000ms), "");
-    const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(took, 200ms);
-    EXPECT_LT(took, 200ms + kSlack);
-    // Given longer than the camera needs, the same inquiry is answered.
-    EXPECT_TRUE(context->checkSystemReply(context->runQuery("inq=system", 60000ms), false));
+    // A 20000 ms inquiry of the slow camera on a host at `scale`: no reply, after `least` to `most`.
+    const auto expectCutAfter = [this](double scale, std::chrono::milliseconds least, std::chrono::milliseconds most,
+                                       bool answeredGivenLonger) {
+        CameraTestHost host(scale);
+        CameraContext context(host.host(), addressOf(fleet->cameras()[Slow]), *makeCredential("admin", "admin"),
+                              host.models, Slow);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(context.runQuery("inq=system", 20000ms), "");
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(took, least) << scale;
+        EXPECT_LE(took, most) << scale;
+        // Given longer than the camera needs, the same inquiry is answered.
+        if (answeredGivenLonger) {
+            EXPECT_TRUE(context.checkSystemReply(context.runQuery("inq=system", 60000ms), false));
+        }
+    };
+    // At 0.075 the time-out lasts 1.5 s, above the second that no time-out goes under: the time-out
+    // itself is measured, within a quarter.
+    expectCutAfter(0.075, 1125ms, 1875ms, true);
+    // Scaled down to 200 ms, it still waits a second of real time: a camera slowed by a busy machine
+    // is not taken for one that does not answer.
+    expectCutAfter(0.01, 1000ms, 1250ms, false);
 }
 
 TEST_F(CameraInquiryTest, PolledNetworkInquiryOnPort8080)

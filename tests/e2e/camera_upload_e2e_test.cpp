@@ -21,7 +21,6 @@ TEST_F(UploadE2eTest, PackageArrivesIntactAndProgressFollowsChunksThenSteps)
     std::atomic<int> row{0};
     ctx->setListRow(&row);
     ctx->setFirmware(package(), "ver2.45");
-    EXPECT_EQ(ctx->targetVersion(), "ver2.45");
 
     EXPECT_EQ(ctx->uploadFirmware(), 0);
     EXPECT_EQ(ctx->errorCode(), 4);
@@ -231,8 +230,8 @@ TEST_F(UploadE2eTest, AnswerThatNeverEndsIsLeftOnAStopRequest)
     std::jthread reader = readInBackground(*ctx, readerDone);
     ASSERT_TRUE(eventually([&] { return bar.load() == 9380; }));
     // All steps came, the closing delimiter never does: the reader keeps waiting past the 60 s
-    // receive time-out (0.6 s here), as the camera may still be writing.
-    std::this_thread::sleep_for(900ms);
+    // receive time-out (a second of real time here), as the camera may still be writing.
+    std::this_thread::sleep_for(1200ms);
     EXPECT_FALSE(readerDone.load());
     EXPECT_TRUE(loop.isRunning(ctx->tickTimer()));
 
