@@ -94,10 +94,12 @@ protected:
     void startFleet(std::vector<CameraSpec> cameras)
     {
         fleet_ = std::make_unique<camsim::Fleet>(std::move(cameras), 0.01);
-        fleet_->setRequestLog([this](const CameraSpec&, const camsim::RecordedRequest& request) {
+        fleet_->setRequestLog([this](const CameraSpec& camera, const camsim::RecordedRequest& request) {
+            std::lock_guard lock(mutex_);
+            if (request.body == "inq=system")
+                systemInquiries_.push_back({camera.address, std::chrono::steady_clock::now()});
             if (request.path != "/command/versionup.cgi")
                 return;
-            std::lock_guard lock(mutex_);
             ++uploads_;
             uploaded_.notify_all();
         });
@@ -121,6 +123,18 @@ protected:
         ::chmod(path.c_str(), mode);
         return path;
     }
+    // Waits until the camera at `address` has received a request with this body.
+    bool waitForRequest(const std::string& address, const std::string& body) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            const auto requests = fleet_->requests(address);
+            if (std::any_of(requests.begin(), requests.end(), [&](const auto& r) { return r.body == body; }))
+                return true;
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
     std::string folder() const { return root_.path().string(); }
     CliResult run(const std::string& arguments) const { return CliProcess(folder(), arguments).wait(); }
 
@@ -129,6 +143,7 @@ protected:
     std::mutex mutex_;
     std::condition_variable uploaded_;
     int uploads_ = 0;
+    std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> systemInquiries_;
 };
 
 TEST_F(BatchCommandTest, DiscoveredAndListedCamerasWithTheirLinesLogReportAndExitStatus)
@@ -200,6 +215,20 @@ TEST_F(BatchCommandTest, PerCameraLoginsTargetsFromStandardInputAndThreeAtATime)
                                  "--time-scale 0.01 <targets.txt");
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_EQ(linesOf(result.out).back(), "3 completed, 0 failed, 0 not started");
+    // Three at once: the third camera was asked before the first one's last inquiry after its reboot.
+    std::lock_guard lock(mutex_);
+    for (const std::string address : {"127.0.0.2", "127.0.0.4"})
+        ASSERT_TRUE(std::any_of(systemInquiries_.begin(), systemInquiries_.end(),
+                                [&](const auto& entry) { return entry.first == address; }));
+    const auto firstOf = [&](const std::string& address) {
+        return std::find_if(systemInquiries_.begin(), systemInquiries_.end(),
+                            [&](const auto& entry) { return entry.first == address; })->second;
+    };
+    const auto lastOf = [&](const std::string& address) {
+        return std::find_if(systemInquiries_.rbegin(), systemInquiries_.rend(),
+                            [&](const auto& entry) { return entry.first == address; })->second;
+    };
+    EXPECT_LT(firstOf("127.0.0.4"), lastOf("127.0.0.2"));
     EXPECT_NE(result.err.find("warning: other users can read the logins file \"logins.txt\""), std::string::npos)
         << result.err;
 }
@@ -255,9 +284,10 @@ TEST_F(BatchCommandTest, EveryHelpSaysAWaitLastsXTimesAsLong)
         EXPECT_EQ(help.rfind("usage: zka-upgrade-cli " + command, 0), 0u) << help;
         // The clock makes every wait X times as long: X = 0.01 is a quick run.
         EXPECT_EQ(help.find("as fast"), std::string::npos) << command;
-        if (help.find("--time-scale X") != std::string::npos) {
-            EXPECT_NE(help.find("times as long"), std::string::npos) << command;
-        }
+        // Every command with timed waits takes a time scale and says what it does.
+        const bool waits = command != std::string("package") && command != std::string("backup");
+        EXPECT_EQ(help.find("--time-scale X") != std::string::npos, waits) << command;
+        EXPECT_EQ(help.find("times as long") != std::string::npos, waits) << command;
     }
 }
 
@@ -283,6 +313,54 @@ TEST_F(BatchCommandTest, AFirstSignalAbortsAndTheWaitingCamerasAreNotStarted)
     EXPECT_EQ(report["cameras"][1]["started"], nullptr);
     EXPECT_TRUE(fleet_->requests("127.0.0.3").empty());
     EXPECT_TRUE(fleet_->requests("127.0.0.4").empty());
+}
+
+TEST_F(BatchCommandTest, AnAbortWhileTheNextCamerasInquiryIsInFlightNeverStartsIt)
+{
+    // The second camera's user inquiry is answered only long after the abort, while the first camera
+    // still reboots.
+    CameraSpec next = testCamera(3);
+    next.userInquirySeconds = 200;
+    startFleet({testCamera(2), next});
+    write("password", "admin\n");
+    write("targets.txt", "127.0.0.2\n127.0.0.3\n");
+
+    const CliProcess batch(folder(), "targets.txt --user admin --password-file password --report report.json "
+                                     "--time-scale 0.01");
+    ASSERT_TRUE(waitForRequest("127.0.0.3", "inq=user"));
+    batch.signal(SIGINT);
+    const CliResult result = batch.wait();
+    EXPECT_NE(result.status, 0) << result.out << result.err;
+    {
+        std::lock_guard lock(mutex_);
+        EXPECT_EQ(uploads_, 1);
+    }
+    const auto requests = fleet_->requests("127.0.0.3");
+    EXPECT_TRUE(std::none_of(requests.begin(), requests.end(),
+                             [](const auto& r) { return r.path == "/command/versionup.cgi"; }));
+    const json report = json::parse(fileText(folder() + "/report.json"));
+    EXPECT_EQ(report["cameras"][0]["finalCode"], 9);
+    EXPECT_EQ(report["cameras"][1]["started"], nullptr);
+}
+
+TEST_F(BatchCommandTest, The257thCameraIsLeftOut)
+{
+    startFleet({testCamera(2)});
+    write("password", "admin\n");
+    // 256 addresses where nothing answers, then the camera.
+    std::string targets;
+    for (int i = 0; i < 256; ++i)
+        targets += "127.0." + std::to_string(1 + i / 200) + "." + std::to_string(1 + i % 200) + "\n";
+    write("targets.txt", targets + "127.0.0.2\n");
+
+    const CliResult result = run("targets.txt --user admin --password-file password --report report.json "
+                                 "--parallel 16 --time-scale 0.01");
+    EXPECT_NE(result.status, 0) << result.err;
+    const json report = json::parse(fileText(folder() + "/report.json"));
+    EXPECT_EQ(report["cameras"].size(), 256u);
+    for (const json& camera : report["cameras"])
+        EXPECT_NE(camera["address"], "127.0.0.2");
+    EXPECT_TRUE(fleet_->requests("127.0.0.2").empty());
 }
 
 TEST_F(BatchCommandTest, ASecondSignalLeavesAtOnceNamingTheCamerasInTheMiddleOfAnUpgrade)

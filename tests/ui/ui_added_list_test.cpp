@@ -58,17 +58,21 @@ void AddedListTest::marksFollowTheAddresses()
     t.rig.target.AddCamera(0, cameraEntry(20));
     t.list.setTargetList(&t.rig.target);
 
-    // The same address twice: both rows yellow, neither ready; deleting one clears the other.
-    const int first = giveAddress(t.list, "10.0.0.9");
-    const int second = giveAddress(t.list, "10.0.0.9:8080");
+    // One camera that answers, entered twice: both rows yellow, neither ready although its probes
+    // find the camera; deleting one clears the other.
+    const int first = giveAddress(t.list, "127.0.0.2");
+    const int second = giveAddress(t.list, "127.0.0.2");
     QCOMPARE(t.list.row(first).duplicateMark, 1);
     QCOMPARE(t.list.row(second).duplicateMark, 1);
     t.list.clearSelection();
     QCOMPARE(stripColour(t.list, first), kDuplicate);
     QTRY_VERIFY(t.idle());
     QVERIFY(!t.list.IsRowReady(first) && !t.list.IsRowReady(second));
+    QCOMPARE(modelText(t.list, first), QStringLiteral("ZKA-QM410"));
+    QCOMPARE(modelText(t.list, second), QStringLiteral("ZKA-QM410"));
     t.list.DeleteRow(second);
     QCOMPARE(t.list.row(first).duplicateMark, 0);
+    QVERIFY(t.list.IsRowReady(first));
     t.list.clearSelection();
     QCOMPARE(stripColour(t.list, first), kNormal);
 

@@ -318,7 +318,12 @@ void DialogsTest::logDialogSavesWithCrLfAndCopies()
     QTest::keyClick(&dialog, Qt::Key_S, Qt::AltModifier);
     QTRY_COMPARE(s.desktop.dialogs.size(), 2u);
     QCOMPARE(fileText(path), expected);
-    // Saving again replaces the file whole.
+    // Saving again replaces the file whole: a longer text in it leaves nothing behind.
+    {
+        QFile longer(path);
+        QVERIFY(longer.open(QIODevice::WriteOnly));
+        longer.write(QByteArray::fromStdString(expected + expected + "older log\r\n"));
+    }
     s.desktop.answerNextDialog(path.toStdString());
     QVERIFY(dialog.save());
     QCOMPARE(fileText(path), expected);

@@ -19,6 +19,11 @@ using std::chrono::seconds;
 using std::chrono::system_clock;
 
 const system_clock::time_point kTenDigitTime{seconds(1228577400)}; // 2008-12-06 15:30 UTC
+// The firmware upload's head and tail at that time, as the camera expects them byte for byte.
+const std::string kUploadHead = "\r\n---------------------------7d1228577400\r\n"
+                                "Content-Disposition: form-data; name=\"setting_file\"; filename=\"upgrade.bin\"\r\n"
+                                "Content-Type: application/octet-stream\r\n\r\n";
+const std::string kUploadTail = "\r\n---------------------------7d1228577400--\r\n\r\n";
 
 TEST(MultipartBodyTest, UploadPiecesAreExactBytes)
 {
@@ -27,11 +32,9 @@ TEST(MultipartBodyTest, UploadPiecesAreExactBytes)
     EXPECT_EQ(boundary.size(), 39u);
 
     const MultipartBody body(boundary, "setting_file", "upgrade.bin", 10014720);
-    EXPECT_EQ(body.head(), "\r\n---------------------------7d1228577400\r\n"
-                           "Content-Disposition: form-data; name=\"setting_file\"; filename=\"upgrade.bin\"\r\n"
-                           "Content-Type: application/octet-stream\r\n\r\n");
+    EXPECT_EQ(body.head(), kUploadHead);
     EXPECT_EQ(body.head().size(), 162u);
-    EXPECT_EQ(body.tail(), "\r\n---------------------------7d1228577400--\r\n\r\n");
+    EXPECT_EQ(body.tail(), kUploadTail);
     EXPECT_EQ(body.tail().size(), 47u);
     EXPECT_EQ(body.contentLength(), 162u + 10014720u + 47u);
     EXPECT_EQ(body.contentTypeHeader(), "Content-Type: multipart/form-data; boundary=---------------------------7d1228577400");
@@ -92,8 +95,8 @@ TEST(MultipartStreamTest, PackageGoesOutWholeWithOneProgressStepPer1460ByteChunk
     ASSERT_FALSE(progressAfterPiece.empty());
     EXPECT_EQ(progressAfterPiece.front(), (65536 - 162) / 1460);
     ASSERT_EQ(wire.size(), body.contentLength());
-    EXPECT_EQ(wire.compare(0, 162, body.head()), 0);
-    EXPECT_EQ(wire.compare(wire.size() - 47, 47, body.tail()), 0);
+    EXPECT_EQ(wire.substr(0, 162), kUploadHead);
+    EXPECT_EQ(wire.substr(wire.size() - 47), kUploadTail);
     EXPECT_EQ(std::memcmp(package.data(), wire.data() + 162, package.size()), 0);
 }
 
