@@ -2,6 +2,8 @@
 // the end, the abort, the log lines and the backups of cameras that share a serial.
 #include "procedure_rig.h"
 
+#include "camera/StatusCode.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -170,12 +172,11 @@ TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLi
     ASSERT_TRUE(rig.runBatch());
 
     const std::vector<int> finals{12, 12, 10, 9, 10, 10};
+    const std::vector<std::string> words{"Error3", "Error3", "Error1", "Completed", "Error1", "Error1"};
     for (std::size_t i = 0; i < finals.size(); ++i) {
         EXPECT_EQ(rig.row(i).finalStatus, finals[i]) << "row " << i;
-        EXPECT_EQ(text(rig.row(i), ProgressRow::StatusText), rig.scheduler->StatusWord(finals[i]));
+        EXPECT_EQ(text(rig.row(i), ProgressRow::StatusText), words[i]) << "row " << i;
     }
-    EXPECT_EQ(rig.scheduler->StatusWord(12), "Error3");
-    EXPECT_EQ(rig.scheduler->StatusWord(10), "Error1");
     EXPECT_EQ(rig.scheduler->LogLine(0), "ZKA-QM410(127.0.0.2) Login error.\r\n");
     EXPECT_EQ(rig.scheduler->LogLine(2), "ZKA-QM999(127.0.0.4) Network error (missing target).\r\n");
     EXPECT_EQ(rig.scheduler->LogLine(4), "(127.0.0.9) Network error (missing target).\r\n");
@@ -185,6 +186,39 @@ TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLi
     EXPECT_EQ(rig.inquiries("127.0.0.4", "inq=user"), 0);
     EXPECT_TRUE(rig.fleet.requests("127.0.0.6").empty());
     EXPECT_TRUE(rig.prompter.messages().empty());
+}
+
+TEST(BatchSchedulerTest, TheListWordAndLogOutcomeOfEveryFinalCode)
+{
+    BatchRig rig({});
+    const struct {
+        int code;
+        std::string word;
+        std::string logOutcome;
+    } finals[] = {
+        {9, "Completed", "Completed successfully.\r\n"},
+        {10, "Error1", "Network error (missing target).\r\n"},
+        {11, "Error2", "Upgrade sequence error.\r\n"},
+        {12, "Error3", "Login error.\r\n"},
+        {13, "Error4", "Ftp error.\r\n"},
+        {14, "Error5", "Insufficient memory.\r\n"},
+        {15, "Error6", "Cannot save config.\r\n"},
+        {16, "Error7", "Cannot load config.\r\n"},
+    };
+    for (const auto& final : finals) {
+        EXPECT_EQ(rig.scheduler->StatusWord(final.code), final.word) << final.code;
+        EXPECT_EQ(packagedResources().texts()(statusWords(final.code).logLine), final.logOutcome) << final.code;
+    }
+    EXPECT_EQ(rig.scheduler->StatusWord(17), "");
+}
+
+TEST(BatchSchedulerTest, The257thTargetIsRefused)
+{
+    BatchRig rig({});
+    for (int i = 0; i < 256; ++i)
+        ASSERT_TRUE(rig.scheduler->AddUpgradeTarget(BatchRig::addressOnly("127.0." + std::to_string(1 + i / 200) + "." + std::to_string(1 + i % 200))));
+    EXPECT_FALSE(rig.scheduler->AddUpgradeTarget(BatchRig::addressOnly("127.0.0.2")));
+    EXPECT_EQ(rig.scheduler->rowCount(), 256u);
 }
 
 TEST(BatchSchedulerTest, ARestoreRefusedFourTimesEndsWithError7AndKeepsTheSavedFile)
