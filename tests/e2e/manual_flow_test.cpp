@@ -370,7 +370,9 @@ TEST(ManualFlowTest, TheReconfigurationWaitEndsAfter150SecondsWhenTheCameraStays
 {
     auto silent = testCamera(2);
     silent.silentAfterRestore = true; // takes the configuration, then never answers again
-    FlowRig rig({silent});
+    // At 0.06 a 20 s inquiry lasts 1.2 s, above the second of real time no time-out goes under, so
+    // the inquiries are counted at their own length.
+    FlowRig rig({silent}, 0.06);
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.flow->submitTarget("127.0.0.2", "admin:admin", true, false));
     ASSERT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
