@@ -96,7 +96,8 @@ std::string backupFilePath(std::string_view root, std::chrono::system_clock::tim
     path += '/';
     path += safeFileNamePart(asciiLower(principalModel));
     path += '.';
-    path += safeFileNamePart(serial);
+    // A file name has room for 255 bytes: a serial beyond this would make the save fail.
+    path += safeFileNamePart(serial.substr(0, kMaxSerialInFileName));
     path += ".cfg";
     return path;
 }

@@ -29,6 +29,9 @@ std::string safeFileNamePart(std::string_view text);
 
 std::string asciiLower(std::string_view text);
 
+// The serial's part of a backup file name is cut at this many characters.
+inline constexpr std::size_t kMaxSerialInFileName = 64;
+
 // The full path of a backup file below root.
 std::string backupFilePath(std::string_view root, std::chrono::system_clock::time_point when,
                            std::string_view principalModel, std::string_view serial);

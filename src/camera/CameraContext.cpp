@@ -46,6 +46,18 @@ std::string CameraContext::savedConfigPath() const
     return savedConfigPath_;
 }
 
+std::string CameraContext::failureDetail() const
+{
+    std::lock_guard lock(versionMutex_);
+    return failureDetail_;
+}
+
+void CameraContext::setFailureDetail(std::string detail)
+{
+    std::lock_guard lock(versionMutex_);
+    failureDetail_ = std::move(detail);
+}
+
 std::string CameraContext::targetVersion() const
 {
     std::lock_guard lock(versionMutex_);

@@ -132,6 +132,9 @@ public:
     // Where the worker saved the camera's configuration; empty when nothing was saved. The file may
     // since have been deleted after a successful restore.
     std::string savedConfigPath() const;
+    // Why the upgrade failed, in a few words ("upload broke off"); empty when it did not fail or
+    // the cause is not known.
+    std::string failureDetail() const;
 
     // Progress outputs, 0 to 10000: the manual page's bar or the batch row's value (either may be null).
     void setProgressControl(std::atomic<int>* bar) { progressControl_ = bar; }
@@ -144,6 +147,7 @@ public:
 
 private:
     void addProgress(int step);
+    void setFailureDetail(std::string detail);
 
     CameraHost host_;
     const std::string addressText_;
@@ -173,13 +177,14 @@ private:
     void warn(const std::string& text);
 
     // Versions are written by whichever thread inquires and read by the owner: guarded, and so is the
-    // saved configuration's path, written by the worker.
+    // saved configuration's path and the failure's cause, written by the worker.
     mutable std::mutex versionMutex_;
     std::string currentVersion_;
     std::string latestVersion_;
     std::string targetVersion_;
     std::string lastSystemReply_;
     std::string savedConfigPath_;
+    std::string failureDetail_;
 
     std::atomic<bool> emergency_{false};
     std::atomic<bool> panTilt_{false};

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +20,8 @@ namespace {
 
 // The download waits at most this long (nominal) for the camera to say something.
 constexpr Clock::Duration kReceiveTimeout{60000};
+// ... and at most this long for the whole file: a camera that trickles must not hold the batch.
+constexpr Clock::Duration kDownloadLimit{180000};
 // A camera's configuration is a few KB; a download beyond this is not one (a camera that streams
 // without end would otherwise fill the disk).
 constexpr std::uint64_t kMaxConfigurationSize = 1024 * 1024;
@@ -72,6 +75,40 @@ bool holdsHtmlMarker(std::string_view block)
 {
     const auto zero = block.find('\0');
     return block.substr(0, zero).find("<HTML>") != std::string_view::npos;
+}
+
+// The value of a "Content-Length:" header line; empty for any other line or an unreadable value.
+std::optional<std::uint64_t> contentLengthOf(std::string_view line)
+{
+    constexpr std::string_view kName = "content-length:";
+    if (line.size() <= kName.size() || asciiLower(line.substr(0, kName.size())) != kName)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    bool digits = false;
+    for (const char c : line.substr(kName.size())) {
+        if (c >= '0' && c <= '9') {
+            if (value > kMaxConfigurationSize * 16)
+                return std::nullopt;
+            value = value * 10 + static_cast<std::uint64_t>(c - '0');
+            digits = true;
+        } else if ((c != ' ' && c != '\t') || digits) {
+            break;
+        }
+    }
+    return digits ? std::optional<std::uint64_t>(value) : std::nullopt;
+}
+
+// How a download that did not complete failed, as the operator reads it.
+std::string failureText(TransferStatus status)
+{
+    switch (status) {
+    case TransferStatus::ConnectFailed: return "no answer";
+    case TransferStatus::ReceiveTimedOut:
+        return "the camera sent nothing for " + std::to_string(kReceiveTimeout.count() / 1000) + " s";
+    case TransferStatus::SendFailed:
+    case TransferStatus::ReceiveFailed: return "the connection broke off";
+    default: return transferStatusName(status);
+    }
 }
 
 } // namespace
@@ -159,8 +196,10 @@ bool ConfigBackup::saveFromCamera(std::stop_token stop)
     transfer.setSendTimeout(kReceiveTimeout);
 
     int httpStatus = 0;
+    std::optional<std::uint64_t> announced;
     bool htmlFound = false;
-    bool tooLarge = false;
+    // Set for a download that is no configuration at all: its file goes.
+    bool discard = false;
     std::unique_ptr<FileDescriptor> file;
     std::string block;
     block.reserve(kBlockSize);
@@ -183,6 +222,8 @@ bool ConfigBackup::saveFromCamera(std::stop_token stop)
     transfer.onHeader([&](std::string_view line) {
         if (const int status = parseStatusLine(line); status != 0)
             httpStatus = status;
+        else if (const auto length = contentLengthOf(line))
+            announced = length;
     });
     transfer.onHeadersComplete([&] {
         // An error page (a refused login, a missing file) is not the configuration: keep any older
@@ -202,7 +243,7 @@ bool ConfigBackup::saveFromCamera(std::stop_token stop)
         if (!file)
             return false;
         if (savedSize_ + block.size() + length > kMaxConfigurationSize) {
-            tooLarge = true;
+            discard = true;
             errorText_ = "The camera sent more than " + std::to_string(kMaxConfigurationSize) +
                          " bytes: that is not its configuration";
             return false;
@@ -221,16 +262,33 @@ bool ConfigBackup::saveFromCamera(std::stop_token stop)
         return true;
     });
 
-    const TransferStatus status = transfer.perform(stop);
-    if (errorText_.empty() && status != TransferStatus::Completed)
-        errorText_ = std::string("Cannot download ") + sourceUrl_ + ": " + transferStatusName(status);
+    const TransferStatus status = transfer.perform(stop, kDownloadLimit);
+    const std::uint64_t received = savedSize_ + block.size();
+    if (errorText_.empty() && status == TransferStatus::Stopped && !stop.stop_requested()) {
+        discard = true;
+        errorText_ = "The camera did not send its configuration within " +
+                     std::to_string(kDownloadLimit.count() / 1000) + " s";
+    } else if (errorText_.empty() && file && announced && received < *announced) {
+        // Closed before the length it announced: only a piece of the file came.
+        discard = true;
+        errorText_ = "The camera sent " + std::to_string(received) + " of " + std::to_string(*announced) +
+                     " bytes of its configuration";
+    } else if (errorText_.empty() && status != TransferStatus::Completed) {
+        discard = true;
+        errorText_ = "Cannot download " + sourceUrl_ + ": " + failureText(status);
+    }
     if (errorText_.empty() && !file)
         errorText_ = "The camera sent no answer";
+    if (errorText_.empty() && received == 0) {
+        // Nothing to restore later: saving it would only lose the camera's settings.
+        discard = true;
+        errorText_ = "The configuration was empty";
+    }
     if (errorText_.empty() && !block.empty())
         storeBlock(block);
     if (file && errorText_.empty() && ::fsync(file->get()) != 0)
         errorText_ = systemError("Cannot write", localPath_);
-    if (tooLarge) {
+    if (discard && file) {
         // Nothing of it is a configuration worth keeping.
         file.reset();
         ::unlink(localPath_.c_str());

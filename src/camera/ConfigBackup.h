@@ -39,8 +39,9 @@ public:
     // that name is free, else the name with the clash name (and then a number) added, which
     // localPath() becomes. Fails when
     // a folder cannot be made, the camera cannot be reached, answers with a status that is not 2xx,
-    // or sends an HTML page (a 512-byte block holding "<HTML>"); a partly written file then stays.
-    // A download of more than 1 MB also fails, and its file is removed.
+    // or sends an HTML page (a 512-byte block holding "<HTML>"); that partly written file stays.
+    // A download that is empty, ends before its Content-Length or breaks off, lasts more than 180 s
+    // (nominal) or exceeds 1 MB also fails, and its file is removed: it holds no configuration.
     bool saveFromCamera(std::stop_token stop = {});
     // Reads the saved bytes back into buffer. When the file is gone, shorter or longer than what was
     // saved, or unreadable, buffer is left empty and the result is false.

@@ -18,6 +18,21 @@ constexpr Clock::Duration kTickPeriod{1000};
 // An emergency camera's display moves to this value over the ticks of its 180-second wait.
 constexpr int kEmergencyTarget = 9800;
 constexpr int kEmergencyTicks = 180;
+// The camera must have read the whole package by then: one that reads it a trickle at a time would
+// otherwise hold its batch for ever.
+constexpr Clock::Duration kBodyLimit{600000};
+
+// Why a package did not go out, as the operator reads it.
+std::string unsentDetail(const UploadExchange& exchange, bool late)
+{
+    if (late)
+        return "the camera did not read the firmware within " + std::to_string(kBodyLimit.count() / 1000) + " s";
+    if (exchange.answered())
+        return "the camera answered HTTP " + std::to_string(exchange.httpStatus());
+    if (exchange.status() == TransferStatus::ConnectFailed)
+        return "no answer";
+    return "upload broke off";
+}
 
 // Runs on the context's transfer thread: performs the request and hands its events and the
 // answer's bytes to the exchange.
@@ -91,8 +106,12 @@ int CameraContext::uploadFirmware(std::stop_token stop)
     }
 
     const StopLink link(std::move(stop), stop_.get_token());
-    if (!exchange->waitSent(link.token())) {
+    const auto deadline = std::chrono::steady_clock::now() + host_.clock.toReal(kBodyLimit);
+    if (!exchange->waitSent(link.token(), deadline)) {
+        const bool late = !exchange->sent() && !exchange->answered() && !exchange->status().has_value();
         closeUpload();
+        if (!link.token().stop_requested())
+            setFailureDetail(unsentDetail(*exchange, late));
         return -1;
     }
     if (emergency)

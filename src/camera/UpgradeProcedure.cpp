@@ -39,6 +39,14 @@ constexpr Clock::Duration kRestorePause{10000};
 constexpr Clock::Duration kRestoreRetryPause{5000};
 constexpr Clock::Duration kSettlePause{120000};
 
+// An error text as a cause shown under the camera's line: it starts in lower case.
+std::string detailOf(std::string errorText)
+{
+    if (!errorText.empty() && errorText.front() >= 'A' && errorText.front() <= 'Z')
+        errorText.front() = static_cast<char>(errorText.front() - 'A' + 'a');
+    return errorText;
+}
+
 void addClamped(std::atomic<int>* target, int step)
 {
     if (target == nullptr)
@@ -144,6 +152,7 @@ bool CameraContext::saveConfiguration(std::stop_token stop)
     if (stop.stop_requested())
         return false;
     if (!saved) {
+        setFailureDetail(detailOf(backup_->errorText()));
         gate_.claimFinish([this] { setCode(StatusCode::CannotSaveConfig); });
         return false;
     }
@@ -288,6 +297,8 @@ void CameraContext::finishConfirmed(std::stop_token stop, bool searched)
 
 void CameraContext::finishNotConfirmed(StatusCode listCode)
 {
+    setFailureDetail(listCode == StatusCode::NetworkError ? "the camera was not found after the upload"
+                                                          : "the camera did not confirm the new version");
     if (listRow_ != nullptr) {
         gate_.claimFinish([&] { setCode(listCode); });
         return;
@@ -315,6 +326,8 @@ void CameraContext::restoreSequence(std::stop_token stop)
     if (outcome == RestoreOutcome::Failed) {
         // The camera runs the new firmware without its settings: not a completed upgrade. The saved
         // file stays where it is.
+        setFailureDetail(backup_->errorText().empty() ? "the camera did not take its configuration back"
+                                                      : detailOf(backup_->errorText()));
         gate_.publish([this] { setCode(StatusCode::CannotLoadConfig); });
         return;
     }
@@ -440,6 +453,7 @@ void CameraContext::decideAtTickLimit(ProcedurePhase phase)
     host_.timers.stop(tickTimer());
     // The camera has not confirmed its new version (or the end of its answer): not completed.
     if (listRow_ != nullptr) {
+        setFailureDetail("the camera did not confirm the new version");
         setCode(StatusCode::SequenceError);
         return;
     }

@@ -20,7 +20,8 @@ std::string BatchConsole::lineOf(std::size_t index) const
     const auto& texts = row.texts;
     return texts[ProgressRow::IdText] + "\t" + texts[ProgressRow::AddressText] + "\t"
            + escapeControls(texts[ProgressRow::ModelText]) + "\t" + escapeControls(texts[ProgressRow::VersionText])
-           + "\t" + texts[ProgressRow::StatusText] + "\t" + std::to_string(row.progress.load() / 100) + "%";
+           + "\t" + texts[ProgressRow::StatusText] + "\t" + std::to_string(row.progress.load() / 100) + "%"
+           + (row.detail.empty() ? std::string() : "\t" + escapeControls(row.detail));
 }
 
 void BatchConsole::print(std::size_t row, bool whateverTheGap)
@@ -65,8 +66,11 @@ void BatchConsole::printLog() const
     std::printf("Upgrade log:\n");
     for (std::size_t row = 0; row < scheduler_.rowCount(); ++row) {
         const std::string line = logLineText(scheduler_, row);
-        if (!line.empty())
-            std::printf("%s\n", escapeControls(line).c_str());
+        if (line.empty())
+            continue;
+        std::printf("%s\n", escapeControls(line).c_str());
+        if (const std::string& detail = scheduler_.row(row).detail; !detail.empty())
+            std::printf("    %s\n", escapeControls(detail).c_str());
     }
     const BatchSummary summary = BatchSummary::of(scheduler_);
     std::printf("%d completed, %d failed, %d not started\n", summary.completed, summary.failed, summary.notStarted);
@@ -80,7 +84,10 @@ std::vector<std::string> BatchConsole::inProgress() const
         const ProgressRow& row = scheduler_.row(index);
         if (row.statusCode > 0 && row.statusCode < 9) {
             rows.push_back(row.texts[ProgressRow::IdText] + " " + row.texts[ProgressRow::AddressText] + " "
-                           + escapeControls(row.texts[ProgressRow::ModelText]) + " " + row.texts[ProgressRow::StatusText]);
+                           + escapeControls(row.texts[ProgressRow::ModelText]) + " " + row.texts[ProgressRow::StatusText]
+                           + (row.savedConfiguration.empty()
+                                  ? std::string()
+                                  : ", configuration saved in " + escapeControls(row.savedConfiguration)));
         }
     }
     return rows;

@@ -30,7 +30,8 @@ public:
     // "Upgrade log:" and the log lines of the rows that have one, then "N completed, M failed, K not started".
     void printLog() const;
     bool ended() const { return ended_; }
-    // The rows whose camera is in the middle of its upgrade, as "ID ADDRESS MODEL STATUS".
+    // The rows whose camera is in the middle of its upgrade, as "ID ADDRESS MODEL STATUS", with the
+    // configuration it saved, if any.
     std::vector<std::string> inProgress() const;
 
     std::string lineOf(std::size_t row) const;

@@ -71,6 +71,7 @@ std::string renderBatchReport(const BatchScheduler& scheduler)
             {"finalCode", row.finalStatus},
             {"statusWord", row.texts[ProgressRow::StatusText]},
             {"logLine", textOrNull(logLineText(scheduler, i))},
+            {"detail", textOrNull(row.detail)},
             {"savedConfiguration", textOrNull(row.savedConfiguration)},
             {"started", timeOrNull(row.started)},
             {"ended", timeOrNull(row.ended)},

@@ -52,10 +52,10 @@ void UploadExchange::finish(TransferStatus status)
     changed_.notify_all();
 }
 
-bool UploadExchange::waitSent(std::stop_token stop)
+bool UploadExchange::waitSent(std::stop_token stop, std::chrono::steady_clock::time_point deadline)
 {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, stop, [&] { return sent_ || answered_ || status_.has_value(); });
+    changed_.wait_until(lock, stop, deadline, [&] { return sent_ || answered_ || status_.has_value(); });
     return sent_;
 }
 

@@ -2,6 +2,7 @@
 
 #include "http/HttpTransfer.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
@@ -34,8 +35,9 @@ public:
     void finish(TransferStatus status);
 
     // ---- Worker side ----
-    // Waits until the whole body went out (true) or the transfer ended without that (false).
-    bool waitSent(std::stop_token stop);
+    // Waits until the whole body went out (true) or the transfer ended without that, or the
+    // deadline passed (false).
+    bool waitSent(std::stop_token stop, std::chrono::steady_clock::time_point deadline);
     // Waits until the response headers came (true) or the transfer ended without them (false).
     bool waitAnswered(std::stop_token stop);
 

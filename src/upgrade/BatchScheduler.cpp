@@ -94,7 +94,8 @@ bool BatchScheduler::AddUpgradeTarget(const UpgradeTarget& target)
 
     Entry entry;
     entry.tag = position;
-    if (const auto credential = makeCredential(target.name, target.password)) {
+    const auto credential = makeCredential(target.name, target.password);
+    if (credential) {
         try {
             const CameraHost host{clock_, timers_, navigation_, prompter_, resources_.texts()};
             entry.context = std::make_unique<CameraContext>(host, added.texts[ProgressRow::AddressText], *credential,
@@ -106,6 +107,7 @@ bool BatchScheduler::AddUpgradeTarget(const UpgradeTarget& target)
     }
     if (!entry.context) {
         // Nothing can follow this camera: it ends before the batch begins.
+        added.detail = credential ? "out of memory" : "the login is too long";
         endRow(added, static_cast<int>(StatusCode::NetworkError));
         return true;
     }
@@ -178,7 +180,7 @@ std::string BatchScheduler::StatusWord(int code) const
 std::string BatchScheduler::LogLine(std::size_t index) const
 {
     const ProgressRow& r = row(index);
-    if (r.progress.load() == 0)
+    if (r.progress.load() == 0 && r.finalStatus == 0)
         return {};
     const std::string& model = r.texts[ProgressRow::ModelText];
     const std::string& address = r.texts[ProgressRow::AddressText];
@@ -222,6 +224,7 @@ void BatchScheduler::tick()
         } else {
             busy = busy || isSavingOrUploading(code);
             showCode(entry.tag, code);
+            noteSaved(entry);
         }
         if (dropIfStopped())
             break;
@@ -252,6 +255,7 @@ bool BatchScheduler::advanceWaiting(Entry& entry, bool busy)
         if (!outcome.accepted) {
             // Its code is final: the next tick ends the row.
             entry.refusal = outcome.refusal;
+            entry.refusalDetail = outcome.detail;
             return busy;
         }
         startCamera(entry, outcome);
@@ -305,27 +309,43 @@ void BatchScheduler::finish(std::size_t position, int code)
 {
     Entry entry = std::move(contexts_[position]);
     contexts_.erase(contexts_.begin() + static_cast<std::ptrdiff_t>(position));
-    if (pending_ && pending_->tag() == entry.tag)
+    if (pending_ && pending_->tag() == entry.tag) {
+        // A refused login ends the row before the scheduler took the inquiry's outcome.
+        if (pending_->finished() && entry.refusalDetail.empty())
+            entry.refusalDetail = pending_->outcome().detail;
         pending_.reset();
+    }
     ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
     const std::string latest = withoutVerPrefix(entry.context->latestVersion());
     const std::string saved = entry.context->savedConfigPath();
+    if (code != kFirstFinal)
+        row.detail = !entry.refusalDetail.empty() ? entry.refusalDetail : entry.context->failureDetail();
     // Its threads are joined here: from now on nothing writes the row but this thread.
     entry.context.reset();
     if (code == kFirstFinal)
         row.texts[ProgressRow::VersionText] = latest;
     row.versionAfter = latest;
     std::error_code ignored;
-    if (!saved.empty() && std::filesystem::exists(saved, ignored))
-        row.savedConfiguration = saved;
+    // A file deleted after its restore is no longer there to be named.
+    row.savedConfiguration = !saved.empty() && std::filesystem::exists(saved, ignored) ? saved : std::string();
     endRow(row, code);
+}
+
+void BatchScheduler::noteSaved(const Entry& entry)
+{
+    // Named as soon as it exists: an operator who leaves mid-batch needs it to restore by hand.
+    ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
+    if (row.savedConfiguration.empty())
+        row.savedConfiguration = entry.context->savedConfigPath();
 }
 
 void BatchScheduler::endRow(ProgressRow& row, int code)
 {
     row.statusCode = code;
     row.texts[ProgressRow::StatusText] = StatusWord(code);
-    row.progress.store(kProgressFull);
+    // A failed camera keeps the progress it reached: a full bar would read as done.
+    if (code == kFirstFinal)
+        row.progress.store(kProgressFull);
     row.finalStatus = code;
     row.ended = clock_.wallTime();
     notifyRow(static_cast<std::size_t>(row.index));

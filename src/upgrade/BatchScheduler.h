@@ -94,7 +94,7 @@ public:
     CameraContext* FindContext(int tag) const;
     // The list word of a status code ("Standby" ... "Error7"); empty for any other code.
     std::string StatusWord(int code) const;
-    // The row's line of the upgrade log: empty while its progress is 0 (a camera never started);
+    // The row's line of the upgrade log: empty for a camera that neither started nor ended;
     // else "model(address) " or "model(DHCP:address) ", followed by the outcome of a final code.
     std::string LogLine(std::size_t row) const;
     int parallel() const { return parallel_; }
@@ -106,6 +106,7 @@ private:
         int tag = 0;
         std::unique_ptr<CameraContext> context;
         int refusal = 0;
+        std::string refusalDetail;
     };
 
     void tick();
@@ -116,6 +117,8 @@ private:
     void startCamera(Entry& entry, const StartInquiry::Outcome& outcome);
     void showCode(int tag, int code);
     void finish(std::size_t position, int code);
+    // Copies the path of the camera's saved configuration into its row once it exists.
+    void noteSaved(const Entry& entry);
     // With an abort requested and no camera running, drops every waiting camera; true when it did.
     bool dropIfStopped();
     void endRow(ProgressRow& row, int code);

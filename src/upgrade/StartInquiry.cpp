@@ -12,6 +12,18 @@ constexpr Clock::Duration kInquiryTimeout{20000};
 constexpr int kNotFound = static_cast<int>(StatusCode::NetworkError);
 constexpr int kLoginError = static_cast<int>(StatusCode::LoginError);
 
+// Why a reply that did not pass tells nothing of a supported camera of this login.
+std::string refusalDetail(const std::string& reply, const char* key)
+{
+    if (reply.empty())
+        return "no answer";
+    if (reply.find("401 Unauthorized") != std::string::npos)
+        return "login refused";
+    if (!findReplyValue(reply, key))
+        return "not a camera";
+    return std::string(key) == "ModelName=" ? "not a supported model" : "not the administrator's login";
+}
+
 } // namespace
 
 StartInquiry::StartInquiry(CameraContext& context, int tag)
@@ -32,8 +44,10 @@ void StartInquiry::run(std::stop_token stop)
         // A refused login is a login error, not a missing camera.
         context_.checkUserReply(system);
         outcome_.refusal = kLoginError;
+        outcome_.detail = refusalDetail(system, "ModelName=");
     } else if (CameraContext::SystemInfo info; !context_.readSystemReply(system, false, info)) {
         outcome_.refusal = kNotFound;
+        outcome_.detail = refusalDetail(system, "ModelName=");
     } else {
         outcome_.docType = readDocType(system);
         outcome_.model = info.model;
@@ -49,6 +63,7 @@ void StartInquiry::run(std::stop_token stop)
             if (!outcome_.accepted) {
                 const int code = context_.errorCode();
                 outcome_.refusal = code != 0 ? code : kNotFound;
+                outcome_.detail = refusalDetail(user, "Administrator=");
             }
         }
     }

@@ -21,6 +21,8 @@ public:
         // Why a camera was refused: 10 not found, not answering or not a supported model; 12 the
         // login was refused or is not the administrator's.
         int refusal = 0;
+        // The refusal's cause in a few words ("no answer", "login refused"); empty when accepted.
+        std::string detail;
         // From the system reply: the document type, and the identity the camera reported (the
         // version without "ver", "unknown" for emergency firmware).
         std::string docType;

@@ -165,10 +165,13 @@ TEST_F(BatchCommandTest, DiscoveredAndListedCamerasWithTheirLinesLogReportAndExi
                                      "ZKA-QM410(127.0.0.3) Completed successfully.",
                                      "ZKA-QM410(127.0.0.4) Completed successfully.",
                                      "(127.0.0.9) Network error (missing target).",
+                                     "    no answer",
                                      "3 completed, 1 failed, 0 not started",
                                  }));
     EXPECT_NE(result.out.find("002\t127.0.0.3\tZKA-QM410\t2.30\\x1B[5m\t"), std::string::npos) << result.out;
     EXPECT_EQ(result.out.find('\x1b'), std::string::npos);
+    // A failed row keeps the progress it reached and names its cause.
+    EXPECT_NE(result.out.find("004\t127.0.0.9\t\t\tError1\t0%\tno answer\n"), std::string::npos) << result.out;
 
     const json report = json::parse(fileText(folder() + "/report.json"));
     EXPECT_EQ(report["summary"], json({{"completed", 3}, {"failed", 1}, {"notStarted", 0}}));
@@ -185,6 +188,7 @@ TEST_F(BatchCommandTest, DiscoveredAndListedCamerasWithTheirLinesLogReportAndExi
         EXPECT_EQ(camera["versionAfter"], "2.45");
         EXPECT_EQ(camera["finalCode"], 9);
         EXPECT_EQ(camera["statusWord"], "Completed");
+        EXPECT_EQ(camera["detail"], nullptr);
         EXPECT_TRUE(std::regex_match(camera["started"].get<std::string>(), iso)) << camera["started"];
         EXPECT_TRUE(std::regex_match(camera["ended"].get<std::string>(), iso)) << camera["ended"];
         // With --backup the saved file stays, holding the camera's configuration.
@@ -200,6 +204,7 @@ TEST_F(BatchCommandTest, DiscoveredAndListedCamerasWithTheirLinesLogReportAndExi
     EXPECT_EQ(missing["versionBefore"], nullptr);
     EXPECT_EQ(missing["savedConfiguration"], nullptr);
     EXPECT_EQ(missing["logLine"], "(127.0.0.9) Network error (missing target).");
+    EXPECT_EQ(missing["detail"], "no answer");
 }
 
 TEST_F(BatchCommandTest, PerCameraLoginsTargetsFromStandardInputAndThreeAtATime)
@@ -371,7 +376,8 @@ TEST_F(BatchCommandTest, ASecondSignalLeavesAtOnceNamingTheCamerasInTheMiddleOfA
     write("password", "admin\n");
     write("targets.txt", "127.0.0.2\n127.0.0.3\n");
 
-    const CliProcess batch(folder(), "targets.txt --user admin --password-file password --time-scale 0.01");
+    const CliProcess batch(folder(), "targets.txt --user admin --password-file password --retain --backup "
+                                     "--report report.json --time-scale 0.01");
     ASSERT_TRUE(waitForUploads(1));
     batch.signal(SIGINT);
     batch.signal(SIGTERM);
@@ -379,6 +385,14 @@ TEST_F(BatchCommandTest, ASecondSignalLeavesAtOnceNamingTheCamerasInTheMiddleOfA
     EXPECT_EQ(result.status, 1) << result.out << result.err;
     EXPECT_NE(result.err.find("left while these cameras were in the middle of an upgrade:\n  001 127.0.0.2 ZKA-QM410 "),
               std::string::npos)
+        << result.err;
+    // The camera's settings may need restoring by hand: its saved file is named on the console and
+    // in the report.
+    const json report = json::parse(fileText(folder() + "/report.json"));
+    const json& saved = report["cameras"][0]["savedConfiguration"];
+    ASSERT_TRUE(saved.is_string()) << report.dump();
+    EXPECT_EQ(fileText(saved.get<std::string>()), fleet_->cameras()[0].configuration);
+    EXPECT_NE(result.err.find(", configuration saved in " + saved.get<std::string>() + "\n"), std::string::npos)
         << result.err;
     // The camera that never comes back would hold a normal end for 20 inquiries.
     EXPECT_LT(result.elapsed, 10s);

@@ -186,6 +186,45 @@ TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLi
     EXPECT_EQ(rig.inquiries("127.0.0.4", "inq=user"), 0);
     EXPECT_TRUE(rig.fleet.requests("127.0.0.6").empty());
     EXPECT_TRUE(rig.prompter.messages().empty());
+    // Each refusal carries its own cause; none of them shows a full bar.
+    const std::vector<std::string> details{"login refused",  "not the administrator's login", "not a supported model",
+                                           "",               "no answer",                     "the login is too long"};
+    for (std::size_t i = 0; i < details.size(); ++i) {
+        EXPECT_EQ(rig.row(i).detail, details[i]) << "row " << i;
+        if (finals[i] != 9) {
+            EXPECT_EQ(rig.row(i).progress.load(), 0) << "row " << i;
+        }
+    }
+}
+
+TEST(BatchSchedulerTest, CamerasThatTrickleOrFallSilentFailAndTheCameraBehindStillCompletes)
+{
+    CameraSpec trickling = testCamera(2);
+    trickling.configTrickleMs = 50000; // within the silence limit, byte after byte
+    CameraSpec silent = testCamera(3);
+    silent.silentConfig = true;
+    CameraSpec slowReader = testCamera(4);
+    slowReader.uploadBytesPerSecond = 8000; // steady, but 600 s take half of the package
+    BatchRig rig({trickling, silent, slowReader, testCamera(5)});
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+    rig.addFleet();
+    rig.startBatch(/*retain=*/true, /*keepBackup=*/true);
+    ASSERT_TRUE(rig.runBatch(std::chrono::seconds(5000)));
+
+    const std::vector<int> finals{15, 15, 10, 9};
+    for (std::size_t i = 0; i < finals.size(); ++i)
+        EXPECT_EQ(rig.row(i).finalStatus, finals[i]) << "row " << i;
+    EXPECT_EQ(rig.row(0).detail, "the camera did not send its configuration within 180 s");
+    EXPECT_NE(rig.row(1).detail.find("nothing for 60 s"), std::string::npos) << rig.row(1).detail;
+    EXPECT_EQ(rig.row(2).detail, "the camera did not read the firmware within 600 s");
+    EXPECT_LT(rig.row(2).progress.load(), 10000);
+    EXPECT_EQ(rig.row(3).detail, "");
+    // The broken downloads left no file; the slow reader's saved settings and the last one's stay.
+    EXPECT_EQ(rig.row(0).savedConfiguration, "");
+    EXPECT_EQ(rig.row(1).savedConfiguration, "");
+    EXPECT_NE(rig.row(2).savedConfiguration, "");
+    EXPECT_EQ(rig.backupRoot.files().size(), 2u);
 }
 
 TEST(BatchSchedulerTest, TheListWordAndLogOutcomeOfEveryFinalCode)

@@ -145,5 +145,31 @@ TEST_F(BackupE2eTest, HtmlMarkerInTheSecondBlockKeepsTheFirstBlockOnly)
     EXPECT_EQ(contents(saved.localPath()), firstBlock + lowerRest);
 }
 
+TEST_F(BackupE2eTest, EmptyOrCutShortAnswersAreNoConfigurationAndLeaveNoFile)
+{
+    struct Case {
+        const char* what;
+        std::uint16_t port;
+        std::string answer;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"empty body", 8083, "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n", "empty"},
+        {"closed before its length", 8084,
+         "HTTP/1.1 200 OK\r\nContent-Length: 4000\r\nConnection: close\r\n\r\n" + std::string(700, 'c'),
+         "700 of 4000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CannedHttpServer server("127.0.0.3", c.port, c.answer);
+        ASSERT_TRUE(server.listening());
+        auto saved = backup("127.0.0.3:" + std::to_string(c.port));
+        EXPECT_FALSE(saved.saveFromCamera());
+        EXPECT_NE(saved.errorText().find(c.reason), std::string::npos) << saved.errorText();
+        EXPECT_FALSE(fs::exists(saved.localPath()));
+        EXPECT_EQ(saved.savedSize(), 0u);
+    }
+}
+
 } // namespace
 } // namespace zka::test

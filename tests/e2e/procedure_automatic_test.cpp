@@ -56,6 +56,7 @@ const std::vector<Row> kRows{
     {"saved file lost: nothing sent", [](CameraSpec&) {}, {.retain = true}, {2, 3, 4, 6, 7, 16}, "ver2.45", 0},
     {"HTML instead of the configuration", [](CameraSpec& c) { c.htmlInsteadOfConfig = true; }, {.retain = true},
      {2, 15}, "ver2.30"},
+    {"empty configuration", [](CameraSpec& c) { c.emptyConfig = true; }, {.retain = true}, {2, 15}, "ver2.30"},
     {"dropped during the upload", [](CameraSpec& c) { c.dropDuringUpload = true; }, {}, {3, 10}, "ver2.30"},
     {"dropped after the upload, found", [](CameraSpec& c) { c.dropAfterUpload = true; }, {}, {3, 4, 5, 9}, "ver2.45"},
     {"dropped after the upload, not found",

@@ -295,12 +295,15 @@ void WizardAutomaticTest::aBatchEndsEachCameraWithItsOwnWordAndLogLine()
         const char* word;
         const char* logLine;
         bool fileKept;
+        const char* detail; // the cause, on an indented line of its own
     } expected[] = {
-        {"127.0.0.2", "Completed", "ZKA-QM410(DHCP:127.0.0.2) Completed successfully.", false},
-        {"127.0.0.3:8080", "Completed", "ZKA-QM410(127.0.0.3:8080) Completed successfully.", false},
-        {"127.0.0.4", "Error3", "ZKA-QM410(127.0.0.4) Login error.", false},
-        {"127.0.0.5", "Error7", "ZKA-QM410(127.0.0.5) Cannot load config.", true},
-        {"127.0.0.6", "Error2", "ZKA-QM410(127.0.0.6) Upgrade sequence error.", true},
+        {"127.0.0.2", "Completed", "ZKA-QM410(DHCP:127.0.0.2) Completed successfully.", false, ""},
+        {"127.0.0.3:8080", "Completed", "ZKA-QM410(127.0.0.3:8080) Completed successfully.", false, ""},
+        {"127.0.0.4", "Error3", "ZKA-QM410(127.0.0.4) Login error.", false, "login refused"},
+        {"127.0.0.5", "Error7", "ZKA-QM410(127.0.0.5) Cannot load config.", true,
+         "the camera did not take its configuration back"},
+        {"127.0.0.6", "Error2", "ZKA-QM410(127.0.0.6) Upgrade sequence error.", true,
+         "the camera did not confirm the new version"},
     };
     QStringList inRowOrder(5);
     for (const auto& camera : expected) {
@@ -312,8 +315,10 @@ void WizardAutomaticTest::aBatchEndsEachCameraWithItsOwnWordAndLogLine()
         QCOMPARE(shown.texts[ProgressRow::VersionText], std::string(shown.finalStatus == 9 ? "2.45" : "2.30"));
         QCOMPARE(!shown.savedConfiguration.empty(), camera.fileKept);
         inRowOrder[row] = QString::fromLatin1(camera.logLine);
+        if (*camera.detail != '\0')
+            inRowOrder[row] += QStringLiteral("\n    ") + QString::fromLatin1(camera.detail);
     }
-    QCOMPARE(logLines(driver), inRowOrder);
+    QCOMPARE(logLines(driver), inRowOrder.join(QLatin1Char('\n')).split(QLatin1Char('\n')));
     // Retain without Backup: a file stays only where the camera never took its settings back.
     QCOMPARE(backups.files().size(), 2u);
     // The one question of the run was the confirmation.

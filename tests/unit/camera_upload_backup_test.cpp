@@ -68,6 +68,10 @@ TEST(BackupLocationTest, PathCarriesModelInLowerCaseAndSerial)
     const ScopedEnv tz("TZ", "UTC0");
     EXPECT_EQ(backupFilePath("/opt/pf", kDec6At1530Utc, "ZKA-QM410", "S0012345"),
               "/opt/pf/VELM/ZKA FirmwareUpgrade/Configurations/0812061530/zka-qm410.S0012345.cfg");
+    // A serial longer than a file name allows is cut, so that the save does not fail on its name.
+    const std::string longSerial = std::string(64, 'a') + std::string(300, 'b');
+    EXPECT_EQ(fs::path(backupFilePath("/opt/pf", kDec6At1530Utc, "ZKA-QM410", longSerial)).filename(),
+              "zka-qm410." + std::string(64, 'a') + ".cfg");
 }
 
 TEST(BackupLocationTest, SerialCannotLeaveTheFolder)

@@ -183,7 +183,10 @@ void CameraRoutes::upload(const httplib::Request& request, httplib::Response& re
     const bool drop = camera_.setup().dropDuringUpload && authorized;
     const bool stalls = camera_.setup().stallDuringUpload && authorized;
     const std::uint64_t dropAt = headers.contentLength() / 2;
+    const int rate = authorized ? camera_.setup().uploadBytesPerSecond : 0;
     const bool complete = reader([&](const char* data, std::size_t length) {
+        if (rate > 0 && !camera_.clock().sleepFor(Clock::Duration(std::llround(1000.0 * double(length) / rate)), stop_))
+            return false;
         body.feed(std::string_view(data, length));
         if (drop && body.received() >= dropAt) {
             finish("dropped by the camera after " + progress()); // recorded before the client can notice
@@ -233,19 +236,34 @@ void CameraRoutes::download(const httplib::Request& request, httplib::Response& 
     RecordedRequest record = arrival(request, connection);
     const bool authorized = record.authorized;
     camera_.complete(camera_.record(std::move(record)));
-    if (camera_.silent())
+    const CameraSpec& setup = camera_.setup();
+    if (camera_.silent() || setup.silentConfig)
         return stall(connection);
     if (!delayAnswer(connection))
         return;
     if (!authorized)
         return unauthorized(response);
     response.status = 200;
-    if (camera_.setup().htmlInsteadOfConfig)
+    if (setup.configTrickleMs > 0)
+        return trickle(response, camera_.configuration(), Clock::Duration(setup.configTrickleMs));
+    if (setup.emptyConfig)
+        response.set_content("", "application/octet-stream");
+    else if (setup.htmlInsteadOfConfig)
         response.set_content("<HTML><HEAD><TITLE>Camera</TITLE></HEAD><BODY>Please wait while the camera "
                              "prepares its settings.</BODY></HTML>\r\n",
                              "text/html");
     else
         response.set_content(camera_.configuration(), "application/octet-stream");
+}
+
+void CameraRoutes::trickle(httplib::Response& response, std::string file, Clock::Duration pause)
+{
+    auto content = std::make_shared<const std::string>(std::move(file));
+    response.set_content_provider(
+        content->size(), "application/octet-stream",
+        [this, content, pause](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+            return camera_.clock().sleepFor(pause, stop_) && sink.is_writable() && sink.write(content->data() + offset, 1);
+        });
 }
 
 void CameraRoutes::restore(const httplib::Request& request, httplib::Response& response, const ContentReader& reader)

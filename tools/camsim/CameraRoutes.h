@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include "runtime/Clock.h"
+
 #include <stop_token>
 #include <string>
 
@@ -42,6 +44,8 @@ private:
     bool delayAnswer(CameraConnection& connection, double seconds) const;
     // Never answers: holds the connection until the client leaves or the server stops.
     void stall(CameraConnection& connection) const;
+    // Answers with the file, one byte after each pause, until the client leaves or the server stops.
+    void trickle(httplib::Response& response, std::string file, Clock::Duration pause);
     static void unauthorized(httplib::Response& response);
     static void plain(httplib::Response& response, int status, const std::string& text);
 

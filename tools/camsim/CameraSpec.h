@@ -55,6 +55,10 @@ struct CameraSpec {
     double userInquirySeconds = 0;     // a further delay before the answer to "inq=user"
     bool oversizedInquiry = false;     // "inq=system" replies carry more than 5120 bytes
     bool htmlInsteadOfConfig = false;  // the configuration download returns an HTML page
+    bool emptyConfig = false;          // the configuration download is answered 200 with an empty body
+    bool silentConfig = false;         // takes the configuration request and never answers it
+    int configTrickleMs = 0;           // > 0: answers the configuration request, then sends one byte of
+                                       // the file every N ms (nominal)
     std::string configuration;         // the configuration file served; empty: several KB generated
                                        // from the identity (Fleet::cameras() shows the generated text)
     int restoreRefusals = 0;           // the first k restores are refused
@@ -67,6 +71,7 @@ struct CameraSpec {
     bool dropDuringUpload = false;     // closes the connection when half of the body has arrived
     bool stallDuringUpload = false;    // stops reading when half of the body has arrived and keeps the
                                        // connection open until the client leaves
+    int uploadBytesPerSecond = 0;      // > 0: reads the upload's body at N bytes a second (nominal)
     bool dropAfterUpload = false;      // takes the whole package, then closes the connection without an
                                        // answer and rewrites its firmware all the same
     bool answerNeverEnds = false;      // the streamed answer stops before its closing delimiter

@@ -156,6 +156,9 @@ const std::map<std::string, Setter>& setters()
         {"userInquirySeconds", seconds(&CameraSpec::userInquirySeconds)},
         {"oversizedInquiry", flag(&CameraSpec::oversizedInquiry)},
         {"htmlInsteadOfConfig", flag(&CameraSpec::htmlInsteadOfConfig)},
+        {"emptyConfig", flag(&CameraSpec::emptyConfig)},
+        {"silentConfig", flag(&CameraSpec::silentConfig)},
+        {"configTrickleMs", number(&CameraSpec::configTrickleMs, 0, 3600000)},
         {"configuration", text(&CameraSpec::configuration)},
         {"restoreRefusals", number(&CameraSpec::restoreRefusals, 0, 1000)},
         {"silentAfterRestore", flag(&CameraSpec::silentAfterRestore)},
@@ -164,6 +167,7 @@ const std::map<std::string, Setter>& setters()
         {"rebootSeconds", seconds(&CameraSpec::rebootSeconds)},
         {"dropDuringUpload", flag(&CameraSpec::dropDuringUpload)},
         {"stallDuringUpload", flag(&CameraSpec::stallDuringUpload)},
+        {"uploadBytesPerSecond", number(&CameraSpec::uploadBytesPerSecond, 0, 1 << 30)},
         {"dropAfterUpload", flag(&CameraSpec::dropAfterUpload)},
         {"answerNeverEnds", flag(&CameraSpec::answerNeverEnds)},
         {"afterUpgrade", [](CameraSpec& c, const std::string& v, std::string& p) {

@@ -58,7 +58,9 @@ struct SimCamera::Life {
 
     Life(SimCamera& camera, std::stop_token fleetStop)
         : stop(fleetStop)
-        , server(stop.fd(), camera.setup().stallDuringUpload ? kStallingReceiveBuffer : 0)
+        , server(stop.fd(), camera.setup().stallDuringUpload || camera.setup().uploadBytesPerSecond > 0
+                                                ? kStallingReceiveBuffer
+                                                : 0)
         , routes(camera, stop.token())
     {
         routes.install(server);

@@ -213,8 +213,15 @@ void AutomaticProgressPage::onCounterTimer()
 void AutomaticProgressPage::showLog()
 {
     std::vector<std::string> lines;
-    for (std::size_t row = 0; row < scheduler_->rowCount(); ++row)
-        lines.push_back(scheduler_->LogLine(row));
+    for (std::size_t row = 0; row < scheduler_->rowCount(); ++row) {
+        std::string line = scheduler_->LogLine(row);
+        if (line.empty())
+            continue;
+        lines.push_back(std::move(line));
+        // The cause goes on a line of its own below the camera's, ended as the log's lines are.
+        if (const std::string& detail = scheduler_->row(row).detail; !detail.empty())
+            lines.push_back("    " + detail + "\r\n");
+    }
     UpgradeLogDialog dialog(lines, seams_.desktop, seams_.prompter, seams_.resources.texts(), window());
     dialogs_.run(dialog, *this);
 }
