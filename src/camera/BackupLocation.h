@@ -29,6 +29,13 @@ std::string safeFileNamePart(std::string_view text);
 
 std::string asciiLower(std::string_view text);
 
+// The time-stamped folder below root that the backups made at `when` go to.
+std::string backupFolderPath(std::string_view root, std::chrono::system_clock::time_point when);
+
+// Removes the folder when it holds nothing (and only then): a time-stamped folder whose files were
+// all deleted, or whose save failed before writing, is not left behind. True when it is gone.
+bool removeFolderIfEmpty(const std::string& folder);
+
 // The full path of a backup file below root.
 std::string backupFilePath(std::string_view root, std::chrono::system_clock::time_point when,
                            std::string_view principalModel, std::string_view serial);
