@@ -68,6 +68,11 @@ void BatchConsole::printLog() const
         if (!line.empty())
             std::printf("%s\n", escapeControls(line).c_str());
     }
+    std::string folder = scheduler_.savedConfigurationsLine();
+    while (!folder.empty() && (folder.back() == '\n' || folder.back() == '\r'))
+        folder.pop_back();
+    if (!folder.empty())
+        std::printf("%s\n", escapeControls(folder).c_str());
     const BatchSummary summary = BatchSummary::of(scheduler_);
     std::printf("%d completed, %d failed, %d not started\n", summary.completed, summary.failed, summary.notStarted);
     std::fflush(stdout);
