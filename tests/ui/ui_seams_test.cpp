@@ -186,8 +186,8 @@ void SeamsTest::prompterBuildsTheBox()
     // A question whose Yes cannot be undone makes No the button that Enter presses.
     Message careful{"Abort?", "Information", MessageIcon::Question, MessageButtons::YesNo};
     careful.defaultAnswer = MessageAnswer::No;
-    QCOMPARE(QtPrompter::buildBox(careful, nullptr)->defaultButton(),
-             QtPrompter::buildBox(careful, nullptr)->button(QMessageBox::No));
+    const auto carefulBox = QtPrompter::buildBox(careful, nullptr);
+    QCOMPARE(carefulBox->defaultButton(), carefulBox->button(QMessageBox::No));
 
     const auto warning = QtPrompter::buildBox(
         Message{"Input the correct name and password.", "Information", MessageIcon::Warning, MessageButtons::OkCancel},
