@@ -44,10 +44,9 @@ void AutomaticPages::startBatch()
         progressPage_->startBatch();
 }
 
-void AutomaticPages::abortBatch()
+bool AutomaticPages::abortBatch()
 {
-    if (progressPage_)
-        progressPage_->isShown();
+    return progressPage_ && progressPage_->confirmAbort() && progressPage_->isShown();
 }
 
 void AutomaticPages::shutdown()

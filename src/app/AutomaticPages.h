@@ -49,8 +49,9 @@ public:
     void showProgressPage();
     // "&Upgrade" on the progress page.
     void startBatch();
-    // "&Abort": asks the batch to stop while its page is shown.
-    void abortBatch();
+    // "&Abort": asks the operator and, on Yes, the batch to stop while its page is shown. True
+    // when the batch was asked to stop.
+    bool abortBatch();
     // Stops the target page's probes and timers and the batch with every camera's threads; nothing
     // of theirs runs afterwards.
     void shutdown();

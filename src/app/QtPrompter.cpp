@@ -94,7 +94,8 @@ std::unique_ptr<QMessageBox> QtPrompter::buildBox(const Message& message, QWidge
     case MessageIcon::Error: box->setIcon(QMessageBox::Critical); break;
     }
 
-    // The first button is the default one; Escape and the window's close button give the negative one.
+    // The first button is the default one unless the message names another; Escape and the
+    // window's close button give the negative one.
     switch (message.buttons) {
     case MessageButtons::Ok:
         box->setStandardButtons(QMessageBox::Ok);
@@ -111,6 +112,14 @@ std::unique_ptr<QMessageBox> QtPrompter::buildBox(const Message& message, QWidge
         box->setDefaultButton(QMessageBox::Yes);
         box->setEscapeButton(QMessageBox::No);
         break;
+    }
+    if (message.defaultAnswer) {
+        switch (*message.defaultAnswer) {
+        case MessageAnswer::Ok: box->setDefaultButton(QMessageBox::Ok); break;
+        case MessageAnswer::Cancel: box->setDefaultButton(QMessageBox::Cancel); break;
+        case MessageAnswer::Yes: box->setDefaultButton(QMessageBox::Yes); break;
+        case MessageAnswer::No: box->setDefaultButton(QMessageBox::No); break;
+        }
     }
     return box;
 }

@@ -319,9 +319,10 @@ void UpgradeWizard::onNext()
     if (!nextButton_->isEnabled() || busy_)
         return;
     if (abortRequested_) {
-        // "&Abort": the cameras under way finish, no other one starts.
-        nextButton_->setEnabled(false);
-        automatic_->abortBatch();
+        // "&Abort", once confirmed: the cameras under way finish, no other one starts.
+        if (automatic_->abortBatch())
+            nextButton_->setEnabled(false);
+        return;
     }
     if (finished_) {
         accept();

@@ -85,14 +85,24 @@ std::string asciiLower(std::string_view text)
     return lower;
 }
 
-std::string backupFilePath(std::string_view root, std::chrono::system_clock::time_point when,
-                           std::string_view principalModel, std::string_view serial)
+std::string backupFolderPath(std::string_view root, std::chrono::system_clock::time_point when)
 {
     std::string path(root);
     if (path == "/")
         path.clear();
-    path += "/VELM/ZKA FirmwareUpgrade/Configurations/";
-    path += backupTimeStamp(when);
+    return path + "/VELM/ZKA FirmwareUpgrade/Configurations/" + backupTimeStamp(when);
+}
+
+bool removeFolderIfEmpty(const std::string& folder)
+{
+    // rmdir refuses a folder that holds anything, so a file written meanwhile is never lost.
+    return !folder.empty() && ::rmdir(folder.c_str()) == 0;
+}
+
+std::string backupFilePath(std::string_view root, std::chrono::system_clock::time_point when,
+                           std::string_view principalModel, std::string_view serial)
+{
+    std::string path = backupFolderPath(root, when);
     path += '/';
     path += safeFileNamePart(asciiLower(principalModel));
     path += '.';

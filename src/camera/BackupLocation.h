@@ -32,6 +32,13 @@ std::string asciiLower(std::string_view text);
 // The serial's part of a backup file name is cut at this many characters.
 inline constexpr std::size_t kMaxSerialInFileName = 64;
 
+// The time-stamped folder below root that the backups made at `when` go to.
+std::string backupFolderPath(std::string_view root, std::chrono::system_clock::time_point when);
+
+// Removes the folder when it holds nothing (and only then): a time-stamped folder whose files were
+// all deleted, or whose save failed before writing, is not left behind. True when it is gone.
+bool removeFolderIfEmpty(const std::string& folder);
+
 // The full path of a backup file below root.
 std::string backupFilePath(std::string_view root, std::chrono::system_clock::time_point when,
                            std::string_view principalModel, std::string_view serial);

@@ -10,7 +10,6 @@ namespace zka {
 namespace {
 
 constexpr std::size_t kModelListLimit = 10;
-constexpr std::string_view kRefused = "401 Unauthorized";
 constexpr const char* kLoginMessage = "Please enter correct user name and password for the administrator.";
 
 std::string replaceAll(std::string text, std::string_view from, std::string_view to)
@@ -34,9 +33,13 @@ bool CameraContext::checkModel(std::string_view reply, bool showMessage)
     if (std::find(supportedModels_.begin(), last, model) != last)
         return true;
     if (showMessage) {
-        // A refused login says nothing about the model: the operator has to correct the login, not
-        // the camera.
-        if (reply.find(kRefused) != std::string_view::npos) {
+        // No reply at all, or a refused login, says nothing about the model: the operator has to
+        // find the camera or correct the login, not choose another camera.
+        if (reply.empty()) {
+            warn(host_.texts(212));
+            return false;
+        }
+        if (loginRefused(reply)) {
             warn(kLoginMessage);
             return false;
         }
@@ -95,7 +98,7 @@ bool CameraContext::checkUserReply(const std::string& reply)
             warn(text);
         return false;
     };
-    if (reply.find(kRefused) != std::string::npos)
+    if (loginRefused(reply))
         return refuse(StatusCode::LoginError, kLoginMessage);
     const auto administrator = findReplyValue(reply, "Administrator=");
     if (!administrator)

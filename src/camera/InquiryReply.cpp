@@ -17,6 +17,11 @@ std::string replyValue(std::string_view reply, std::string_view key)
     return findReplyValue(reply, key).value_or(std::string());
 }
 
+bool loginRefused(std::string_view reply)
+{
+    return reply.find("401 Unauthorized") != std::string_view::npos;
+}
+
 std::string readDocType(std::string_view reply)
 {
     return replyValue(reply, "DocType=");

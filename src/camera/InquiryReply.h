@@ -14,6 +14,9 @@ std::optional<std::string> findReplyValue(std::string_view reply, std::string_vi
 // The value, empty when the key does not occur.
 std::string replyValue(std::string_view reply, std::string_view key);
 
+// Whether the reply is the camera's refusal of the login ("401 Unauthorized").
+bool loginRefused(std::string_view reply);
+
 // The "DocType=" value (empty when absent): it chooses the firmware package slot. By value, so no
 // caller's text is replaced by a later call.
 std::string readDocType(std::string_view reply);

@@ -69,9 +69,16 @@ void BatchConsole::printLog() const
         if (line.empty())
             continue;
         std::printf("%s\n", escapeControls(line).c_str());
-        if (const std::string& detail = scheduler_.row(row).detail; !detail.empty())
-            std::printf("    %s\n", escapeControls(detail).c_str());
+        // A camera never started says why in its own line already.
+        const ProgressRow& shown = scheduler_.row(row);
+        if (shown.finalStatus != 0 && !shown.detail.empty())
+            std::printf("    %s\n", escapeControls(shown.detail).c_str());
     }
+    std::string folder = scheduler_.savedConfigurationsLine();
+    while (!folder.empty() && (folder.back() == '\n' || folder.back() == '\r'))
+        folder.pop_back();
+    if (!folder.empty())
+        std::printf("%s\n", escapeControls(folder).c_str());
     const BatchSummary summary = BatchSummary::of(scheduler_);
     std::printf("%d completed, %d failed, %d not started\n", summary.completed, summary.failed, summary.notStarted);
     std::fflush(stdout);

@@ -30,6 +30,13 @@ json timeOrNull(const std::optional<std::chrono::system_clock::time_point>& when
     return text;
 }
 
+const char* outcomeOf(const ProgressRow& row)
+{
+    if (row.finalStatus == 9)
+        return "completed";
+    return row.finalStatus != 0 ? "failed" : "not-started";
+}
+
 } // namespace
 
 std::string logLineText(const BatchScheduler& scheduler, std::size_t row)
@@ -70,6 +77,7 @@ std::string renderBatchReport(const BatchScheduler& scheduler)
             {"versionAfter", textOrNull(row.versionAfter)},
             {"finalCode", row.finalStatus},
             {"statusWord", row.texts[ProgressRow::StatusText]},
+            {"outcome", outcomeOf(row)},
             {"logLine", textOrNull(logLineText(scheduler, i))},
             {"detail", textOrNull(row.detail)},
             {"savedConfiguration", textOrNull(row.savedConfiguration)},

@@ -16,7 +16,7 @@ struct BatchSummary {
     bool allCompleted() const { return failed == 0 && notStarted == 0; }
 };
 
-// The row's line of the upgrade log without its line end; empty for a camera never started.
+// The row's line of the upgrade log without its line end; empty for a row the batch never reached.
 std::string logLineText(const BatchScheduler& scheduler, std::size_t row);
 
 // The report of a batch as JSON: {"cameras": [...], "summary": {...}}, one object per camera in row

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace zka {
@@ -14,6 +15,8 @@ struct Message {
     std::string caption;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+    // The button that Enter presses; none: the first one (OK, or Yes).
+    std::optional<MessageAnswer> defaultAnswer = std::nullopt;
 
     bool operator==(const Message&) const = default;
 };

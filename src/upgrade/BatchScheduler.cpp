@@ -1,5 +1,6 @@
 #include "upgrade/BatchScheduler.h"
 
+#include "camera/BackupLocation.h"
 #include "camera/StatusCode.h"
 #include "http/Credential.h"
 #include "resources/PackagedResources.h"
@@ -17,6 +18,8 @@ namespace {
 constexpr int kProgressFull = 10000;
 constexpr int kFirstFinal = static_cast<int>(StatusCode::Completed);
 constexpr int kLastCode = static_cast<int>(StatusCode::CannotLoadConfig);
+constexpr const char* kAbortedDetail = "not upgraded: the batch was aborted";
+constexpr const char* kAbortedLogText = "Not upgraded (the batch was aborted).\r\n";
 
 bool isSavingOrUploading(int code)
 {
@@ -180,14 +183,39 @@ std::string BatchScheduler::StatusWord(int code) const
 std::string BatchScheduler::LogLine(std::size_t index) const
 {
     const ProgressRow& r = row(index);
-    if (r.progress.load() == 0 && r.finalStatus == 0)
+    const bool leftByAbort = r.finalStatus == 0 && !r.detail.empty();
+    if (r.progress.load() == 0 && r.finalStatus == 0 && !leftByAbort)
         return {};
     const std::string& model = r.texts[ProgressRow::ModelText];
     const std::string& address = r.texts[ProgressRow::AddressText];
     std::string line = r.dhcp != 0 ? model + "(DHCP:" + address + ") " : model + "(" + address + ") ";
-    if (r.finalStatus >= kFirstFinal && r.finalStatus <= kLastCode)
+    if (leftByAbort)
+        line += kAbortedLogText;
+    else if (r.finalStatus >= kFirstFinal && r.finalStatus <= kLastCode)
         line += logOutcomes_[static_cast<std::size_t>(r.finalStatus)];
     return line;
+}
+
+std::string BatchScheduler::savedConfigurationsLine() const
+{
+    for (const auto& row : rows_) {
+        if (!row->savedConfiguration.empty())
+            return "Saved configurations: " + std::filesystem::path(row->savedConfiguration).parent_path().string()
+                   + "\r\n";
+    }
+    return {};
+}
+
+std::size_t BatchScheduler::proceededCount() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(rows_.begin(), rows_.end(), [](const auto& row) { return row->finalStatus != 0; }));
+}
+
+std::size_t BatchScheduler::waitingCount() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(contexts_.begin(), contexts_.end(), [this](const Entry& entry) { return codeOf(entry) == 0; }));
 }
 
 int BatchScheduler::codeOf(const Entry& entry) const
@@ -232,6 +260,9 @@ void BatchScheduler::tick()
     }
     const bool ended = contexts_.empty() && running_;
     if (ended) {
+        // No camera runs any more: the batch's folder goes when every file in it went.
+        if (retain_.load() != 0)
+            removeFolderIfEmpty(backupFolderPath(backupRoot(), batchStart_));
         timers_.stop(kTimerId);
         running_ = false;
         stopRequested_ = false;
@@ -367,6 +398,7 @@ bool BatchScheduler::dropIfStopped()
         ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
         row.finalStatus = 0;
         row.started.reset();
+        row.detail = kAbortedDetail;
         notifyRow(static_cast<std::size_t>(entry.tag));
     }
     return true;

@@ -94,9 +94,17 @@ public:
     CameraContext* FindContext(int tag) const;
     // The list word of a status code ("Standby" ... "Error7"); empty for any other code.
     std::string StatusWord(int code) const;
-    // The row's line of the upgrade log: empty for a camera that neither started nor ended;
-    // else "model(address) " or "model(DHCP:address) ", followed by the outcome of a final code.
+    // The row's line of the upgrade log: "model(address) " or "model(DHCP:address) ", followed by
+    // the outcome of a final code, or by the sentence of a camera the abort left unstarted. Empty
+    // for a row the batch has not reached yet.
     std::string LogLine(std::size_t row) const;
+    // The upgrade log's closing line: "Saved configurations: FOLDER" with the batch's backup
+    // folder when it keeps any file; empty otherwise.
+    std::string savedConfigurationsLine() const;
+    // Cameras that ended, whatever their outcome: those the abort left unstarted are not among them.
+    std::size_t proceededCount() const;
+    // Cameras still in the batch that have not begun their upgrade: the ones an abort would leave.
+    std::size_t waitingCount() const;
     int parallel() const { return parallel_; }
 
 private:

@@ -1,11 +1,13 @@
 #include "upgrade/ManualFlow.h"
 
 #include "http/Base64.h"
+#include "camera/BackupLocation.h"
 #include "camera/ConfigBackup.h"
 #include "camera/InquiryReply.h"
 #include "resources/PackagedResources.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace zka {
 
@@ -32,10 +34,24 @@ struct ManualFlow::CheckOutcome {
     std::unique_ptr<CameraContext> context;
     bool systemRead = false;
     bool accepted = false;
+    // Whether a refusal has been told with its own cause (no reply, a refused login); otherwise
+    // the camera is of another model and the firmware does not suit it.
+    bool causeTold = false;
     std::string serial;
     std::string versionText;
     std::size_t slot = 0;
 };
+
+namespace {
+
+// The backup's time-stamped folder goes when it holds nothing: its file was deleted after the
+// restore, or the save failed before writing one.
+void removeEmptyFolderOf(const ConfigBackup& backup)
+{
+    removeFolderIfEmpty(std::filesystem::path(backup.localPath()).parent_path().string());
+}
+
+} // namespace
 
 void ManualFlow::BackupDeleter::operator()(ConfigBackup* backup) const
 {
@@ -130,7 +146,7 @@ void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
                 cameraVersionText_ = outcome->versionText;
                 packageIndex_ = outcome->slot;
             }
-            if (!outcome->accepted) {
+            if (!outcome->accepted && !outcome->causeTold) {
                 prompter_.show(Message{kNotSuitable, texts_(203), MessageIcon::Question, MessageButtons::Ok});
             } else {
                 // The checked context is the one that upgrades: it knows the camera's version and
@@ -149,8 +165,10 @@ void ManualFlow::runCheck(CheckOutcome& outcome, std::stop_token stop)
     if (stop.stop_requested())
         return;
     CameraContext::SystemInfo info;
-    if (!probe.readSystemReply(system, true, info))
+    if (!probe.readSystemReply(system, true, info)) {
+        outcome.causeTold = system.empty() || loginRefused(system);
         return;
+    }
     outcome.systemRead = true;
     outcome.serial = info.serial;
     outcome.slot = resources_.slotFor(readDocType(system));
@@ -162,6 +180,7 @@ void ManualFlow::runCheck(CheckOutcome& outcome, std::stop_token stop)
     const std::string user = probe.runQuery("inq=user", kInquiryTimeout, stop);
     if (stop.stop_requested())
         return;
+    outcome.causeTold = true;
     if (user.empty()) {
         prompter_.show(Message{texts_(212), texts_(203), MessageIcon::Warning, MessageButtons::Ok});
         return;
@@ -243,6 +262,7 @@ void ManualFlow::startUpgrade()
     job_.run([backup = savedConfig_.get(), saved](std::stop_token stop) { *saved = backup->saveFromCamera(stop); },
              [this, saved] {
                  if (!*saved) {
+                     removeEmptyFolderOf(*savedConfig_);
                      prompter_.show(Message{kCannotSave, kInformation, MessageIcon::Error, MessageButtons::Ok});
                      switchPage(3);
                      return;
@@ -365,6 +385,9 @@ void ManualFlow::startRestore(int targetPage)
                 clock_.sleepFor(kAfterRestorePause, stop);
         },
         [this] {
+            // A restored camera's deleted file leaves its folder empty: that goes too.
+            if (savedConfig_)
+                removeEmptyFolderOf(*savedConfig_);
             shownStage_ = static_cast<int>(StatusCode::Reconfiguring);
             showStage(shownStage_);
             reconfigureStart_ = clock_.now();
@@ -411,6 +434,8 @@ void ManualFlow::dropSavedConfig()
     // The object goes; the file stays unless a successful restore deleted it.
     if (savedConfig_ && job_.busy())
         job_.cancel();
+    if (savedConfig_ && !job_.busy())
+        removeEmptyFolderOf(*savedConfig_);
     savedConfig_.reset();
 }
 

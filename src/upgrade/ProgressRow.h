@@ -52,8 +52,8 @@ struct ProgressRow {
     std::string mac;
     std::string versionAfter;        // the version the camera reported last, without "ver"; empty: none
     std::string savedConfiguration;  // the saved configuration file, when it was kept
-    std::string detail;              // the cause of a failure, or why the camera was not started;
-                                     // empty when there is none
+    // The cause of a failure, or why the camera was not started; empty when there is none.
+    std::string detail;
     std::optional<std::chrono::system_clock::time_point> started; // the scheduler began with the camera
     std::optional<std::chrono::system_clock::time_point> ended;   // the camera reached its final code
 };

@@ -160,12 +160,18 @@ TEST_F(BatchCommandTest, DiscoveredAndListedCamerasWithTheirLinesLogReportAndExi
                                  "--report report.json --time-scale 0.01");
     EXPECT_EQ(result.status, 1) << result.out << result.err;
     EXPECT_EQ(result.err, "zka-upgrade-cli batch: 127.0.0.2: A camera with this IP address already exists.\n");
+    const json report = json::parse(fileText(folder() + "/report.json"));
+    // The log closes with the folder that keeps the saved configurations.
+    const std::string kept = std::filesystem::path(report["cameras"][0]["savedConfiguration"].get<std::string>())
+                                 .parent_path()
+                                 .string();
     EXPECT_EQ(logOf(result.out), (std::vector<std::string>{
                                      "ZKA-QM410(127.0.0.2) Completed successfully.",
                                      "ZKA-QM410(127.0.0.3) Completed successfully.",
                                      "ZKA-QM410(127.0.0.4) Completed successfully.",
                                      "(127.0.0.9) Network error (missing target).",
                                      "    no answer",
+                                     "Saved configurations: " + kept,
                                      "3 completed, 1 failed, 0 not started",
                                  }));
     EXPECT_NE(result.out.find("002\t127.0.0.3\tZKA-QM410\t2.30\\x1B[5m\t"), std::string::npos) << result.out;
@@ -173,7 +179,6 @@ TEST_F(BatchCommandTest, DiscoveredAndListedCamerasWithTheirLinesLogReportAndExi
     // A failed row keeps the progress it reached and names its cause.
     EXPECT_NE(result.out.find("004\t127.0.0.9\t\t\tError1\t0%\tno answer\n"), std::string::npos) << result.out;
 
-    const json report = json::parse(fileText(folder() + "/report.json"));
     EXPECT_EQ(report["summary"], json({{"completed", 3}, {"failed", 1}, {"notStarted", 0}}));
     const json& cameras = report["cameras"];
     ASSERT_EQ(cameras.size(), 4u);
@@ -200,6 +205,7 @@ TEST_F(BatchCommandTest, DiscoveredAndListedCamerasWithTheirLinesLogReportAndExi
     const json& missing = cameras[3];
     EXPECT_EQ(missing["finalCode"], 10);
     EXPECT_EQ(missing["statusWord"], "Error1");
+    EXPECT_EQ(missing["outcome"], "failed");
     EXPECT_EQ(missing["model"], nullptr);
     EXPECT_EQ(missing["versionBefore"], nullptr);
     EXPECT_EQ(missing["savedConfiguration"], nullptr);
@@ -311,10 +317,16 @@ TEST_F(BatchCommandTest, AFirstSignalAbortsAndTheWaitingCamerasAreNotStarted)
     EXPECT_EQ(result.status, 1) << result.out << result.err;
     EXPECT_NE(result.err.find("aborting"), std::string::npos) << result.err;
     EXPECT_EQ(logOf(result.out), (std::vector<std::string>{"ZKA-QM410(127.0.0.2) Completed successfully.",
+                                                           "(127.0.0.3) Not upgraded (the batch was aborted).",
+                                                           "(127.0.0.4) Not upgraded (the batch was aborted).",
                                                            "1 completed, 0 failed, 2 not started"}));
     const json report = json::parse(fileText(folder() + "/report.json"));
+    EXPECT_EQ(report["cameras"][0]["outcome"], "completed");
+    EXPECT_EQ(report["cameras"][0]["detail"], nullptr);
     EXPECT_EQ(report["cameras"][1]["finalCode"], 0);
     EXPECT_EQ(report["cameras"][1]["statusWord"], "Standby");
+    EXPECT_EQ(report["cameras"][1]["outcome"], "not-started");
+    EXPECT_EQ(report["cameras"][1]["detail"], "not upgraded: the batch was aborted");
     EXPECT_EQ(report["cameras"][1]["started"], nullptr);
     EXPECT_TRUE(fleet_->requests("127.0.0.3").empty());
     EXPECT_TRUE(fleet_->requests("127.0.0.4").empty());

@@ -80,6 +80,8 @@ TEST(BatchSchedulerTest, TwoAtATimeInRowOrderAndNoStartWhileACameraAheadSavesOrU
     EXPECT_EQ(rig.scheduler->LogLine(0), "ZKA-QM410(127.0.0.2) Completed successfully.\r\n");
     EXPECT_EQ(rig.scheduler->LogLine(2), "ZKA-QM410(DHCP:127.0.0.4) Completed successfully.\r\n");
     EXPECT_TRUE(rig.backupRoot.files().empty());
+    // Every file went: so did the batch's folder.
+    EXPECT_TRUE(rig.backupRoot.stampFolders().empty());
     EXPECT_EQ(rig.scheduler->contextCount(), 0u);
     EXPECT_FALSE(rig.loop.isRunning(BatchScheduler::kTimerId));
 }
@@ -110,8 +112,12 @@ TEST(BatchSchedulerTest, AnAbortWhileUploadingFinishesThatCameraAndDropsTheWaiti
         EXPECT_EQ(text(dropped, ProgressRow::StatusText), "Standby");
         EXPECT_EQ(dropped.progress.load(), 0);
         EXPECT_FALSE(dropped.started.has_value());
-        EXPECT_EQ(rig.scheduler->LogLine(i), "");
+        EXPECT_EQ(dropped.detail, "not upgraded: the batch was aborted");
     }
+    // The log tells of every camera, the ones never started included.
+    EXPECT_EQ(rig.scheduler->LogLine(1), "ZKA-QM410(127.0.0.3) Not upgraded (the batch was aborted).\r\n");
+    EXPECT_EQ(rig.scheduler->LogLine(2), "ZKA-QM410(127.0.0.4) Not upgraded (the batch was aborted).\r\n");
+    EXPECT_EQ(rig.row(0).detail, "");
     EXPECT_TRUE(rig.fleet.requests("127.0.0.3").empty());
     EXPECT_TRUE(rig.fleet.requests("127.0.0.4").empty());
     EXPECT_EQ(rig.scheduler->contextCount(), 0u);
@@ -133,7 +139,7 @@ TEST(BatchSchedulerTest, AnAbortDuringTheInquiriesDropsTheCameraWithoutWaitingFo
     ASSERT_TRUE(rig.runBatch(std::chrono::seconds(2000)));
     for (std::size_t i = 0; i < 2; ++i) {
         EXPECT_EQ(rig.row(i).finalStatus, 0);
-        EXPECT_EQ(rig.scheduler->LogLine(i), "");
+        EXPECT_EQ(rig.row(i).detail, "not upgraded: the batch was aborted");
     }
     EXPECT_TRUE(rig.fleet.requests("127.0.0.3").empty());
     EXPECT_EQ(requestsTo(rig, "127.0.0.2", "/command/versionup.cgi"), 0u);
@@ -290,6 +296,7 @@ TEST(BatchSchedulerTest, ARestoreRefusedFourTimesEndsWithError7AndKeepsTheSavedF
     EXPECT_EQ(rig.row(1).finalStatus, 9);
     EXPECT_EQ(rig.row(1).savedConfiguration, "");
     EXPECT_EQ(rig.backupRoot.files().size(), 1u);
+    EXPECT_EQ(rig.backupRoot.stampFolders().size(), 1u);
 }
 
 TEST(BatchSchedulerTest, FourPositionsAtATimeAndTheVersionColumnAfterCompletion)

@@ -152,9 +152,12 @@ TEST_F(UpgradeCommandTest, FailuresEndWithTheirMessageAndExitStatusOne)
     EXPECT_EQ(wrongLogin.status, 1);
     EXPECT_TRUE(wrongLogin.has("Information: Please enter correct user name and password for the administrator."))
         << wrongLogin.text();
-    EXPECT_EQ(wrongLogin.lines.back(), "Failed: This firmware is not suitable for the target camera.");
+    EXPECT_EQ(wrongLogin.lines.back(), "Failed: Please enter correct user name and password for the administrator.");
     for (const auto& request : fleet_->requests("127.0.0.2"))
         EXPECT_NE(request.path, "/command/versionup.cgi");
+    const CliRun nobody = runCli("upgrade 127.0.0.9 --user admin --time-scale 0.01");
+    EXPECT_EQ(nobody.status, 1);
+    EXPECT_EQ(nobody.lines.back(), "Failed: Cannot find the camera. (The camera may be turned off.)") << nobody.text();
 
     // Usage errors.
     EXPECT_EQ(runCli("upgrade 300.0.0.2 --user admin").status, 64);

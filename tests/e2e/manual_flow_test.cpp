@@ -239,6 +239,8 @@ TEST(ManualFlowTest, RetainRestoresTheSettingsKeepsTheFileWhenAskedAndReportsAFa
     EXPECT_EQ(restore->payload, rig.fleet.cameras()[0].configuration);
     EXPECT_FALSE(rig.view.savedPath.empty());
     EXPECT_FALSE(std::filesystem::exists(rig.view.savedPath));
+    // Its folder held nothing else: it went with the file.
+    EXPECT_TRUE(rig.backupRoot.stampFolders().empty());
     EXPECT_FALSE(rig.flow->restoreFailed());
 
     // Again, on another camera, keeping the saved file: it stays, and the restore took the
@@ -319,14 +321,16 @@ TEST(ManualFlowTest, RefusedTargetsStayOnTheirPageWithTheMessages)
     // A refused login already fails the system inquiry: it reads as the login's fault, not the model's.
     const Message wrongLogin{"Please enter correct user name and password for the administrator.", information,
                              MessageIcon::Warning};
-    EXPECT_EQ(check("127.0.0.2", "admin:wrong"), (std::vector<Message>{wrongLogin, kNotSuitable}));
+    const Message notFound{"Cannot find the camera. (The camera may be turned off.)", information,
+                           MessageIcon::Warning};
+    // Each refusal is told once, by its cause: "not suitable" only for a camera of another model.
+    EXPECT_EQ(check("127.0.0.2", "admin:wrong"), (std::vector<Message>{wrongLogin}));
     EXPECT_EQ(check("127.0.0.2", "operator:secret"),
               (std::vector<Message>{
-                  {"Level 4 users other than Administrator cannot run the program.", information, MessageIcon::Warning},
-                  kNotSuitable}));
+                  {"Level 4 users other than Administrator cannot run the program.", information, MessageIcon::Warning}}));
     EXPECT_EQ(check("127.0.0.3", "admin:admin"), (std::vector<Message>{wrongModel, kNotSuitable}));
-    // Nobody at that address: the empty reply fails the model check in the same way.
-    EXPECT_EQ(check("127.0.0.9", "admin:admin"), (std::vector<Message>{wrongModel, kNotSuitable}));
+    // Nobody at that address: no reply at all is a camera not found, not one of another model.
+    EXPECT_EQ(check("127.0.0.9", "admin:admin"), (std::vector<Message>{notFound}));
 
     // Cancelled confirmation: still page 4, nothing uploaded.
     ASSERT_TRUE(rig.flow->submitTarget("127.0.0.2", "admin:admin", false, false));
@@ -361,7 +365,7 @@ TEST(ManualFlowTest, ACameraThatLeavesTheUserInquiryUnansweredIsNotFound)
     EXPECT_EQ(rig.flow->page(), 3);
     const Message notFound{"Cannot find the camera. (The camera may be turned off.)", "Information",
                            MessageIcon::Warning, MessageButtons::Ok};
-    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{notFound, kNotSuitable}));
+    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{notFound}));
     ASSERT_EQ(camera.requests().size(), 2u);
     EXPECT_NE(camera.requests()[1].find("inq=user"), std::string::npos);
 }

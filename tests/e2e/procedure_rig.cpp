@@ -39,6 +39,17 @@ std::vector<std::filesystem::path> BackupRoot::files() const
     return found;
 }
 
+std::vector<std::filesystem::path> BackupRoot::stampFolders() const
+{
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_directory() && name.size() == 10 && name.find_first_not_of("0123456789") == std::string::npos)
+            found.push_back(entry.path());
+    }
+    return found;
+}
+
 const PackagedResources& packagedResources()
 {
     static ScriptedPrompter loaderPrompter;

@@ -38,6 +38,8 @@ public:
     const std::filesystem::path& path() const { return path_; }
     // Every regular file below the root.
     std::vector<std::filesystem::path> files() const;
+    // Every time-stamped backup folder below the root.
+    std::vector<std::filesystem::path> stampFolders() const;
 
 private:
     ScopedEnv env_{"ProgramFiles", nullptr};

@@ -110,6 +110,7 @@ private slots:
     void roomBesideTheTargetList();
     void entryTerminalsStoresAsItMoves();
     void entryTerminalsAtTheLastRow();
+    void entryTerminalsAsTheReadmeWalksIt();
     void importsSayWhyATextIsRefused();
     void keyboard();
 };
@@ -335,6 +336,40 @@ void AddCamerasDialogTest::entryTerminalsAtTheLastRow()
     QCOMPARE(addressOf(t.list(), 1), QStringLiteral("127.0.0.2"));
     QVERIFY(!t.button("addButton")->isEnabled() && !t.button("pasteButton")->isEnabled());
     QTRY_VERIFY(t.idle());
+}
+
+void AddCamerasDialogTest::entryTerminalsAsTheReadmeWalksIt()
+{
+    DialogRig t;
+    QVERIFY(t.rig.started);
+    // An address typed, then OK: the camera is listed.
+    t.entry = [](EntryTerminalsDialog& e) {
+        Terminals(e).address->setText("127.0.0.12");
+        e.findChild<QPushButton*>("okButton")->click();
+        return e.result();
+    };
+    t.button("addButton")->click();
+    QCOMPARE(t.list().rowCount(), 1);
+    QCOMPARE(addressOf(t.list(), 0), QStringLiteral("127.0.0.12"));
+
+    // Enter stores it and opens a next row that starts from the same address; Close leaves that
+    // row unstored, so no second row with the address is left.
+    t.entry = [&t](EntryTerminalsDialog& e) {
+        Terminals c(e);
+        c.address->setText("127.0.0.13");
+        QTest::keyClick(&e, Qt::Key_Return);
+        [&] {
+            QCOMPARE(e.counterText(), QStringLiteral("3/256"));
+            QCOMPARE(c.address->text(), QStringLiteral("127.0.0.13"));
+            QVERIFY(!t.list().rowInUse(2));
+        }();
+        e.findChild<QPushButton*>("closeButton")->click();
+        return e.result();
+    };
+    t.button("addButton")->click();
+    QCOMPARE(t.list().rowCount(), 2);
+    QCOMPARE(addressOf(t.list(), 1), QStringLiteral("127.0.0.13"));
+    QTRY_VERIFY(!t.list().probesPending());
 }
 
 void AddCamerasDialogTest::importsSayWhyATextIsRefused()

@@ -183,6 +183,11 @@ void SeamsTest::prompterBuildsTheBox()
     QCOMPARE(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(question->defaultButton(), question->button(QMessageBox::Yes));
     QCOMPARE(question->escapeButton(), static_cast<QAbstractButton*>(question->button(QMessageBox::No)));
+    // A question whose Yes cannot be undone makes No the button that Enter presses.
+    Message careful{"Abort?", "Information", MessageIcon::Question, MessageButtons::YesNo};
+    careful.defaultAnswer = MessageAnswer::No;
+    const auto carefulBox = QtPrompter::buildBox(careful, nullptr);
+    QCOMPARE(carefulBox->defaultButton(), carefulBox->button(QMessageBox::No));
 
     const auto warning = QtPrompter::buildBox(
         Message{"Input the correct name and password.", "Information", MessageIcon::Warning, MessageButtons::OkCancel},

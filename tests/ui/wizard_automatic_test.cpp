@@ -318,7 +318,14 @@ void WizardAutomaticTest::aBatchEndsEachCameraWithItsOwnWordAndLogLine()
         if (*camera.detail != '\0')
             inRowOrder[row] += QStringLiteral("\n    ") + QString::fromLatin1(camera.detail);
     }
-    QCOMPARE(logLines(driver), inRowOrder.join(QLatin1Char('\n')).split(QLatin1Char('\n')));
+    // The files kept for the two cameras that did not take their settings back: the log names their folder.
+    inRowOrder << QStringLiteral("Saved configurations: %1")
+                      .arg(QString::fromStdString(std::filesystem::path(batch.row(std::size_t(batchRowOf(batch, "127.0.0.5")))
+                                                                          .savedConfiguration)
+                                                      .parent_path()));
+    QCOMPARE(logLines(driver), inRowOrder.join(QLatin1Char('
+')).split(QLatin1Char('
+')));
     // Retain without Backup: a file stays only where the camera never took its settings back.
     QCOMPARE(backups.files().size(), 2u);
     // The one question of the run was the confirmation.
@@ -355,38 +362,62 @@ void WizardAutomaticTest::anAbortFinishesTheRunningCameraAndStartsNoOther()
     QCOMPARE(wizard.pageIndex(), 8);
     QVERIFY(!batch.running());
 
-    // Abort as soon as the first camera saves its configuration or uploads (a click: the mnemonic
-    // would press the button a moment later).
+    // Abort as soon as the first camera saves its configuration or uploads, with Enter as a stray
+    // key would: the question's default is No and nothing stops. Then "&Abort" once more, and Yes.
     driver.captureUpgradeLog();
+    driver.prompter.answerNext(MessageAnswer::Ok);
+    driver.prompter.answerNext(MessageAnswer::No);
+    driver.prompter.answerNext(MessageAnswer::Yes);
     QTimer watch;
     watch.setInterval(0);
     bool aborted = false;
+    bool keptRunning = false;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         const int code = batch.rowCount() > 0 ? batch.row(0).statusCode : 0;
         if (!aborted && (code == 2 || code == 3)) {
             aborted = true;
+            QTest::keyClick(&wizard, Qt::Key_Return);
+            keptRunning = driver.next()->isEnabled() && !batch.stopRequested() && batch.running();
             driver.click(driver.next());
         }
     });
     watch.start();
     alt(Qt::Key_U);
     QTRY_VERIFY_WITH_TIMEOUT(aborted, 30000);
+    QVERIFY(keptRunning);
     QVERIFY(!driver.next()->isEnabled());
     QTest::keyClick(&wizard, Qt::Key_Escape);
     QVERIFY(wizard.isVisible());
     QVERIFY(driver.waitForUpgradeLog(120000));
     watch.stop();
+    const auto messages = driver.prompter.messages();
+    // The cancelled confirmation, the accepted one, then the abort's question twice.
+    QCOMPARE(messages.size(), 4u);
+    for (std::size_t i = 2; i < 4; ++i) {
+        QCOMPARE(messages[i].text, std::string("Abort the firmware upgrade?\r\nThe cameras being upgraded finish; "
+                                               "2 waiting camera(s) will not be upgraded."));
+        QCOMPARE(messages[i].icon, MessageIcon::Question);
+        QCOMPARE(messages[i].buttons, MessageButtons::YesNo);
+        QVERIFY(messages[i].defaultAnswer == MessageAnswer::No);
+    }
 
     const ProgressRow& first = batch.row(0);
     QCOMPARE(first.texts[ProgressRow::StatusText], std::string("Completed"));
-    QCOMPARE(logLines(driver), QStringList{QStringLiteral("ZKA-QM410(%1) Completed successfully.")
-                                                .arg(QString::fromStdString(first.texts[ProgressRow::AddressText]))});
+    QStringList expectedLog{QStringLiteral("ZKA-QM410(%1) Completed successfully.")
+                                .arg(QString::fromStdString(first.texts[ProgressRow::AddressText]))};
     for (std::size_t row = 1; row < 3; ++row) {
         QCOMPARE(batch.row(row).texts[ProgressRow::StatusText], std::string("Standby"));
         QCOMPARE(batch.row(row).progress.load(), 0);
         QCOMPARE(uploadsTo(run.fleet, batch.row(row).texts[ProgressRow::AddressText]), 0u);
+        expectedLog << QStringLiteral("ZKA-QM410(%1) Not upgraded (the batch was aborted).")
+                           .arg(QString::fromStdString(batch.row(row).texts[ProgressRow::AddressText]));
     }
-    QCOMPARE(counterOf(driver), QStringLiteral("3/3"));
+    // Backup on: the log closes with the folder of the saved configuration.
+    expectedLog << QStringLiteral("Saved configurations: %1")
+                       .arg(QString::fromStdString(std::filesystem::path(first.savedConfiguration).parent_path()));
+    QCOMPARE(logLines(driver), expectedLog);
+    // Only the camera that ran counts as proceeded.
+    QCOMPARE(counterOf(driver), QStringLiteral("1/3"));
     // Backup on: the first camera's saved configuration stays.
     QVERIFY(!first.savedConfiguration.empty());
     QCOMPARE(backups.files().size(), 1u);
@@ -394,7 +425,7 @@ void WizardAutomaticTest::anAbortFinishesTheRunningCameraAndStartsNoOther()
     // "&Finish" ends the wizard without a question.
     alt(Qt::Key_F);
     QTRY_VERIFY(!wizard.isVisible());
-    QCOMPARE(driver.prompter.count(), 2u);
+    QCOMPARE(driver.prompter.count(), 4u);
 }
 
 void WizardAutomaticTest::theWizardGoingMidBatchEndsEveryCamera()

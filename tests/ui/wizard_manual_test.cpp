@@ -261,15 +261,13 @@ void WizardManualTest::refusedTargetsStayOnTheTargetPage()
                             driver.cancel()->isEnabled() && !QApplication::overrideCursor();
         return idle && stayed ? driver.prompter.messages() : std::vector<Message>{};
     };
-    // A refused login already fails the system inquiry: it reads as the login's fault.
+    // A refused login already fails the system inquiry: it reads as the login's fault, and only so.
     QCOMPARE(refusal(QStringLiteral("127.0.0.2"), QStringLiteral("admin"), QStringLiteral("wrong")),
              (std::vector<Message>{{"Please enter correct user name and password for the administrator.",
-                                    "Information", MessageIcon::Warning},
-                                   kNotSuitable}));
+                                    "Information", MessageIcon::Warning}}));
     QCOMPARE(refusal(QStringLiteral("127.0.0.2"), QStringLiteral("operator"), QStringLiteral("secret")),
              (std::vector<Message>{
-                 {"Level 4 users other than Administrator cannot run the program.", "Information", MessageIcon::Warning},
-                 kNotSuitable}));
+                 {"Level 4 users other than Administrator cannot run the program.", "Information", MessageIcon::Warning}}));
     QCOMPARE(refusal(QStringLiteral("127.0.0.3"), QStringLiteral("admin"), QStringLiteral("admin")),
              (std::vector<Message>{kWrongModel, kNotSuitable}));
 

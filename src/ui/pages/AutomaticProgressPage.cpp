@@ -85,8 +85,8 @@ void AutomaticProgressPage::setDialogRunner(DialogRunner runner)
 
 QString AutomaticProgressPage::counterText() const
 {
-    const auto total = scheduler_->rowCount();
-    return QStringLiteral("%1/%2").arg(total - scheduler_->contextCount()).arg(total);
+    // Cameras an abort left unstarted did not proceed.
+    return QStringLiteral("%1/%2").arg(scheduler_->proceededCount()).arg(scheduler_->rowCount());
 }
 
 bool AutomaticProgressPage::retainSettings() const
@@ -165,6 +165,20 @@ bool AutomaticProgressPage::isShown()
     return true;
 }
 
+bool AutomaticProgressPage::confirmAbort()
+{
+    if (!isVisible() || !scheduler_->running())
+        return false;
+    const std::string text = "Abort the firmware upgrade?\r\nThe cameras being upgraded finish; "
+                             + std::to_string(scheduler_->waitingCount())
+                             + " waiting camera(s) will not be upgraded.";
+    Message question{text, seams_.resources.texts()(kInformationCaption), MessageIcon::Question,
+                     MessageButtons::YesNo};
+    question.defaultAnswer = MessageAnswer::No;
+    // The batch runs on while the question is open: it may have ended by the answer.
+    return seams_.prompter.show(question) == MessageAnswer::Yes && scheduler_->running();
+}
+
 void AutomaticProgressPage::onTimer(TimerId id)
 {
     if (id == kCounterTimer)
@@ -196,10 +210,10 @@ void AutomaticProgressPage::onConfirmTimer()
 
 void AutomaticProgressPage::onCounterTimer()
 {
-    const int total = int(scheduler_->rowCount());
     const int open = int(scheduler_->contextCount());
-    const int done = total - open;
-    if (done == lastDone_)
+    const int done = int(scheduler_->proceededCount());
+    // The cameras an abort drops end the batch without adding to the count.
+    if (done == lastDone_ && open != 0)
         return;
     lastDone_ = done;
     counter_->setText(counterText());
@@ -218,10 +232,14 @@ void AutomaticProgressPage::showLog()
         if (line.empty())
             continue;
         lines.push_back(std::move(line));
-        // The cause goes on a line of its own below the camera's, ended as the log's lines are.
-        if (const std::string& detail = scheduler_->row(row).detail; !detail.empty())
-            lines.push_back("    " + detail + "\r\n");
+        // The cause of a failure goes on a line of its own below the camera's, ended as the log's
+        // lines are; a camera never started says why in its own line already.
+        const ProgressRow& shown = scheduler_->row(row);
+        if (shown.finalStatus != 0 && !shown.detail.empty())
+            lines.push_back("    " + shown.detail + "\r\n");
     }
+    if (const std::string folder = scheduler_->savedConfigurationsLine(); !folder.empty())
+        lines.push_back(folder);
     UpgradeLogDialog dialog(lines, seams_.desktop, seams_.prompter, seams_.resources.texts(), window());
     dialogs_.run(dialog, *this);
 }

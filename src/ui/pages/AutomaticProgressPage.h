@@ -69,6 +69,9 @@ public:
     void startBatch();
     // Whether the page is visible; when it is, the batch is asked to stop (the operator's abort).
     bool isShown();
+    // "&Abort" pressed: asks whether to abort, saying how many waiting cameras would not be
+    // upgraded (No is the default, so a stray Enter changes nothing). True on Yes.
+    bool confirmAbort();
     // Stops the batch at once and joins every thread of its cameras; nothing of the batch runs
     // afterwards. The wizard calls it before it frees what the cameras use.
     void shutdown();
