@@ -60,7 +60,7 @@ void BatchConsole::flush()
         print(row, true);
 }
 
-void BatchConsole::printLog() const
+void BatchConsole::printLog(int leftOut) const
 {
     std::printf("Upgrade log:\n");
     for (std::size_t row = 0; row < scheduler_.rowCount(); ++row) {
@@ -68,7 +68,7 @@ void BatchConsole::printLog() const
         if (!line.empty())
             std::printf("%s\n", escapeControls(line).c_str());
     }
-    const BatchSummary summary = BatchSummary::of(scheduler_);
+    const BatchSummary summary = BatchSummary::of(scheduler_, leftOut);
     std::printf("%d completed, %d failed, %d not started\n", summary.completed, summary.failed, summary.notStarted);
     std::fflush(stdout);
 }
