@@ -42,13 +42,15 @@ if [ "$mode" = wizard ]; then
 fi
 
 run_inside() {
-  local fifo
-  fifo=$(mktemp -u)
-  mkfifo "$fifo"
-  "$bin/tools/camsim/zka-camsim" --fleet scripts/demo-fleet.txt --time-scale "$scale" >"$fifo" &
-  local sim=$!
-  trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -f "$fifo"' EXIT
-  read -r line <"$fifo" || true
+  # Global, not local: the exit trap runs after this function has returned.
+  demo_fifo=$(mktemp -u)
+  mkfifo "$demo_fifo"
+  "$bin/tools/camsim/zka-camsim" --fleet scripts/demo-fleet.txt --time-scale "$scale" >"$demo_fifo" &
+  demo_sim=$!
+  trap 'kill "$demo_sim" 2>/dev/null; wait "$demo_sim" 2>/dev/null; rm -f "$demo_fifo"' EXIT
+  read -r line <"$demo_fifo" || true
+  # Both ends are open now: the name is no longer needed.
+  rm -f "$demo_fifo"
   [ "$line" = ready ] || { echo "the simulated fleet did not start" >&2; exit 1; }
   if [ "$mode" = discover ]; then
     echo "Discovering the simulated fleet (two enquiries 5 s apart, 10 s in all)..."

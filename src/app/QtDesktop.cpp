@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 #include <QUrl>
 
@@ -47,11 +49,17 @@ std::optional<std::string> QtDesktop::runFileDialog(const FileDialog& dialog, bo
         box.setNameFilters(filters);
     if (!dialog.defaultExtension.empty())
         box.setDefaultSuffix(QString::fromStdString(dialog.defaultExtension));
+    // Never the working directory, which means nothing to the operator of a desktop program.
+    const bool lastUsed = dialog.startIn == FileDialog::StartFolder::LastUsed;
+    box.setDirectory(lastUsed && !lastUsedFolder_.isEmpty() ? lastUsedFolder_ : QDir::homePath());
     if (!dialog.suggestedName.empty())
         box.selectFile(QString::fromStdString(dialog.suggestedName));
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return std::nullopt;
-    return box.selectedFiles().front().toStdString();
+    const QString chosen = box.selectedFiles().front();
+    if (lastUsed)
+        lastUsedFolder_ = QFileInfo(chosen).absolutePath();
+    return chosen.toStdString();
 }
 
 std::optional<std::string> QtDesktop::clipboardText()

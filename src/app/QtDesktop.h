@@ -26,6 +26,7 @@ private:
     std::optional<std::string> runFileDialog(const FileDialog& dialog, bool save);
 
     QPointer<QWidget> owner_;
+    QString lastUsedFolder_;
 };
 
 } // namespace zka

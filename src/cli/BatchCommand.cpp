@@ -11,7 +11,9 @@
 #include "cli/DiscoveryRun.h"
 #include "cli/LoginOptions.h"
 #include "cli/LoginsFile.h"
+#include "cli/SecretFile.h"
 #include "cli/SignalWatch.h"
+#include "cli/TerminalText.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
 #include "upgrade/BatchScheduler.h"
@@ -94,12 +96,8 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
         request.logins.emplace();
         if (!request.logins->read(loginsPath, error))
             return refuse(error);
-        if (request.logins->readableByOthers()) {
-            std::fprintf(stderr,
-                         "zka-upgrade-cli batch: warning: other users can read the logins file \"%s\"; "
-                         "make it readable by you only (chmod 600)\n",
-                         loginsPath.c_str());
-        }
+        if (request.logins->readableByOthers())
+            warnReadableByOthers("zka-upgrade-cli batch", "logins file", loginsPath);
     }
     if (reportOption->count() != 0)
         request.reportPath = reportPath;
@@ -107,7 +105,7 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
 }
 
 // Reads the address list; false after its fault was printed.
-bool readTargets(const std::string& path, const ResourceText& texts, CameraAddressList& list)
+bool readTargets(const std::string& path, CameraAddressList& list)
 {
     bool read = false;
     if (path == "-") {
@@ -118,11 +116,9 @@ bool readTargets(const std::string& path, const ResourceText& texts, CameraAddre
     }
     if (read)
         return true;
-    if (const auto message = list.message(texts)) {
-        std::string plain;
-        for (const char c : message->text)
-            plain += c == '\r' ? ' ' : c == '\n' ? ' ' : c;
-        std::fprintf(stderr, "zka-upgrade-cli batch: %s: %s: %s\n", path.c_str(), message->caption.c_str(), plain.c_str());
+    if (const auto& fault = list.fault(); fault.textNumber != 0) {
+        std::fprintf(stderr, "zka-upgrade-cli batch: %s:%d: %s: \"%s\"\n", path.c_str(), fault.lineNumber,
+                     fault.reason.c_str(), escapeControls(fault.line).c_str());
     } else {
         std::fprintf(stderr, "zka-upgrade-cli batch: cannot read the targets file \"%s\"\n", path.c_str());
     }
@@ -177,7 +173,7 @@ int runBatch(const std::vector<std::string>& args)
     const ResourceText& texts = resources.texts();
 
     CameraAddressList list;
-    if (request->targetsPath && !readTargets(*request->targetsPath, texts, list))
+    if (request->targetsPath && !readTargets(*request->targetsPath, list))
         return CommandLine::kExitUsage;
 
     EventLoop loop(clock);
@@ -195,6 +191,12 @@ int runBatch(const std::vector<std::string>& args)
     targets.addListed(list.entries());
     for (const std::string& refusal : targets.refusals())
         std::fprintf(stderr, "zka-upgrade-cli batch: %s\n", refusal.c_str());
+    // A batch holds 256 cameras: the rest are never touched, and the run cannot count as a success.
+    const int leftOut = static_cast<int>(list.leftOut()) + targets.leftOut();
+    if (list.leftOut() > 0) {
+        std::fprintf(stderr, "zka-upgrade-cli batch: %s: %zu addresses past the 256th are left out\n",
+                     request->targetsPath->c_str(), list.leftOut());
+    }
     std::string missing;
     if (!targets.assignLogins(request->logins ? &*request->logins : nullptr, request->commonLogin, missing)) {
         std::fprintf(stderr, "zka-upgrade-cli batch: no login for %s: give --user or a line in --logins\n",
@@ -230,17 +232,17 @@ int runBatch(const std::vector<std::string>& args)
         for (const std::string& row : console.inProgress())
             std::fprintf(stderr, "  %s\n", row.c_str());
     }
-    console.printLog();
+    console.printLog(leftOut);
     bool reported = true;
     if (report.is_open()) {
-        report << renderBatchReport(scheduler);
+        report << renderBatchReport(scheduler, leftOut);
         report.close();
         reported = !report.fail();
         if (!reported)
             std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the report \"%s\"\n", request->reportPath->c_str());
     }
     // Leaving early, the cameras' threads are stopped as the scheduler goes: nothing waits for them.
-    return reported && !leftEarly && BatchSummary::of(scheduler).allCompleted() ? 0 : kExitFailed;
+    return reported && !leftEarly && BatchSummary::of(scheduler, leftOut).allCompleted() ? 0 : kExitFailed;
 }
 
 const CommandRegistration registration{Command{
@@ -256,7 +258,8 @@ const CommandRegistration registration{Command{
     "\n"
     "  TARGETS               a file of camera addresses, one a line: a.b.c.d, optionally followed by\n"
     "                        a tab, a colon or a comma and the HTTP port (80 or 1024 to 65535);\n"
-    "                        \"-\" reads standard input\n"
+    "                        \"-\" reads standard input. Blank lines and lines starting with \"#\" are\n"
+    "                        skipped; whatever follows the port's digits is ignored.\n"
     "  --discover            add every supported camera that one discovery (10 s) finds, before\n"
     "                        those of TARGETS\n"
     "  --user NAME           the administrator name for every camera\n"
@@ -274,9 +277,14 @@ const CommandRegistration registration{Command{
     "  --report FILE         write a JSON report of every camera to FILE at the end\n"
     "  --time-scale X        run every wait X times as long (for demonstrations with the simulator)\n"
     "\n"
-    "At most 256 cameras; a second camera with the same address is left out with a message. While\n"
-    "the batch runs, one line per change of a camera, at most one a second per camera:\n"
-    "  ID <TAB> ADDRESS <TAB> MODEL <TAB> VERSION <TAB> STATUS <TAB> PROGRESS% [<TAB> CAUSE]\n"
+    "At most 256 cameras: those past the 256th are left out, counted as not started. A second
+"
+    "camera with the same address is left out with a message. While the batch runs, one line per
+"
+    "change of a camera, at most one a second per camera:
+"
+    "  ID <TAB> ADDRESS <TAB> MODEL <TAB> VERSION <TAB> STATUS <TAB> PROGRESS% [<TAB> CAUSE]
+"
     "(control characters in the cameras' texts are shown as \\xHH), and at the end the upgrade log\n"
     "and \"N completed, M failed, K not started\".\n"
     "\n"

@@ -61,7 +61,7 @@ void BatchConsole::flush()
         print(row, true);
 }
 
-void BatchConsole::printLog() const
+void BatchConsole::printLog(int leftOut) const
 {
     std::printf("Upgrade log:\n");
     for (std::size_t row = 0; row < scheduler_.rowCount(); ++row) {
@@ -75,11 +75,13 @@ void BatchConsole::printLog() const
             std::printf("    %s\n", escapeControls(shown.detail).c_str());
     }
     std::string folder = scheduler_.savedConfigurationsLine();
-    while (!folder.empty() && (folder.back() == '\n' || folder.back() == '\r'))
+    while (!folder.empty() && (folder.back() == '
+' || folder.back() == ''))
         folder.pop_back();
     if (!folder.empty())
-        std::printf("%s\n", escapeControls(folder).c_str());
-    const BatchSummary summary = BatchSummary::of(scheduler_);
+        std::printf("%s
+", escapeControls(folder).c_str());
+    const BatchSummary summary = BatchSummary::of(scheduler_, leftOut);
     std::printf("%d completed, %d failed, %d not started\n", summary.completed, summary.failed, summary.notStarted);
     std::fflush(stdout);
 }

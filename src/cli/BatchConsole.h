@@ -28,7 +28,8 @@ public:
     // The latest state of every row not printed yet, whatever the gap.
     void flush();
     // "Upgrade log:" and the log lines of the rows that have one, then "N completed, M failed, K not started".
-    void printLog() const;
+    // leftOut: cameras without a row, counted as not started.
+    void printLog(int leftOut = 0) const;
     bool ended() const { return ended_; }
     // The rows whose camera is in the middle of its upgrade, as "ID ADDRESS MODEL STATUS", with the
     // configuration it saved, if any.

@@ -47,9 +47,9 @@ std::string logLineText(const BatchScheduler& scheduler, std::size_t row)
     return line;
 }
 
-BatchSummary BatchSummary::of(const BatchScheduler& scheduler)
+BatchSummary BatchSummary::of(const BatchScheduler& scheduler, int leftOut)
 {
-    BatchSummary summary;
+    BatchSummary summary{0, 0, leftOut, leftOut};
     for (std::size_t i = 0; i < scheduler.rowCount(); ++i) {
         const ProgressRow& row = scheduler.row(i);
         if (row.finalStatus == 9)
@@ -62,7 +62,7 @@ BatchSummary BatchSummary::of(const BatchScheduler& scheduler)
     return summary;
 }
 
-std::string renderBatchReport(const BatchScheduler& scheduler)
+std::string renderBatchReport(const BatchScheduler& scheduler, int leftOut)
 {
     json cameras = json::array();
     for (std::size_t i = 0; i < scheduler.rowCount(); ++i) {
@@ -85,10 +85,13 @@ std::string renderBatchReport(const BatchScheduler& scheduler)
             {"ended", timeOrNull(row.ended)},
         });
     }
-    const BatchSummary summary = BatchSummary::of(scheduler);
+    const BatchSummary summary = BatchSummary::of(scheduler, leftOut);
+    json counts = {{"completed", summary.completed}, {"failed", summary.failed}, {"notStarted", summary.notStarted}};
+    if (summary.leftOut > 0)
+        counts["leftOut"] = summary.leftOut;
     const json report = {
         {"cameras", std::move(cameras)},
-        {"summary", {{"completed", summary.completed}, {"failed", summary.failed}, {"notStarted", summary.notStarted}}},
+        {"summary", std::move(counts)},
     };
     // A camera's texts need not be UTF-8: what cannot be encoded is replaced, never an exception.
     return report.dump(2, ' ', false, json::error_handler_t::replace) + "\n";

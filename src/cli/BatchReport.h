@@ -6,13 +6,15 @@
 
 namespace zka::cli {
 
-// How a batch went: completed (code 9), not started (dropped or never begun), failed (any other).
+// How a batch went: completed (code 9), not started (dropped or never begun, and the cameras left
+// out because the batch was full), failed (any other).
 struct BatchSummary {
     int completed = 0;
     int failed = 0;
     int notStarted = 0;
+    int leftOut = 0; // of notStarted: the cameras past the 256th, which have no row
 
-    static BatchSummary of(const BatchScheduler& scheduler);
+    static BatchSummary of(const BatchScheduler& scheduler, int leftOut = 0);
     bool allCompleted() const { return failed == 0 && notStarted == 0; }
 };
 
@@ -22,6 +24,6 @@ std::string logLineText(const BatchScheduler& scheduler, std::size_t row);
 // The report of a batch as JSON: {"cameras": [...], "summary": {...}}, one object per camera in row
 // order with its address, identity, versions, final code and word, log line, kept backup file and
 // the times it started and ended (ISO 8601, UTC; null when it never started). Unknown texts are null.
-std::string renderBatchReport(const BatchScheduler& scheduler);
+std::string renderBatchReport(const BatchScheduler& scheduler, int leftOut = 0);
 
 } // namespace zka::cli

@@ -57,6 +57,7 @@ void BatchTargets::admit(UpgradeTarget target)
     }
     if (targets_.size() >= BatchScheduler::kMaxRows) {
         refusals_.push_back(targetAddress(target) + ": left out, a batch holds at most 256 cameras");
+        ++leftOut_;
         return;
     }
     targets_.push_back(std::move(target));

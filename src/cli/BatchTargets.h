@@ -29,6 +29,8 @@ public:
 
     const std::vector<UpgradeTarget>& targets() const { return targets_; }
     const std::vector<std::string>& refusals() const { return refusals_; }
+    // The cameras refused because the batch was full.
+    int leftOut() const { return leftOut_; }
 
 private:
     void admit(UpgradeTarget target);
@@ -36,6 +38,7 @@ private:
     std::string duplicateText_;
     std::vector<UpgradeTarget> targets_;
     std::vector<std::string> refusals_;
+    int leftOut_ = 0;
 };
 
 } // namespace zka::cli

@@ -12,6 +12,8 @@ CommandLine::CommandLine(std::string command)
 {
     // The command's help text is printed before parsing; CLI11's own would differ from it.
     app_.set_help_flag();
+    // The program's name for what reads it from the options (the prefix of a warning).
+    app_.name("zka-upgrade-cli " + command_);
     app_.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 }
 

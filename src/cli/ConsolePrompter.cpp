@@ -1,4 +1,5 @@
 #include "cli/ConsolePrompter.h"
+#include "cli/TerminalText.h"
 
 #include <cstdio>
 #include <string>
@@ -18,7 +19,8 @@ MessageAnswer ConsolePrompter::show(const Message& message)
         plain.pop_back();
     {
         std::lock_guard lock(mutex_);
-        std::printf("%s: %s\n", message.caption.c_str(), plain.c_str());
+        // Messages can quote what a camera sent.
+        std::printf("%s: %s\n", message.caption.c_str(), escapeControls(plain, "\t\n").c_str());
         std::fflush(stdout);
     }
     return message.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;

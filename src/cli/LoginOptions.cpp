@@ -1,29 +1,16 @@
 #include "cli/LoginOptions.h"
 
+#include "cli/SecretFile.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cstdlib>
-#include <fstream>
 
 namespace zka::cli {
 
-namespace {
-
-bool readFirstLine(const std::string& path, std::string& line)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::getline(in, line);
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return !in.bad();
-}
-
-} // namespace
-
 void LoginOptions::Arguments::addTo(CLI::App& app)
 {
+    program = app.get_name();
     userOption = app.add_option("--user", user);
     passwordFileOption = app.add_option("--password-file", passwordFile);
 }
@@ -43,10 +30,14 @@ std::optional<LoginOptions> LoginOptions::read(const Arguments& args, std::strin
     }
     if (args.passwordFileOption != nullptr && args.passwordFileOption->count() != 0) {
         const std::string& path = args.passwordFile;
-        if (!readFirstLine(path, login.password)) {
-            error = "cannot read the password file \"" + path + "\"";
+        const auto file = SecretFile::read(path, "password file", kMaxPasswordFileBytes, error);
+        if (!file)
             return std::nullopt;
-        }
+        login.password = file->text.substr(0, file->text.find('\n'));
+        if (!login.password.empty() && login.password.back() == '\r')
+            login.password.pop_back();
+        if (file->readableByOthers)
+            warnReadableByOthers(args.program, "password file", path);
     } else if (const char* fromEnvironment = std::getenv(kPasswordVariable)) {
         login.password = fromEnvironment;
     } else {

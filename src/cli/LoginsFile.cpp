@@ -1,8 +1,6 @@
 #include "cli/LoginsFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "cli/SecretFile.h"
 
 #include <sstream>
 
@@ -11,29 +9,12 @@ namespace zka::cli {
 bool LoginsFile::read(const std::string& path, std::string& error)
 {
     logins_.clear();
-    // The permissions are those of the file actually read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0) {
-        if (fd >= 0)
-            ::close(fd);
-        error = "cannot read the logins file \"" + path + "\"";
+    const auto file = SecretFile::read(path, "logins file", kMaxFileBytes, error);
+    if (!file)
         return false;
-    }
-    readableByOthers_ = (info.st_mode & (S_IRGRP | S_IROTH)) != 0;
-    std::string text;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) != 0;) {
-        if (n < 0) {
-            ::close(fd);
-            error = "cannot read the logins file \"" + path + "\"";
-            return false;
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
+    readableByOthers_ = file->readableByOthers;
 
-    std::istringstream lines(text);
+    std::istringstream lines(file->text);
     std::string line;
     for (int number = 1; std::getline(lines, line); ++number) {
         if (!line.empty() && line.back() == '\r')

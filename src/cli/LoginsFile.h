@@ -22,6 +22,9 @@ public:
     const LoginOptions* find(const CameraAddress& camera) const;
 
 private:
+    // Far more than 256 cameras' lines; a bound all the same, as the path may name a device.
+    static constexpr std::size_t kMaxFileBytes = 1 << 20;
+
     bool readLine(const std::string& line, std::string& error);
 
     std::vector<std::pair<CameraAddress, LoginOptions>> logins_;

@@ -4,39 +4,113 @@
 #include "cli/ConsolePrompter.h"
 #include "resources/PackagedResources.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <memory>
+#include <span>
 #include <string>
+#include <utility>
 
 namespace zka::cli {
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+// The temporary file beside the target, removed unless it was renamed over the target.
+class TemporaryFile final {
+public:
+    explicit TemporaryFile(const std::string& target)
+        : path_(target + ".XXXXXX")
+    {
+        fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!renamed_)
+            ::unlink(path_.c_str());
+    }
+
+    bool opened() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    // Closes the file; errno tells why when false.
+    bool close()
+    {
+        const int fd = std::exchange(fd_, -1);
+        return ::close(fd) == 0;
+    }
+    bool renameTo(const std::string& target)
+    {
+        renamed_ = ::rename(path_.c_str(), target.c_str()) == 0;
+        return renamed_;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool renamed_ = false;
 };
 
-// Writes the bytes to `path`; on failure returns the reason and removes the partial file.
+bool writeAll(int fd, std::span<const std::uint8_t> bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes = bytes.subspan(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// The mode a file newly made by fopen would get: what the umask leaves of 0666.
+mode_t newFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Writes straight into a device or pipe such as /dev/stdout, which cannot be replaced.
+std::string writeInPlace(const std::string& path, std::span<const std::uint8_t> bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::strerror(errno);
+    const bool written = writeAll(fd, bytes);
+    const int error = errno;
+    const bool closed = ::close(fd) == 0;
+    return written && closed ? std::string() : std::strerror(written ? errno : error);
+}
+
+// Writes the bytes to a temporary file beside `path` and renames it to `path` once complete, so a
+// failure leaves whatever was at `path` before as it was. Returns the reason of a failure.
 std::string writePackage(const std::string& path, std::span<const std::uint8_t> bytes)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file)
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) != 0)
+        existing.st_mode = S_IFREG | newFileMode();
+    else if (!S_ISREG(existing.st_mode))
+        return writeInPlace(path, bytes);
+    // A link keeps pointing at the file it named.
+    std::error_code ignored;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ignored);
+    const std::string target = resolved.empty() ? path : resolved.string();
+    TemporaryFile file(target);
+    if (!file.opened())
         return std::strerror(errno);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    int error = written ? 0 : errno;
-    if (std::fflush(file.get()) != 0 && error == 0)
-        error = errno;
-    if (std::fclose(file.release()) != 0 && error == 0)
-        error = errno;
-    if (!written || error != 0) {
-        std::error_code ignored;
-        if (std::filesystem::is_regular_file(path, ignored))
-            std::filesystem::remove(path, ignored);
-        return error != 0 ? std::strerror(error) : "short write";
-    }
+    if (!writeAll(file.fd(), bytes) || ::fchmod(file.fd(), existing.st_mode & 07777) != 0 || ::fsync(file.fd()) != 0 ||
+        !file.close() || !file.renameTo(target))
+        return std::strerror(errno);
     return {};
 }
 
@@ -86,7 +160,7 @@ const CommandRegistration registration{Command{
     "  sha256 <64 hexadecimal digits>\n"
     "--extract FILE  writes the package bytes (a tar archive) to FILE instead.\n\n"
     "Exit status: 0 on success; 1 when the package is missing or damaged or FILE cannot be\n"
-    "written (nothing is left behind); 64 on a usage error.\n",
+    "written (FILE is then left as it was); 64 on a usage error.\n",
     runPackage,
 }};
 

@@ -7,6 +7,7 @@
 #include "cli/CommandRegistry.h"
 #include "cli/ConsolePrompter.h"
 #include "cli/LoginOptions.h"
+#include "cli/TerminalText.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
 
@@ -153,9 +154,10 @@ public:
     const std::string& result() const { return result_; }
 
 private:
+    // Every line may carry camera texts (versions, messages), so it is escaped as a whole.
     static void print(const std::string& line)
     {
-        std::printf("%s\n", line.c_str());
+        std::printf("%s\n", escapeControls(line).c_str());
         std::fflush(stdout);
     }
 
@@ -231,7 +233,7 @@ int runUpgrade(const std::vector<std::string>& args)
             std::printf("the saved configuration was restored and its file deleted\n");
     }
     if (flow.page() == 6) {
-        std::printf("%s\n", view.result().c_str());
+        std::printf("%s\n", escapeControls(view.result()).c_str());
         if (flow.restoreFailed()) {
             std::printf("Failed: Fault to upload configuration! The camera runs the new firmware without its settings.\n");
             std::fflush(stdout);
@@ -242,7 +244,7 @@ int runUpgrade(const std::vector<std::string>& args)
         return 0;
     }
     const auto last = prompter.last();
-    std::printf("Failed: %s\n", last ? withoutLineEnds(last->text).c_str() : "the upgrade did not start");
+    std::printf("Failed: %s\n", last ? escapeControls(withoutLineEnds(last->text)).c_str() : "the upgrade did not start");
     std::fflush(stdout);
     return 1;
 }

@@ -25,6 +25,10 @@ public:
         std::string defaultExtension;
         // The name the save dialog proposes; empty: none.
         std::string suggestedName;
+        // Where the dialog opens: the home folder, or the folder of the last file chosen in a
+        // dialog that also asked for it (the home folder before there is one).
+        enum class StartFolder { Home, LastUsed };
+        StartFolder startIn = StartFolder::Home;
     };
 
     virtual ~Desktop() = default;

@@ -2,6 +2,7 @@
 
 #include "resources/ResourceText.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -34,6 +35,74 @@ std::size_t lineEndLength(std::string_view text, std::size_t at)
     return 1;
 }
 
+bool isSeparator(char c)
+{
+    return c == '\t' || c == ':' || c == ',';
+}
+
+std::string separatorName(char c)
+{
+    return c == '\t' ? "a tab" : std::string("\"") + c + "\"";
+}
+
+// Blank lines and comments carry no address.
+bool isSkipped(std::string_view line)
+{
+    return line.find_first_not_of(" \t") == std::string_view::npos || line.front() == '#';
+}
+
+// The length of the address part of a line: its leading digits and dots.
+std::size_t addressLength(std::string_view line)
+{
+    std::size_t at = 0;
+    while (at < line.size() && (isDigit(line[at]) || line[at] == '.'))
+        ++at;
+    return at;
+}
+
+// Why a line checked by checkLines is not an entry, or empty when it is one.
+std::string_view parseLine(std::string_view line, CameraAddress& entry)
+{
+    std::size_t at = 0;
+    for (std::size_t octet = 0; octet < entry.address.size(); ++octet) {
+        if (octet > 0) {
+            if (at >= line.size() || line[at] != '.')
+                return "not an address of four numbers separated by \".\"";
+            ++at;
+        }
+        // Leading zeros are decimal; the value stops growing past 255 so that a long number
+        // cannot wrap round and name another camera.
+        const std::size_t first = at;
+        int value = 0;
+        for (; at < line.size() && isDigit(line[at]); ++at)
+            value = std::min(value * 10 + (line[at] - '0'), 256);
+        if (at == first)
+            return "not an address of four numbers separated by \".\"";
+        if (value > 255)
+            return "an address number above 255";
+        entry.address[octet] = static_cast<std::uint8_t>(value);
+    }
+    entry.port = 80;
+    if (at == line.size())
+        return {};
+    // Only the separator may follow the fourth number; a fifth one would be read as another
+    // address.
+    if (!isSeparator(line[at]))
+        return "not an address of four numbers separated by \".\"";
+    // The port field ends at the next separator (a spreadsheet's next column); an empty one is 80.
+    const std::string_view field = line.substr(at + 1);
+    const std::string_view portText = field.substr(0, std::min(field.find(line[at]), kPortCharacters));
+    if (portText.empty())
+        return {};
+    int port = 0;
+    for (std::size_t i = 0; i < portText.size() && isDigit(portText[i]); ++i)
+        port = port * 10 + (portText[i] - '0');
+    if (port == 0 || (port != 80 && (port < 1024 || port > 65535)))
+        return "the port is not 80 or 1024 to 65535";
+    entry.port = port;
+    return {};
+}
+
 } // namespace
 
 std::string CameraAddress::text() const
@@ -49,15 +118,29 @@ std::string CameraAddress::text() const
 bool CameraAddressList::readText(std::string_view text)
 {
     entries_.clear();
+    leftOut_ = 0;
     fault_ = {};
     // A NUL ends the text, as it ends the clipboard's.
     text = text.substr(0, text.find('\0'));
-    return checkText(text) && parseText(text);
+    std::vector<Line> lines;
+    int number = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = at;
+        while (end < text.size() && !isLineEnd(text[end]))
+            ++end;
+        const std::string_view line = text.substr(at, end - at);
+        at = end < text.size() ? end + lineEndLength(text, end) : end;
+        ++number;
+        if (!isSkipped(line))
+            lines.push_back(Line{line, number, static_cast<int>(lines.size()) + 1});
+    }
+    return checkLines(lines) && parseLines(lines);
 }
 
 bool CameraAddressList::readFile(const std::string& path)
 {
     entries_.clear();
+    leftOut_ = 0;
     fault_ = {};
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -73,7 +156,8 @@ std::optional<Message> CameraAddressList::message(const ResourceText& texts) con
     switch (fault_.textNumber) {
     case kTwoSeparatorKinds:
     case kInvalidCharacter:
-        return Message{texts(fault_.textNumber), texts(kInformation), MessageIcon::Information, MessageButtons::Ok};
+        return Message{texts(fault_.textNumber) + "\r\n" + fault_.errorLine, texts(kInformation),
+                       MessageIcon::Information, MessageButtons::Ok};
     case kInvalidLine: {
         // The packaged text carries one "%s" for the line.
         std::string text = texts(kInvalidLine);
@@ -86,104 +170,62 @@ std::optional<Message> CameraAddressList::message(const ResourceText& texts) con
     }
 }
 
-bool CameraAddressList::checkText(std::string_view text)
+void CameraAddressList::setFault(std::uint16_t textNumber, const Line& line, std::string reason)
 {
-    bool tabs = false;
-    bool colons = false;
-    bool commas = false;
-    // Every character is examined, however many lines the text has.
-    for (const char c : text) {
-        if (isDigit(c) || c == '.' || isLineEnd(c))
-            continue;
-        if (c == '\t')
-            tabs = true;
-        else if (c == ':')
-            colons = true;
-        else if (c == ',')
-            commas = true;
-        else
-            return fault_.textNumber = kInvalidCharacter, false;
+    char number[32];
+    std::snprintf(number, sizeof number, "Line%03d:>", line.entryNumber);
+    fault_.textNumber = textNumber;
+    fault_.line = std::string(line.text.substr(0, kMaxShownLine));
+    fault_.errorLine = number + fault_.line;
+    fault_.lineNumber = line.number;
+    fault_.reason = std::move(reason);
+}
+
+bool CameraAddressList::checkLines(const std::vector<Line>& lines)
+{
+    // The character check comes first for the whole text, then the kind of separator.
+    for (const Line& line : lines) {
+        const std::size_t at = addressLength(line.text);
+        if (at < line.text.size() && !isSeparator(line.text[at])) {
+            setFault(kInvalidCharacter, line,
+                     "\"" + std::string(1, line.text[at]) + "\" where only digits, \".\" and then a tab, \":\" or \",\" "
+                     "before the port may stand");
+            return false;
+        }
     }
-    if (int(tabs) + int(colons) + int(commas) > 1)
-        return fault_.textNumber = kTwoSeparatorKinds, false;
+    char separator = '\0';
+    for (const Line& line : lines) {
+        const std::size_t at = addressLength(line.text);
+        if (at == line.text.size())
+            continue;
+        if (separator == '\0')
+            separator = line.text[at];
+        else if (line.text[at] != separator) {
+            setFault(kTwoSeparatorKinds, line,
+                     "separated by " + separatorName(line.text[at]) + " where an earlier line uses " +
+                         separatorName(separator) + " (one kind in the whole list)");
+            return false;
+        }
+    }
     return true;
 }
 
-bool CameraAddressList::parseText(std::string_view text)
+bool CameraAddressList::parseLines(const std::vector<Line>& lines)
 {
-    const char separator = text.find('\t') != std::string_view::npos ? '\t'
-                           : text.find(':') != std::string_view::npos ? ':'
-                                                                      : ',';
     std::vector<CameraAddress> parsed;
-    int lineNumber = 0;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        if (isLineEnd(text[at])) {
-            at += lineEndLength(text, at);
-            continue;
-        }
-        std::size_t end = at;
-        while (end < text.size() && !isLineEnd(text[end]))
-            ++end;
-        const std::string_view line = text.substr(at, end - at);
-        at = end < text.size() ? end + lineEndLength(text, end) : end;
-        ++lineNumber;
+    for (const Line& line : lines) {
         CameraAddress entry;
-        if (!parseLine(line, separator, entry)) {
-            char number[32];
-            std::snprintf(number, sizeof number, "Line%03d:>", lineNumber);
-            fault_.textNumber = kInvalidLine;
-            fault_.errorLine = number + std::string(line.substr(0, kMaxShownLine));
+        if (const std::string_view reason = parseLine(line.text, entry); !reason.empty()) {
+            setFault(kInvalidLine, line, std::string(reason));
             return false;
         }
-        // A longer list is cut without a message; its remaining lines are still checked.
+        // A longer list is cut; its remaining lines are still checked, and counted.
         if (parsed.size() < kMaxEntries)
             parsed.push_back(entry);
+        else
+            ++leftOut_;
     }
     entries_ = std::move(parsed);
-    return true;
-}
-
-bool CameraAddressList::parseLine(std::string_view line, char separator, CameraAddress& entry) const
-{
-    std::size_t at = 0;
-    for (std::size_t octet = 0; octet < entry.address.size(); ++octet) {
-        if (octet > 0) {
-            if (at >= line.size() || line[at] != '.')
-                return false;
-            ++at;
-        }
-        // One to three decimal digits (leading zeros are decimal), at most 255: a longer number
-        // would wrap in a plain integer reading and name another camera.
-        const std::size_t first = at;
-        int value = 0;
-        while (at < line.size() && isDigit(line[at]) && at - first < 4) {
-            value = value * 10 + (line[at] - '0');
-            ++at;
-        }
-        if (at == first || at - first > 3 || value > 255)
-            return false;
-        entry.address[octet] = static_cast<std::uint8_t>(value);
-    }
-    entry.port = 80;
-    if (at == line.size())
-        return true;
-    // Anything after the address is one separator and the port: a fifth number or a second
-    // separator would otherwise be read as another address.
-    if (line[at] != separator)
-        return false;
-    const std::string_view rest = line.substr(at + 1);
-    if (rest.find(separator) != std::string_view::npos)
-        return false;
-    const std::string_view portText = rest.substr(0, kPortCharacters);
-    if (portText.empty())
-        return true;
-    int port = 0;
-    for (std::size_t i = 0; i < portText.size() && isDigit(portText[i]); ++i)
-        port = port * 10 + (portText[i] - '0');
-    if (port == 0 || (port != 80 && (port < 1024 || port > 65535)))
-        return false;
-    entry.port = port;
     return true;
 }
 

@@ -244,6 +244,27 @@ TEST_F(BatchCommandTest, PerCameraLoginsTargetsFromStandardInputAndThreeAtATime)
         << result.err;
 }
 
+TEST_F(BatchCommandTest, AddressesPastThe256thAreLeftOutCountedAsNotStartedAndFailTheRun)
+{
+    startFleet({testCamera(2), testCamera(3)});
+    write("password", "admin\n");
+    std::string targets;
+    for (std::size_t i = 0; i < 256; ++i)
+        targets += "127.0.0.2\n";
+    write("targets.txt", targets + "127.0.0.3\n127.0.0.4\n");
+
+    const CliResult result =
+        run("targets.txt --user admin --password-file password --report report.json --time-scale 0.01");
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_NE(result.err.find("zka-upgrade-cli batch: targets.txt: 2 addresses past the 256th are left out\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(linesOf(result.out).back(), "1 completed, 0 failed, 2 not started");
+    const json report = json::parse(fileText(folder() + "/report.json"));
+    EXPECT_EQ(report["summary"], json({{"completed", 1}, {"failed", 0}, {"notStarted", 2}, {"leftOut", 2}}));
+    EXPECT_TRUE(fleet_->requests("127.0.0.3").empty());
+}
+
 TEST_F(BatchCommandTest, UsageErrorsExit64BeforeAnyCameraIsTouched)
 {
     startFleet({testCamera(2), testCamera(3)});
@@ -272,8 +293,8 @@ TEST_F(BatchCommandTest, UsageErrorsExit64BeforeAnyCameraIsTouched)
         EXPECT_EQ(result.status, 64) << arguments << "\n" << result.out << result.err;
         EXPECT_EQ(result.out, "") << arguments;
     }
-    EXPECT_EQ(run("faulty.txt" + login).err, "zka-upgrade-cli batch: faulty.txt: Information: Invalid address or port "
-                                             "number.  Line002:>127.0.0.300\n");
+    EXPECT_EQ(run("faulty.txt" + login).err,
+              "zka-upgrade-cli batch: faulty.txt:3: an address number above 255: \"127.0.0.300\"\n");
     EXPECT_EQ(run("targets.txt" + login + " --logins logins.txt").err,
               "zka-upgrade-cli batch: logins.txt:1: expected ADDRESS[:PORT] NAME PASSWORD\n");
     EXPECT_EQ(run("targets.txt --logins only-two.txt --password-file password").err,

@@ -70,8 +70,10 @@ protected:
         refused.restoreRefusals = 4;
         auto old = testCamera(4);
         old.afterUpgrade = AfterUpgrade::OldVersion;
-        fleet_ = std::make_unique<camsim::Fleet>(std::vector<camsim::CameraSpec>{plain, refused, old, testCamera(5), testCamera(6)},
-                                                 0.01);
+        auto escaping = testCamera(7);
+        escaping.softVersion = "2.30\x1b]0;owned\x07\x1b[2J";
+        fleet_ = std::make_unique<camsim::Fleet>(
+            std::vector<camsim::CameraSpec>{plain, refused, old, testCamera(5), testCamera(6), escaping}, 0.01);
         std::string error;
         ASSERT_TRUE(fleet_->start(error)) << error;
         ::setenv("ZKA_PASSWORD", "admin", 1);
@@ -105,6 +107,12 @@ TEST_F(UpgradeCommandTest, UpgradesAndPrintsStagesProgressMessagesAndTheResult)
     // Without --retain nothing is saved.
     EXPECT_TRUE(root_.files().empty());
     EXPECT_EQ(fleet_->reportedVersion("127.0.0.2"), "2.45");
+
+    // A version that holds escape sequences is printed escaped, never raw.
+    const CliRun escaped = runCli("upgrade 127.0.0.7 --user admin --time-scale 0.01");
+    EXPECT_TRUE(escaped.has("target 127.0.0.7: current version ver2.30\\x1B]0;owned\\x07\\x1B[2J, new version ver2.45"))
+        << escaped.text();
+    EXPECT_EQ(escaped.text().find('\x1b'), std::string::npos);
 }
 
 TEST_F(UpgradeCommandTest, RetainRestoresTheSettingsAndBackupKeepsTheFile)
@@ -126,6 +134,10 @@ TEST_F(UpgradeCommandTest, RetainRestoresTheSettingsAndBackupKeepsTheFile)
     const CliRun kept =
         runCli("upgrade 127.0.0.6 --user admin --password-file '" + passwordFile + "' --retain --backup --time-scale 0.01");
     ASSERT_EQ(kept.status, 0) << kept.text();
+    // Written with the default umask, the file can be read by others: used, with a warning.
+    EXPECT_TRUE(kept.has("zka-upgrade-cli upgrade: warning: other users can read the password file \"" + passwordFile +
+                         "\"; make it readable by you only (chmod 600)"))
+        << kept.text();
     const std::string backup = kept.after("backup file: ");
     ASSERT_FALSE(backup.empty()) << kept.text();
     EXPECT_EQ(std::filesystem::path(backup).filename(), "zka-qm410.S000006.cfg");
@@ -163,6 +175,11 @@ TEST_F(UpgradeCommandTest, FailuresEndWithTheirMessageAndExitStatusOne)
     EXPECT_EQ(runCli("upgrade 300.0.0.2 --user admin").status, 64);
     EXPECT_EQ(runCli("upgrade 127.0.0.2:81 --user admin").status, 64);
     EXPECT_EQ(runCli("upgrade 127.0.0.2").status, 64);
+    // A password file without an end is refused after its first 4 KiB.
+    const CliRun endless = runCli("upgrade 127.0.0.2 --user admin --password-file /dev/zero");
+    EXPECT_EQ(endless.status, 64);
+    EXPECT_TRUE(endless.has("zka-upgrade-cli upgrade: the password file \"/dev/zero\" is longer than 4096 bytes"))
+        << endless.text();
     ::unsetenv("ZKA_PASSWORD");
     EXPECT_EQ(runCli("upgrade 127.0.0.2 --user admin").status, 64);
 }

@@ -31,11 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto number = list.fault().textNumber;
         require(list.entries().empty());
         require(number == 305 || number == 306 || number == 307);
-        require((number == 307) == (list.fault().errorLine.rfind("Line", 0) == 0));
+        require(list.fault().errorLine.rfind("Line", 0) == 0);
+        require(list.fault().lineNumber > 0 && !list.fault().reason.empty());
         return 0;
     }
     require(list.fault().textNumber == 0);
     require(list.entries().size() <= zka::CameraAddressList::kMaxEntries);
+    require(list.leftOut() == 0 || list.entries().size() == zka::CameraAddressList::kMaxEntries);
     std::string written;
     for (const auto& entry : list.entries()) {
         require(usablePort(entry.port));

@@ -389,10 +389,11 @@ void AddCamerasDialogTest::importsSayWhyATextIsRefused()
     t.button("loadButton")->click();
     QCOMPARE(desktop.dialogs.size(), 1u);
     const auto& filters = desktop.dialogs[0].filters;
-    QCOMPARE(filters.size(), 3u);
-    QCOMPARE(filters[0].description, std::string("CSV Files (*.txt)"));
-    QCOMPARE(filters[1].pattern, std::string("*.csv"));
-    QCOMPARE(filters[2].description, std::string("All Files (*.*)"));
+    QCOMPARE(filters.size(), 4u);
+    QCOMPARE(filters[0].description, std::string("CSV Files (*.csv *.txt)"));
+    QCOMPARE(filters[2].pattern, std::string("*.csv"));
+    QCOMPARE(filters[3].description, std::string("All Files (*)"));
+    QVERIFY(desktop.dialogs[0].startIn == Desktop::FileDialog::StartFolder::LastUsed);
     QCOMPARE(desktop.dialogs[0].defaultExtension, std::string("txt"));
 
     // Two rows from the clipboard, then a file of three: rows 003 to 005.
@@ -413,9 +414,11 @@ void AddCamerasDialogTest::importsSayWhyATextIsRefused()
                                        MessageIcon::Question, MessageButtons::Ok}));
     desktop.answerNextDialog(mixed.toStdString());
     t.button("loadButton")->click();
-    QCOMPARE(t.lastMessage(), (Message{t.text(305), "Information", MessageIcon::Information, MessageButtons::Ok}));
-    t.paste("127.0.0.7 \n");
-    QCOMPARE(t.lastMessage(), (Message{t.text(306), "Information", MessageIcon::Information, MessageButtons::Ok}));
+    QCOMPARE(t.lastMessage(), (Message{t.text(305) + "\r\nLine002:>127.0.0.3,80", "Information", MessageIcon::Information,
+                                       MessageButtons::Ok}));
+    t.paste("# from the plan\n127.0.0.7 \n");
+    QCOMPARE(t.lastMessage(),
+             (Message{t.text(306) + "\r\nLine001:>127.0.0.7 ", "Information", MessageIcon::Information, MessageButtons::Ok}));
     QCOMPARE(t.list().rowCount(), 5);
 
     // An empty clipboard, none, and a file that cannot be read add nothing and say nothing.

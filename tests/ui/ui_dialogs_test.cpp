@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QTimer>
 
 #include <fstream>
@@ -348,6 +349,7 @@ void DialogsTest::desktopSaveDialogTakesATypedPath()
     QWidget owner;
     QtDesktop desktop(&owner);
     bool typedIn = false;
+    QString openedIn;
     // Types into the dialog once it is up; gives up (closing any dialog) after five seconds.
     QTimer typist;
     QDeadlineTimer deadline(5000);
@@ -363,6 +365,7 @@ void DialogsTest::desktopSaveDialogTakesATypedPath()
         if (!dialog->isActiveWindow())
             return;
         typist.stop();
+        openedIn = dialog->directory().absolutePath();
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         name->setFocus();
         name->clear();
@@ -373,6 +376,7 @@ void DialogsTest::desktopSaveDialogTakesATypedPath()
     typist.start();
     const auto chosen = desktop.chooseFileToSave({"Save the upgrade log", {{"Text files (*.txt)", "*.txt"}}, "txt", "upgrade-log.txt"});
     QVERIFY(typedIn);
+    QCOMPARE(openedIn, QDir::homePath());
     QCOMPARE(chosen, std::optional<std::string>((typed + QStringLiteral(".txt")).toStdString()));
 }
 

@@ -38,7 +38,13 @@ TEST(CameraAddressListTest, AcceptedTextsAndTheirEntries)
         {"port 80 written out", "192.168.0.10,80", {at(192, 168, 0, 10)}},
         {"separator without a port", "192.168.0.10,", {at(192, 168, 0, 10)}},
         {"port read from its first five characters", "192.168.0.10,123456", {at(192, 168, 0, 10, 12345)}},
-        {"leading zeros are decimal", "010.001.000.099:01024", {at(10, 1, 0, 99, 1024)}},
+        {"leading zeros are decimal", "010.001.000.099:01024\n010.000.000.005\n0010.0.0.1",
+         {at(10, 1, 0, 99, 1024), at(10, 0, 0, 5), at(10, 0, 0, 1)}},
+        {"spreadsheet rows: whatever follows the port's digits is ignored, an empty port is 80",
+         "10.0.0.5,8080,\r\n10.0.0.6,8080,Lobby \"A\"\r\n10.0.0.7,80,1024\r\n10.0.0.8,,",
+         {at(10, 0, 0, 5, 8080), at(10, 0, 0, 6, 8080), at(10, 0, 0, 7), at(10, 0, 0, 8)}},
+        {"blank lines and comments are skipped", "# floor 2: lobby, stairs\n \t\n10.0.0.1\n#10.0.0.2 x",
+         {at(10, 0, 0, 1)}},
         {"tabs", "10.0.0.1\t8080\n10.0.0.2", {at(10, 0, 0, 1, 8080), at(10, 0, 0, 2)}},
         {"empty lines, CR LF, LF and a lone CR", "\r\n10.0.0.1\n\n10.0.0.2\r10.0.0.3\r\n\r\n",
          {at(10, 0, 0, 1), at(10, 0, 0, 2), at(10, 0, 0, 3)}},
@@ -60,27 +66,29 @@ struct Refused {
     std::string text;
     std::uint16_t textNumber;
     std::string errorLine;
+    int lineNumber; // counting every line, as the command line names it
 };
 
 TEST(CameraAddressListTest, RefusedTextsNameTheirFaultAndYieldNothing)
 {
     const std::vector<Refused> cases{
-        {"port below 1024", "192.168.0.10,1023", 307, "Line001:>192.168.0.10,1023"},
-        {"port above 65535", "192.168.0.10,65536", 307, "Line001:>192.168.0.10,65536"},
-        {"port 0 written out", "192.168.0.10,00", 307, "Line001:>192.168.0.10,00"},
-        {"number above 255", "300.1.1.1", 307, "Line001:>300.1.1.1"},
-        {"fewer than four numbers", "10.0.0", 307, "Line001:>10.0.0"},
-        {"line begins with the separator", "\t10.0.0.1", 307, "Line001:>\t10.0.0.1"},
-        {"a fifth number", "10.0.0.1.5", 307, "Line001:>10.0.0.1.5"},
-        {"a second separator", "10.0.0.1,80,1024", 307, "Line001:>10.0.0.1,80,1024"},
-        {"a number of four digits", "0010.0.0.1", 307, "Line001:>0010.0.0.1"},
-        {"a number that would wrap", "4294967306.0.0.1", 307, "Line001:>4294967306.0.0.1"},
-        {"empty lines do not count", "10.0.0.1\r\n\r\n\n10.0.0.2\n\n10.0.0.256", 307, "Line003:>10.0.0.256"},
-        {"a sign", "-1.0.0.1", 306, ""},
-        {"a blank before the separator", "10.0.0.1 ,8080", 306, ""},
-        {"a byte-order mark", "\xFF\xFE" "1\0.\0", 306, ""},
-        {"two kinds of separator", "10.0.0.1\t8080\n10.0.0.2,8080", 305, ""},
-        {"a faulty line past the 256th", lines(300, 290), 307, "Line290:>10.0.0.300"},
+        {"port below 1024", "192.168.0.10,1023", 307, "Line001:>192.168.0.10,1023", 1},
+        {"port above 65535", "192.168.0.10,65536", 307, "Line001:>192.168.0.10,65536", 1},
+        {"port 0 written out", "192.168.0.10,00", 307, "Line001:>192.168.0.10,00", 1},
+        {"a port that is not a number", "10.0.0.1,http", 307, "Line001:>10.0.0.1,http", 1},
+        {"number above 255", "300.1.1.1", 307, "Line001:>300.1.1.1", 1},
+        {"fewer than four numbers", "10.0.0", 307, "Line001:>10.0.0", 1},
+        {"line begins with the separator", "\t10.0.0.1", 307, "Line001:>\t10.0.0.1", 1},
+        {"a fifth number", "10.0.0.1.5", 307, "Line001:>10.0.0.1.5", 1},
+        {"a number above 255 in four digits", "1000.0.0.1", 307, "Line001:>1000.0.0.1", 1},
+        {"a number that would wrap", "4294967306.0.0.1", 307, "Line001:>4294967306.0.0.1", 1},
+        {"skipped lines do not count among the entries", "10.0.0.1\r\n\r\n# x\n10.0.0.2\n\n10.0.0.256", 307,
+         "Line003:>10.0.0.256", 6},
+        {"a sign", "-1.0.0.1", 306, "Line001:>-1.0.0.1", 1},
+        {"a blank before the separator", "10.0.0.1\n10.0.0.2 ,8080", 306, "Line002:>10.0.0.2 ,8080", 2},
+        {"a byte-order mark", "\xFF\xFE" "1\0.\0", 306, "Line001:>\xFF\xFE" "1", 1},
+        {"two kinds of separator", "10.0.0.1\t8080\n10.0.0.2,8080", 305, "Line002:>10.0.0.2,8080", 2},
+        {"a faulty line past the 256th", lines(300, 290), 307, "Line290:>10.0.0.300", 290},
     };
     for (const auto& c : cases) {
         CameraAddressList list;
@@ -88,18 +96,22 @@ TEST(CameraAddressListTest, RefusedTextsNameTheirFaultAndYieldNothing)
         EXPECT_TRUE(list.entries().empty()) << c.name;
         EXPECT_EQ(list.fault().textNumber, c.textNumber) << c.name;
         EXPECT_EQ(list.fault().errorLine, c.errorLine) << c.name;
+        EXPECT_EQ(list.fault().lineNumber, c.lineNumber) << c.name;
+        EXPECT_FALSE(list.fault().reason.empty()) << c.name;
     }
 }
 
-TEST(CameraAddressListTest, ALongListIsCutAfter256EntriesWithoutAMessage)
+TEST(CameraAddressListTest, ALongListIsCutAfter256EntriesWithoutAMessageAndCountsTheRest)
 {
     CameraAddressList list;
     ASSERT_TRUE(list.readText(lines(300)));
     ASSERT_EQ(list.entries().size(), CameraAddressList::kMaxEntries);
     EXPECT_EQ(list.entries().back(), at(10, 0, 1, 0));
+    EXPECT_EQ(list.leftOut(), 44u);
     // A refused text leaves nothing of an earlier one.
     EXPECT_FALSE(list.readText("10.0.0.1 "));
     EXPECT_TRUE(list.entries().empty());
+    EXPECT_EQ(list.leftOut(), 0u);
 }
 
 TEST(CameraAddressListTest, MessagesCarryTheirTextCaptionAndIcon)
@@ -110,8 +122,9 @@ TEST(CameraAddressListTest, MessagesCarryTheirTextCaptionAndIcon)
     list.readText("192.168.0.10,1023");
     EXPECT_EQ(list.message(texts), (Message{"Invalid address or port number.\r\nLine001:>192.168.0.10,1023", "Information",
                                             MessageIcon::Question, MessageButtons::Ok}));
-    list.readText("a");
-    EXPECT_EQ(list.message(texts), (Message{"Invalid format.", "Information", MessageIcon::Information, MessageButtons::Ok}));
+    list.readText("10.0.0.1\na");
+    EXPECT_EQ(list.message(texts),
+              (Message{"Invalid format.\r\nLine002:>a", "Information", MessageIcon::Information, MessageButtons::Ok}));
     list.readText("10.0.0.1");
     EXPECT_FALSE(list.message(texts).has_value());
     // A file that cannot be opened is no fault of the text.

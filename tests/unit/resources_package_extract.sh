@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The firmware package through the command line: "package" reports its size and digest,
 # "package --extract" writes it, tar unpacks it and sha256sum checks every member against the
-# package's own SHA256SUMS. A write that fails is reported with exit status 1 and leaves nothing.
+# package's own SHA256SUMS. A write that fails is reported with exit status 1, leaves nothing new
+# and leaves a file that was there before as it was.
 #   resources_package_extract.sh PATH-TO-zka-upgrade-cli
 set -euo pipefail
 cli=$1
@@ -35,4 +36,13 @@ for target in "$work/no/such/dir/package.tar" /dev/full; do
   grep -q "cannot write $target" "$work/err" || fail "message for $target: $(cat "$work/err")"
 done
 [ ! -e "$work/no" ] || fail "a failed extract left something behind"
+
+# A write cut short by the file size limit (its signal ignored, so the write itself fails).
+mkdir "$work/kept"
+echo "the operator's own file" > "$work/kept/package.tar"
+status=0
+(trap '' XFSZ; ulimit -f 64; exec "$cli" package --extract "$work/kept/package.tar") 2> "$work/err" || status=$?
+[ "$status" = 1 ] || fail "extract past the size limit: exit status $status"
+[ "$(cat "$work/kept/package.tar")" = "the operator's own file" ] || fail "a failed extract changed the existing file"
+[ "$(ls -A "$work/kept")" = package.tar ] || fail "a failed extract left $(ls -A "$work/kept")"
 echo "package extracted and verified"

@@ -22,13 +22,18 @@ const char* const kNotAllValid = "Not all the listed cameras are valid!";
 const char* const kReleaseAll = "All of the data will be released.";
 const char* const kNotHandedOver = "These cameras could not be added to the target list:\r\n";
 
-// The address list files the file dialog offers: the format is the same whatever the extension.
+// The address list files the file dialog offers: the format is the same whatever the extension,
+// so the first filter shows both kinds, and "All Files" also names without a dot.
 Desktop::FileDialog addressFileDialog()
 {
     Desktop::FileDialog dialog;
     dialog.title = "Open";
-    dialog.filters = {{"CSV Files (*.txt)", "*.txt"}, {"CSV Files (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
+    dialog.filters = {{"CSV Files (*.csv *.txt)", "*.csv *.txt"},
+                      {"CSV Files (*.txt)", "*.txt"},
+                      {"CSV Files (*.csv)", "*.csv"},
+                      {"All Files (*)", "*"}};
     dialog.defaultExtension = "txt";
+    dialog.startIn = Desktop::FileDialog::StartFolder::LastUsed;
     return dialog;
 }
 
