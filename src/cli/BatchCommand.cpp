@@ -277,14 +277,10 @@ const CommandRegistration registration{Command{
     "  --report FILE         write a JSON report of every camera to FILE at the end\n"
     "  --time-scale X        run every wait X times as long (for demonstrations with the simulator)\n"
     "\n"
-    "At most 256 cameras: those past the 256th are left out, counted as not started. A second
-"
-    "camera with the same address is left out with a message. While the batch runs, one line per
-"
-    "change of a camera, at most one a second per camera:
-"
-    "  ID <TAB> ADDRESS <TAB> MODEL <TAB> VERSION <TAB> STATUS <TAB> PROGRESS% [<TAB> CAUSE]
-"
+    "At most 256 cameras: those past the 256th are left out, counted as not started. A second\n"
+    "camera with the same address is left out with a message. While the batch runs, one line per\n"
+    "change of a camera, at most one a second per camera:\n"
+    "  ID <TAB> ADDRESS <TAB> MODEL <TAB> VERSION <TAB> STATUS <TAB> PROGRESS% [<TAB> CAUSE]\n"
     "(control characters in the cameras' texts are shown as \\xHH), and at the end the upgrade log\n"
     "and \"N completed, M failed, K not started\".\n"
     "\n"

@@ -75,12 +75,10 @@ void BatchConsole::printLog(int leftOut) const
             std::printf("    %s\n", escapeControls(shown.detail).c_str());
     }
     std::string folder = scheduler_.savedConfigurationsLine();
-    while (!folder.empty() && (folder.back() == '
-' || folder.back() == ''))
+    while (!folder.empty() && (folder.back() == '\n' || folder.back() == '\r'))
         folder.pop_back();
     if (!folder.empty())
-        std::printf("%s
-", escapeControls(folder).c_str());
+        std::printf("%s\n", escapeControls(folder).c_str());
     const BatchSummary summary = BatchSummary::of(scheduler_, leftOut);
     std::printf("%d completed, %d failed, %d not started\n", summary.completed, summary.failed, summary.notStarted);
     std::fflush(stdout);

@@ -323,9 +323,7 @@ void WizardAutomaticTest::aBatchEndsEachCameraWithItsOwnWordAndLogLine()
                       .arg(QString::fromStdString(std::filesystem::path(batch.row(std::size_t(batchRowOf(batch, "127.0.0.5")))
                                                                           .savedConfiguration)
                                                       .parent_path()));
-    QCOMPARE(logLines(driver), inRowOrder.join(QLatin1Char('
-')).split(QLatin1Char('
-')));
+    QCOMPARE(logLines(driver), inRowOrder.join(QLatin1Char('\n')).split(QLatin1Char('\n')));
     // Retain without Backup: a file stays only where the camera never took its settings back.
     QCOMPARE(backups.files().size(), 2u);
     // The one question of the run was the confirmation.
