@@ -167,12 +167,15 @@ void AutomaticProgressPageTest::rowsAreDrawnOnTheLightStripWithTheirBars()
 {
     PageRig rig;
     rig.add(cameraEntry(2));
-    // A login too long for the credential: that camera ends before the batch with a full bar.
+    // A login too long for the credential: that camera ends before the batch, its bar left empty.
     rig.add(cameraEntry(3), QString(60, QLatin1Char('p')));
     QVERIFY(showActive(*rig.page));
     rig.page->onShown();
     UpgradeProgressList& list = rig.page->progressList();
     QCOMPARE(rig.cell(1, UpgradeProgressList::StatusColumn), QStringLiteral("Error1"));
+    QCOMPARE(rig.page->scheduler().row(1).progress.load(), 0);
+    // The bar as a completed camera's is drawn: full. (The camera threads write it the same way.)
+    const_cast<ProgressRow&>(rig.page->scheduler().row(1)).progress.store(10000);
     QCOMPARE(rig.page->findChild<QLabel*>("proceededCounter")->text(), QStringLiteral("1/2"));
 
     // A selection is made but never shown, and a header press does not reorder the rows.
