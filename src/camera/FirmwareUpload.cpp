@@ -1,6 +1,7 @@
 // The firmware upload of a CameraContext: the multipart POST of the package, the wait for the
 // camera's response headers and the reading of its streamed progress answer.
 #include "camera/CameraContext.h"
+#include "runtime/TimeLimit.h"
 
 #include "http/MultipartPost.h"
 #include "http/StopLink.h"
@@ -106,7 +107,7 @@ int CameraContext::uploadFirmware(std::stop_token stop)
     }
 
     const StopLink link(std::move(stop), stop_.get_token());
-    const auto deadline = std::chrono::steady_clock::now() + host_.clock.toReal(kBodyLimit);
+    const auto deadline = std::chrono::steady_clock::now() + host_.clock.toReal(withRealFloor(host_.clock, kBodyLimit));
     if (!exchange->waitSent(link.token(), deadline)) {
         const bool late = !exchange->sent() && !exchange->answered() && !exchange->status().has_value();
         closeUpload();
