@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera/CameraHost.h"
+#include "camera/CameraIdentity.h"
 #include "camera/ProcedureGate.h"
 #include "camera/StatusCode.h"
 #include "camera/UploadAnswerParser.h"
@@ -64,6 +65,9 @@ public:
     };
     bool readSystemReply(const std::string& reply, bool showMessage, SystemInfo& info);
     bool checkUserReply(const std::string& reply);
+    // Takes the version of a system reply whose model passed the check: the first one becomes the
+    // current version (or marks emergency firmware), later ones the latest. No version: no change.
+    void recordIdentity(const CameraIdentity& identity);
     bool readMacAddress(const std::string& reply, std::string& mac, int& tag) const;
 
     // ---- Firmware upload ----
@@ -116,6 +120,7 @@ public:
     // ---- State read by owners ----
     const std::string& addressText() const { return addressText_; }
     const std::string& credential() const { return credential_; }
+    const SupportedModels& supportedModels() const { return supportedModels_; }
     int tag() const { return tag_; }
     std::string currentVersion() const;
     std::string latestVersion() const;
@@ -172,8 +177,7 @@ private:
     mutable std::mutex asyncMutex_;
     std::unique_ptr<AsyncQuery> asyncQuery_;
     // Inquiry: the supported-model check (with its message) and the version bookkeeping.
-    bool checkModel(std::string_view reply, bool showMessage);
-    void recordVersion(std::string_view reply);
+    bool checkModel(std::string_view reply, const CameraIdentity& identity, bool showMessage);
     void warn(const std::string& text);
 
     // Versions are written by whichever thread inquires and read by the owner: guarded, and so is the

@@ -3,21 +3,11 @@
 
 #include "camera/InquiryReply.h"
 
-#include <algorithm>
-
 namespace zka {
 
 namespace {
 
-constexpr std::size_t kModelListLimit = 10;
 constexpr const char* kLoginMessage = "Please enter correct user name and password for the administrator.";
-
-std::string replaceAll(std::string text, std::string_view from, std::string_view to)
-{
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
 
 } // namespace
 
@@ -26,11 +16,9 @@ void CameraContext::warn(const std::string& text)
     host_.prompter.show(Message{text, host_.texts(203), MessageIcon::Warning, MessageButtons::Ok});
 }
 
-bool CameraContext::checkModel(std::string_view reply, bool showMessage)
+bool CameraContext::checkModel(std::string_view reply, const CameraIdentity& identity, bool showMessage)
 {
-    const std::string model = replyValue(reply, "ModelName=");
-    const auto last = supportedModels_.begin() + static_cast<std::ptrdiff_t>(std::min(supportedModels_.size(), kModelListLimit));
-    if (std::find(supportedModels_.begin(), last, model) != last)
+    if (identity.supported)
         return true;
     if (showMessage) {
         // No reply at all, or a refused login, says nothing about the model: the operator has to
@@ -49,41 +37,42 @@ bool CameraContext::checkModel(std::string_view reply, bool showMessage)
     return false;
 }
 
-void CameraContext::recordVersion(std::string_view reply)
+void CameraContext::recordIdentity(const CameraIdentity& identity)
 {
-    const auto version = findReplyValue(reply, "SoftVersion=");
-    if (!version)
+    if (!identity.softVersion)
         return;
+    const std::string& version = *identity.softVersion;
     std::lock_guard lock(versionMutex_);
     if (currentVersion_.empty()) {
-        if (*version == "emergency") {
+        if (identity.emergency()) {
             currentVersion_ = "unknown";
             emergency_.store(true);
         } else {
-            currentVersion_ = "ver" + *version;
+            currentVersion_ = "ver" + version;
         }
     } else {
-        latestVersion_ = "ver" + *version;
+        latestVersion_ = "ver" + version;
     }
     if (latestVersion_.empty())
-        latestVersion_ = "ver" + *version;
+        latestVersion_ = "ver" + version;
 }
 
 bool CameraContext::checkSystemReply(const std::string& reply, bool showMessage)
 {
-    if (!checkModel(reply, showMessage))
+    const CameraIdentity identity = CameraIdentity::fromSystemReply(reply, supportedModels_);
+    if (!checkModel(reply, identity, showMessage))
         return false;
-    recordVersion(reply);
+    recordIdentity(identity);
     return true;
 }
 
 bool CameraContext::readSystemReply(const std::string& reply, bool showMessage, SystemInfo& info)
 {
     const bool supported = checkSystemReply(reply, showMessage);
-    info.model = replyValue(reply, "ModelName=");
-    const std::string version = replyValue(reply, "SoftVersion=");
-    info.version = version == "emergency" ? "unknown" : version;
-    info.serial = replyValue(reply, "Serial=");
+    const CameraIdentity identity = CameraIdentity::fromSystemReply(reply, supportedModels_);
+    info.model = identity.model;
+    info.version = identity.versionText();
+    info.serial = identity.serial;
     info.tag = tag_;
     return supported;
 }
@@ -98,20 +87,22 @@ bool CameraContext::checkUserReply(const std::string& reply)
             warn(text);
         return false;
     };
-    if (loginRefused(reply))
-        return refuse(StatusCode::LoginError, kLoginMessage);
-    const auto administrator = findReplyValue(reply, "Administrator=");
-    if (!administrator)
-        return refuse(StatusCode::NetworkError, host_.texts(212));
-    if (replaceAll(*administrator, "%3D", "=") == credential_)
+    switch (checkAdministrator(reply, credential_)) {
+    case UserCheck::Administrator:
         return true;
+    case UserCheck::LoginRefused:
+        return refuse(StatusCode::LoginError, kLoginMessage);
+    case UserCheck::NoAdministrator:
+        return refuse(StatusCode::NetworkError, host_.texts(212));
+    case UserCheck::OtherUser:
+        break;
+    }
     return refuse(StatusCode::LoginError, "Level 4 users other than Administrator cannot run the program.");
 }
 
 bool CameraContext::readMacAddress(const std::string& reply, std::string& mac, int& tag) const
 {
-    mac = replyValue(reply, "MacAddress=");
-    std::replace(mac.begin(), mac.end(), ':', '-');
+    mac = CameraIdentity::fromSystemReply(reply, {}).mac;
     tag = tag_;
     return !mac.empty();
 }

@@ -3,8 +3,8 @@
 #include "http/Base64.h"
 #include "camera/BackupLocation.h"
 #include "camera/ConfigBackup.h"
-#include "camera/InquiryReply.h"
 #include "resources/PackagedResources.h"
+#include "upgrade/VerdictWords.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -13,7 +13,6 @@ namespace zka {
 
 namespace {
 
-constexpr Clock::Duration kInquiryTimeout{20000};
 constexpr Clock::Duration kAfterRestorePause{5000};
 constexpr Clock::Duration kReconfigurePeriod{1000};
 constexpr auto kReconfigureLimit = std::chrono::seconds(149);
@@ -161,31 +160,30 @@ void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
 void ManualFlow::runCheck(CheckOutcome& outcome, std::stop_token stop)
 {
     CameraContext& probe = *outcome.context;
-    const std::string system = probe.runQuery("inq=system", kInquiryTimeout, stop);
-    if (stop.stop_requested())
+    const TargetCheck check(resources_.supportedModels(), probe.credential());
+    const TargetCheck::Result result = check.run(
+        [&probe](const std::string& body, Clock::Duration timeout, std::stop_token queryStop) {
+            return probe.runQuery(body, timeout, queryStop);
+        },
+        stop);
+    if (result.verdict == TargetVerdict::Stopped)
         return;
-    CameraContext::SystemInfo info;
-    if (!probe.readSystemReply(system, true, info)) {
-        outcome.causeTold = system.empty() || loginRefused(system);
-        return;
+    if (result.systemPassed) {
+        // The checked context upgrades the camera: it keeps the version the camera reported.
+        probe.recordIdentity(result.identity);
+        outcome.systemRead = true;
+        outcome.serial = result.identity.serial;
+        outcome.slot = resources_.slotFor(result.identity.docType);
+        outcome.versionText = probe.currentVersion();
     }
-    outcome.systemRead = true;
-    outcome.serial = info.serial;
-    outcome.slot = resources_.slotFor(readDocType(system));
-    outcome.versionText = probe.currentVersion();
-    if (probe.emergency()) {
-        outcome.accepted = true;
+    outcome.accepted = result.verdict == TargetVerdict::Accepted;
+    if (outcome.accepted)
         return;
-    }
-    const std::string user = probe.runQuery("inq=user", kInquiryTimeout, stop);
-    if (stop.stop_requested())
-        return;
-    outcome.causeTold = true;
-    if (user.empty()) {
-        prompter_.show(Message{texts_(212), texts_(203), MessageIcon::Warning, MessageButtons::Ok});
-        return;
-    }
-    outcome.accepted = probe.checkUserReply(user);
+    const std::string text = refusalWarning(result.verdict, texts_, resources_.principalModel());
+    prompter_.show(Message{text, texts_(203), MessageIcon::Warning, MessageButtons::Ok});
+    // Another model's camera is told, once back on the user-interface thread, that the firmware
+    // does not suit it; every other refusal has been told by its cause.
+    outcome.causeTold = result.verdict != TargetVerdict::NotACamera && result.verdict != TargetVerdict::UnsupportedModel;
 }
 
 void ManualFlow::switchPage(int page)
@@ -407,7 +405,7 @@ void ManualFlow::reconfigureInquiry()
     auto answered = std::make_shared<bool>(false);
     job_.run(
         [context = context_.get(), answered](std::stop_token stop) {
-            const std::string reply = context->runQuery("inq=system", kInquiryTimeout, stop);
+            const std::string reply = context->runQuery("inq=system", TargetCheck::kInquiryTimeout, stop);
             *answered = !stop.stop_requested() && context->checkSystemReply(reply, false);
         },
         [this, answered] { finishReconfigure(*answered); });

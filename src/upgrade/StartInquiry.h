@@ -9,11 +9,9 @@ namespace zka {
 
 class CameraContext;
 
-// The inquiries that come before one camera of a batch starts, on a thread of their own so that the
-// user-interface thread never waits for a camera: "inq=system", whose model must be supported, then,
-// unless the camera runs emergency firmware, "inq=user", whose administrator must be the login's.
-// 20 s each. The context's batch row must be set, so that the user check sets the camera's code
-// instead of showing a message. Destroying the inquiry stops it and joins its thread.
+// The target check that comes before one camera of a batch starts, on a thread of its own so that
+// the user-interface thread never waits for a camera. A camera whose system reply passed keeps its
+// version in the context. Destroying the inquiry stops it and joins its thread.
 class StartInquiry final {
 public:
     struct Outcome {

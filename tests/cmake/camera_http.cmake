@@ -29,3 +29,8 @@ add_dependencies(camera_http_camera_test zka-upgrade-cli)
 add_test(NAME camera_http_camera_test.shuffled
   COMMAND ${ZKA_SANDBOX} $<TARGET_FILE:camera_http_camera_test> --gtest_shuffle)
 set_tests_properties(camera_http_camera_test.shuffled PROPERTIES TIMEOUT 120 LABELS e2e)
+
+# The check before an upgrade, against scripted inquiry replies.
+zka_add_test(target_check_test
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/target_check_test.cpp
+  LIBS zka_upgrade)

@@ -2,6 +2,7 @@
 // messages an operator sees, the codes a batch row gets, the versions a context records.
 #include "http/Base64.h"
 #include "camera/CameraContext.h"
+#include "camera/CameraIdentity.h"
 #include "camera/InquiryReply.h"
 #include "camera_http_host.h"
 
@@ -51,6 +52,66 @@ TEST(InquiryReply, ReadsValuesUpToTheNextAmpersand)
     EXPECT_EQ(readDocType("ModelName=ZKA-QM410"), "");
     // The first occurrence counts, wherever it stands.
     EXPECT_EQ(replyValue("XSerial=1&Serial=2", "Serial="), "1");
+}
+
+TEST(CameraIdentity, ReadsTheSystemReply)
+{
+    const SupportedModels models{"ZKA-QM410", "ZKA-QM411"};
+    struct Row {
+        std::string reply;
+        std::string model;
+        std::string version; // as a list shows it
+        std::string serial;
+        std::string mac;
+        std::string docType;
+        bool panTilt;
+        bool emergency;
+        bool supported;
+    };
+    const std::vector<Row> rows{
+        // The model is compared exactly.
+        {"ModelName=ZKA-QM411&SoftVersion=2.30", "ZKA-QM411", "2.30", "", "", "", false, false, true},
+        {"ModelName=zka-qm410&SoftVersion=2.30", "zka-qm410", "2.30", "", "", "", false, false, false},
+        {"ModelName=ZKA-QM4100", "ZKA-QM4100", "", "", "", "", false, false, false},
+        {"", "", "", "", "", "", false, false, false},
+        {"401 Unauthorized", "", "", "", "", "", false, false, false},
+        // An unsupported camera's values are read all the same.
+        {"ModelName=ZKA-X&SoftVersion=1.0", "ZKA-X", "1.0", "", "", "", false, false, false},
+        {"ModelName=ZKA-QM410&SoftVersion=3.10&Serial=AB12", "ZKA-QM410", "3.10", "AB12", "", "", false, false, true},
+        {"ModelName=ZKA-QM410&Serial=S77&SoftVersion=emergency&DocType=PT", "ZKA-QM410", "unknown", "S77", "", "PT",
+         false, true, true},
+        {"ModelName=ZKA-QM410&Serial=S0000002&SoftVersion=2.30&DocType=B&PanTiltFunc=1", "ZKA-QM410", "2.30",
+         "S0000002", "", "B", true, false, true},
+        {"MacAddress=08:00:46:00:00:02&X=1", "", "", "", "08-00-46-00-00-02", "", false, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.reply);
+        const CameraIdentity identity = CameraIdentity::fromSystemReply(row.reply, models);
+        EXPECT_EQ(identity.model, row.model);
+        EXPECT_EQ(identity.versionText(), row.version);
+        EXPECT_EQ(identity.serial, row.serial);
+        EXPECT_EQ(identity.mac, row.mac);
+        EXPECT_EQ(identity.docType, row.docType);
+        EXPECT_EQ(identity.panTilt, row.panTilt);
+        EXPECT_EQ(identity.emergency(), row.emergency);
+        EXPECT_EQ(identity.supported, row.supported);
+    }
+    // Only the first ten models of the list count.
+    SupportedModels eleven(10, "ZKA-QM400");
+    eleven.push_back("ZKA-QM410");
+    EXPECT_FALSE(CameraIdentity::fromSystemReply("ModelName=ZKA-QM410", eleven).supported);
+}
+
+TEST(CameraIdentity, AdministratorCheckOfTheUserReply)
+{
+    // The camera sends each "=" of the administrator's credential as "%3D".
+    EXPECT_EQ(checkAdministrator("Administrator=YWRtaW46YWI%3D&Level=4", "YWRtaW46YWI="), UserCheck::Administrator);
+    EXPECT_EQ(checkAdministrator("Administrator=YWRtaW46YQ%3D%3D", "YWRtaW46YQ=="), UserCheck::Administrator);
+    EXPECT_EQ(checkAdministrator("401 Unauthorized", "YWRtaW46YWI="), UserCheck::LoginRefused);
+    EXPECT_EQ(checkAdministrator("", "YWRtaW46YWI="), UserCheck::NoAdministrator);
+    EXPECT_EQ(checkAdministrator("Level=4", "YWRtaW46YWI="), UserCheck::NoAdministrator);
+    EXPECT_EQ(checkAdministrator("Administrator=dXNlcjp1c2Vy", "YWRtaW46YWI="), UserCheck::OtherUser);
+    EXPECT_EQ(checkAdministrator("Administrator=YWRtaW46YWI%3D%3D", "YWRtaW46YWI="), UserCheck::OtherUser);
 }
 
 class InquiryTest : public ::testing::Test {
@@ -110,9 +171,7 @@ TEST_F(InquiryTest, EmergencyFirmware)
     EXPECT_TRUE(context->emergency());
     EXPECT_EQ(context->currentVersion(), "unknown");
     EXPECT_EQ(context->latestVersion(), "veremergency");
-    EXPECT_EQ(info.model, "ZKA-QM410");
     EXPECT_EQ(info.version, "unknown");
-    EXPECT_EQ(info.serial, "S77");
     EXPECT_EQ(info.tag, 7);
     EXPECT_EQ(env.prompter.count(), 0u);
 }

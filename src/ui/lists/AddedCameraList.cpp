@@ -4,6 +4,7 @@
 #include "runtime/Desktop.h"
 #include "ui/widgets/ScaledInterval.h"
 #include "upgrade/CameraAddressList.h"
+#include "upgrade/TargetCheck.h"
 
 #include <QMouseEvent>
 
@@ -317,19 +318,23 @@ void AddedCameraList::probeStarted(int key)
 
 void AddedCameraList::probeFinished(int key, CameraContext& context)
 {
+    // An address probe is the system step of the target check, with no login to try.
     const std::string reply = context.asyncReply();
-    CameraContext::SystemInfo info;
-    const bool supported = context.readSystemReply(reply, false, info);
+    const CameraIdentity identity = CameraIdentity::fromSystemReply(reply, seams_.models);
+    const TargetVerdict verdict = TargetCheck::judgeSystem(reply, identity);
     const int index = rowOfKey(key);
     if (index < 0)
         return;
     AddedRow& r = rows_[std::size_t(index)];
-    r.texts[ModelColumn] = reply.empty() ? kNoResponse : !supported ? kNotACamera : QString::fromStdString(info.model);
-    QString version = QString::fromStdString(info.version);
+    const bool supported = verdict == TargetVerdict::Accepted;
+    r.texts[ModelColumn] = verdict == TargetVerdict::NoAnswer ? kNoResponse
+                           : !supported                      ? kNotACamera
+                                                             : QString::fromStdString(identity.model);
+    QString version = QString::fromStdString(identity.versionText());
     if (version.startsWith(QLatin1String("ver")))
         version.remove(0, 3);
     r.texts[VersionColumn] = version;
-    r.texts[SerialColumn] = QString::fromStdString(info.serial);
+    r.texts[SerialColumn] = QString::fromStdString(identity.serial);
     r.supportState = supported ? 1 : 2;
     r.probe = AddedRow::Probe::Done;
     rowsChanged(index, index);
