@@ -1,5 +1,6 @@
 // The readers of a camera's inquiry replies ("inq=system", "inq=user", "inq=network") and of its
-// document type, on any reply text, for a camera alone (messages) and for a batch row (codes).
+// document type, on any reply text, for a camera alone (messages) and for a batch row (codes), and
+// the verdicts of the check before an upgrade on the same texts.
 //
 // Whatever the reply: every value read is a piece of the reply, a MAC address comes back without
 // ":", the version bookkeeping follows its rules, and a refusal is a message or a status code,
@@ -7,6 +8,8 @@
 #include "camera/CameraContext.h"
 #include "camera/InquiryReply.h"
 #include "support/FuzzHost.h"
+#include "upgrade/TargetCheck.h"
+#include "upgrade/VerdictWords.h"
 
 #include <atomic>
 #include <cstddef>
@@ -76,5 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int code = batch.errorCode();
     require(batchAdministrator ? code == 0 : (code == 10 || code == 12), "a refused login without its code");
     require(row.load() == 0, "an inquiry moved the progress");
+
+    // The check before an upgrade decides as the context's readers do, and gives the same codes.
+    const zka::CameraIdentity identity = zka::CameraIdentity::fromSystemReply(reply, models);
+    require(identity.supported == supported, "the identity and the context disagree on the model");
+    require((zka::TargetCheck::judgeSystem(reply, identity) == zka::TargetVerdict::Accepted) == supported,
+            "the system verdict and the model check disagree");
+    const zka::TargetVerdict userVerdict = zka::TargetCheck(models, credential).judgeUser(reply);
+    require((userVerdict == zka::TargetVerdict::Accepted) == administrator, "the user verdict and the context disagree");
+    require(zka::rowRefusal(userVerdict).code == code, "the user verdict gives another row code");
     return 0;
 }
