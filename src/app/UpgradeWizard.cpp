@@ -4,9 +4,6 @@
 #include "app/AutomaticPages.h"
 #include "app/KeyReportButton.h"
 #include "app/ManualFlowView.h"
-#include "app/QtDesktop.h"
-#include "app/QtPrompter.h"
-#include "upgrade/ManualFlow.h"
 #include "discovery/DiscoverySession.h"
 #include "resources/ResourceStore.h"
 #include "ui/pages/AgreementPage.h"
@@ -17,6 +14,9 @@
 #include "ui/pages/ManualResultPage.h"
 #include "ui/pages/ManualTargetPage.h"
 #include "ui/pages/ModePage.h"
+#include "ui/seams/QtDesktop.h"
+#include "ui/seams/QtPrompter.h"
+#include "upgrade/ManualFlow.h"
 
 #include <QApplication>
 #include <QCoreApplication>

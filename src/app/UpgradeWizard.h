@@ -1,10 +1,10 @@
 #pragma once
 
-#include "resources/FirmwareDescription.h"
-#include "app/QtDispatcher.h"
-#include "app/QtTimerService.h"
 #include "discovery/DiscoveryTable.h"
+#include "resources/FirmwareDescription.h"
 #include "resources/PackagedResources.h"
+#include "ui/seams/QtDispatcher.h"
+#include "ui/seams/QtTimerService.h"
 
 #include <QDialog>
 #include <QTimer>

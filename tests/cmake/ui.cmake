@@ -5,7 +5,7 @@ if(ZKA_BUILD_UI)
 
   add_library(zka_uitestsupport STATIC ${CMAKE_CURRENT_SOURCE_DIR}/ui/UiTestSupport.cpp)
   target_include_directories(zka_uitestsupport PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/ui)
-  target_link_libraries(zka_uitestsupport PUBLIC zka_ui zka_testsupport Qt6::Test)
+  target_link_libraries(zka_uitestsupport PUBLIC zka_app zka_testsupport Qt6::Test)
 
   # zka_add_qt_test(NAME) builds ui/NAME.cpp into a Qt Test executable registered with CTest.
   function(zka_add_qt_test name)
@@ -29,7 +29,7 @@ if(ZKA_BUILD_UI)
   # picture off screen.
   add_executable(zka-page-gallery ${CMAKE_CURRENT_SOURCE_DIR}/ui/PageGallery.cpp)
   set_target_properties(zka-page-gallery PROPERTIES AUTOMOC ON)
-  target_link_libraries(zka-page-gallery PRIVATE zka_ui zka_testsupport)
+  target_link_libraries(zka-page-gallery PRIVATE zka_app zka_testsupport)
   add_test(NAME ui_page_gallery COMMAND zka-page-gallery --save ${CMAKE_CURRENT_BINARY_DIR}/page-gallery)
   set_tests_properties(ui_page_gallery PROPERTIES TIMEOUT 120 LABELS ui ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endif()

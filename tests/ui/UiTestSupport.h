@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/QtTimerService.h"
 #include "resources/ResourceStore.h"
 #include "resources/ResourceText.h"
 #include "runtime/Clock.h"
+#include "ui/seams/QtTimerService.h"
 #include "support/RecordingDesktop.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/lists/TargetCameraList.h"

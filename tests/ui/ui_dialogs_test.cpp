@@ -2,11 +2,11 @@
 // with its file and clipboard, including the desktop's real save dialog.
 #include "UiTestSupport.h"
 
-#include "app/QtDesktop.h"
 #include "ui/dialogs/BatchLoginDialog.h"
 #include "ui/dialogs/BitmapButton.h"
 #include "ui/dialogs/SingleLoginDialog.h"
 #include "ui/dialogs/UpgradeLogDialog.h"
+#include "ui/seams/QtDesktop.h"
 #include "ui/widgets/Ipv4AddressEdit.h"
 
 #include <QFileDialog>

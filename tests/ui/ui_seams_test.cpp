@@ -3,11 +3,11 @@
 #include "UiTestSupport.h"
 
 #include "app/KeyReportButton.h"
-#include "app/QtDispatcher.h"
-#include "app/QtHostEvents.h"
-#include "app/QtPrompter.h"
-#include "app/QtTimerService.h"
 #include "runtime/Clock.h"
+#include "ui/seams/QtDispatcher.h"
+#include "ui/seams/QtHostEvents.h"
+#include "ui/seams/QtPrompter.h"
+#include "ui/seams/QtTimerService.h"
 
 #include <QAbstractButton>
 #include <QEventLoop>

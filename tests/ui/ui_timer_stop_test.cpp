@@ -3,8 +3,8 @@
 // stopped later, on the user-interface thread.
 #include "UiTestSupport.h"
 
-#include "app/QtTimerService.h"
 #include "runtime/Clock.h"
+#include "ui/seams/QtTimerService.h"
 
 #include <QEventLoop>
 #include <QTimer>

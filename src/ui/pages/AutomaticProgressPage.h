@@ -1,10 +1,10 @@
 #pragma once
 
 // The page drives its batch with timers of its own: the Qt timer service of the wizard's seams.
-#include "app/QtTimerService.h"
 #include "resources/FirmwareDescription.h"
 #include "runtime/TimerService.h"
 #include "ui/dialogs/ModalDialogRunner.h"
+#include "ui/seams/QtTimerService.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-// Compiled into every executable that links the Qt layer (an interface source of zka_ui).
+// Compiled into every executable that links the Qt layers (an interface source of zka_ui).
 //
 // Qt's libraries are not built for ThreadSanitizer: their thread pool (used, for one, to convert
 // and paint large images) allocates and frees on its own threads behind locks that the sanitizer

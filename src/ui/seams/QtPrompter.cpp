@@ -1,4 +1,4 @@
-#include "app/QtPrompter.h"
+#include "ui/seams/QtPrompter.h"
 
 #include <optional>
 

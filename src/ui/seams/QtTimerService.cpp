@@ -1,4 +1,4 @@
-#include "app/QtTimerService.h"
+#include "ui/seams/QtTimerService.h"
 
 #include <algorithm>
 #include <cmath>

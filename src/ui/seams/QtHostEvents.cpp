@@ -1,4 +1,4 @@
-#include "app/QtHostEvents.h"
+#include "ui/seams/QtHostEvents.h"
 
 namespace zka {
 

@@ -1,4 +1,4 @@
-#include "app/QtDispatcher.h"
+#include "ui/seams/QtDispatcher.h"
 
 #include <QMetaObject>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/QtDispatcher.h"
 #include "runtime/Prompter.h"
+#include "ui/seams/QtDispatcher.h"
 
 #include <QMessageBox>
 #include <QPointer>

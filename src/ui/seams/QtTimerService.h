@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/QtDispatcher.h"
 #include "runtime/Clock.h"
 #include "runtime/TimerService.h"
+#include "ui/seams/QtDispatcher.h"
 
 #include <QTimer>
 

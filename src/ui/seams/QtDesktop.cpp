@@ -1,4 +1,4 @@
-#include "app/QtDesktop.h"
+#include "ui/seams/QtDesktop.h"
 
 #include <QApplication>
 #include <QClipboard>

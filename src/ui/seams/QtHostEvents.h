@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/QtDispatcher.h"
 #include "runtime/HostEvents.h"
+#include "ui/seams/QtDispatcher.h"
 
 #include <functional>
 
