@@ -167,11 +167,11 @@ bool runBatch(ChildFleet& child, const std::vector<Camera>& fleet, int parallel,
         target.version = camera.spec.softVersion;
         target.serial = camera.spec.serial;
         target.mac = camera.spec.mac;
-        scheduler.AddUpgradeTarget(target);
+        scheduler.addUpgradeTarget(target);
     }
     RowTimes times(scheduler);
     scheduler.addObserver(times);
-    scheduler.SetBatchOptions(false, true, system_clock::now());
+    scheduler.setBatchOptions(false, true, system_clock::now());
     const auto began = steady_clock::now();
     scheduler.start();
     loop.runUntil([&times] { return times.over(); }, hours(24));

@@ -222,8 +222,8 @@ int runBatch(const std::vector<std::string>& args)
     BatchConsole console(scheduler);
     scheduler.addObserver(console);
     for (const UpgradeTarget& target : targets.targets())
-        scheduler.AddUpgradeTarget(target);
-    scheduler.SetBatchOptions(request->retain, !request->backup, clock.wallTime());
+        scheduler.addUpgradeTarget(target);
+    scheduler.setBatchOptions(request->retain, !request->backup, clock.wallTime());
     const bool leftEarly = runScheduler(scheduler, console, loop, signals, request->timeScale);
 
     console.flush();

@@ -41,7 +41,7 @@ const char* outcomeOf(const ProgressRow& row)
 
 std::string logLineText(const BatchScheduler& scheduler, std::size_t row)
 {
-    std::string line = scheduler.LogLine(row);
+    std::string line = scheduler.logLine(row);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
     return line;

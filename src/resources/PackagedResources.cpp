@@ -104,8 +104,8 @@ void PackagedResources::loadVersionTexts()
     const auto block = store_.find(ResourceKind::Version, 1);
     fileDescription_ = block ? versionValue(asText(*block), "FileDescription") : std::string();
     specialBuild_ = block ? versionValue(asText(*block), "SpecialBuild") : std::string();
-    newVersion2x_ = "ver" + FirmwareVersion2x(store_) + specialBuild_;
-    newVersion3x_ = "ver" + FirmwareVersion3x(store_);
+    newVersion2x_ = "ver" + firmwareVersion2x(store_) + specialBuild_;
+    newVersion3x_ = "ver" + firmwareVersion3x(store_);
 }
 
 void PackagedResources::showLoadFailure(const std::string& text, const std::string& caption) const

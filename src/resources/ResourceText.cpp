@@ -51,12 +51,12 @@ std::string ResourceText::stringTable(std::uint16_t number) const
     return stringEntry(store_, number).value_or(std::string());
 }
 
-std::string FirmwareVersion2x(const ResourceStore& store)
+std::string firmwareVersion2x(const ResourceStore& store)
 {
     return stringEntry(store, 119).value_or(std::string());
 }
 
-std::string FirmwareVersion3x(const ResourceStore& store)
+std::string firmwareVersion3x(const ResourceStore& store)
 {
     return stringEntry(store, 134).value_or(std::string());
 }
@@ -64,7 +64,7 @@ std::string FirmwareVersion3x(const ResourceStore& store)
 std::string packagedVersionText(std::string_view program)
 {
     const ResourceStore& store = embeddedResources();
-    return versionText(program, FirmwareVersion3x(store), FirmwareVersion2x(store));
+    return versionText(program, firmwareVersion3x(store), firmwareVersion2x(store));
 }
 
 } // namespace zka

@@ -33,8 +33,8 @@ private:
 };
 
 // The firmware versions that the package installs: string-table entries 119 and 134.
-std::string FirmwareVersion2x(const ResourceStore& store);
-std::string FirmwareVersion3x(const ResourceStore& store);
+std::string firmwareVersion2x(const ResourceStore& store);
+std::string firmwareVersion3x(const ResourceStore& store);
 
 // What --version prints for a program that carries the packaged firmware (versionText() with the
 // firmware versions compiled into this executable).

@@ -70,7 +70,7 @@ void BatchScheduler::removeObserver(BatchObserver& observer)
     observers_.erase(std::remove(observers_.begin(), observers_.end(), &observer), observers_.end());
 }
 
-bool BatchScheduler::AddUpgradeTarget(const UpgradeTarget& target)
+bool BatchScheduler::addUpgradeTarget(const UpgradeTarget& target)
 {
     if (rows_.size() >= kMaxRows)
         return false;
@@ -122,14 +122,14 @@ bool BatchScheduler::AddUpgradeTarget(const UpgradeTarget& target)
     return true;
 }
 
-void BatchScheduler::SetBatchOptions(bool retain, bool deleteSaved, std::chrono::system_clock::time_point batchStart)
+void BatchScheduler::setBatchOptions(bool retain, bool deleteSaved, std::chrono::system_clock::time_point batchStart)
 {
     retain_.store(retain ? 1 : 0);
     deleteSaved_.store(deleteSaved ? 1 : 0);
     batchStart_ = batchStart;
 }
 
-void BatchScheduler::ClearRows()
+void BatchScheduler::clearRows()
 {
     timers_.stop(kTimerId);
     running_ = false;
@@ -159,12 +159,12 @@ bool BatchScheduler::onTimer(TimerId id)
     const TimerId base = id & 0xFF00u;
     if (base != 0x8100u && base != 0x8200u && base != 0x8300u)
         return false;
-    if (CameraContext* context = FindContext(static_cast<int>(id & 0xFFu)))
+    if (CameraContext* context = findContext(static_cast<int>(id & 0xFFu)))
         context->onTimer(id);
     return true;
 }
 
-CameraContext* BatchScheduler::FindContext(int tag) const
+CameraContext* BatchScheduler::findContext(int tag) const
 {
     for (const Entry& entry : contexts_) {
         if (entry.tag == tag)
@@ -173,14 +173,14 @@ CameraContext* BatchScheduler::FindContext(int tag) const
     return nullptr;
 }
 
-std::string BatchScheduler::StatusWord(int code) const
+std::string BatchScheduler::statusWord(int code) const
 {
     if (code < 0 || code > kLastCode)
         return {};
     return listWords_[static_cast<std::size_t>(code)];
 }
 
-std::string BatchScheduler::LogLine(std::size_t index) const
+std::string BatchScheduler::logLine(std::size_t index) const
 {
     const ProgressRow& r = row(index);
     const bool leftByAbort = r.finalStatus == 0 && !r.detail.empty();
@@ -332,7 +332,7 @@ void BatchScheduler::showCode(int tag, int code)
     if (row.statusCode == code)
         return;
     row.statusCode = code;
-    row.texts[ProgressRow::StatusText] = StatusWord(code);
+    row.texts[ProgressRow::StatusText] = statusWord(code);
     notifyRow(static_cast<std::size_t>(tag));
 }
 
@@ -373,7 +373,7 @@ void BatchScheduler::noteSaved(const Entry& entry)
 void BatchScheduler::endRow(ProgressRow& row, int code)
 {
     row.statusCode = code;
-    row.texts[ProgressRow::StatusText] = StatusWord(code);
+    row.texts[ProgressRow::StatusText] = statusWord(code);
     // A failed camera keeps the progress it reached: a full bar would read as done.
     if (code == kFirstFinal)
         row.progress.store(kProgressFull);

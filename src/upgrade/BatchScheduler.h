@@ -67,11 +67,11 @@ public:
     // Appends a row for the target, at position rowCount(), with its context. A row whose context
     // cannot be made (a login too long for the credential) ends at once with code 10. False, adding
     // nothing, when the list already holds kMaxRows rows.
-    bool AddUpgradeTarget(const UpgradeTarget& target);
+    bool addUpgradeTarget(const UpgradeTarget& target);
     // What every context does with the camera's settings, and the time stamp of the backup folder.
-    void SetBatchOptions(bool retain, bool deleteSaved, std::chrono::system_clock::time_point batchStart);
+    void setBatchOptions(bool retain, bool deleteSaved, std::chrono::system_clock::time_point batchStart);
     // Deletes every row and context; stops a pending inquiry and the timer first.
-    void ClearRows();
+    void clearRows();
 
     // ---- Running it ----
     // Starts the scheduler's timer; it stops itself once no context is left.
@@ -91,13 +91,13 @@ public:
     // The contexts still held: cameras not yet ended.
     std::size_t contextCount() const { return contexts_.size(); }
     // The context whose tag is `tag`, or null.
-    CameraContext* FindContext(int tag) const;
+    CameraContext* findContext(int tag) const;
     // The list word of a status code ("Standby" ... "Error7"); empty for any other code.
-    std::string StatusWord(int code) const;
+    std::string statusWord(int code) const;
     // The row's line of the upgrade log: "model(address) " or "model(DHCP:address) ", followed by
     // the outcome of a final code, or by the sentence of a camera the abort left unstarted. Empty
     // for a row the batch has not reached yet.
-    std::string LogLine(std::size_t row) const;
+    std::string logLine(std::size_t row) const;
     // The upgrade log's closing line: "Saved configurations: FOLDER" with the batch's backup
     // folder when it keeps any file; empty otherwise.
     std::string savedConfigurationsLine() const;

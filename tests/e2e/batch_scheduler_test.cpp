@@ -77,8 +77,8 @@ TEST(BatchSchedulerTest, TwoAtATimeInRowOrderAndNoStartWhileACameraAheadSavesOrU
     ASSERT_EQ(third.size(), 3u);
     EXPECT_TRUE(third[0] == 9 || third[1] == 9) << third[0] << " " << third[1];
 
-    EXPECT_EQ(rig.scheduler->LogLine(0), "ZKA-QM410(127.0.0.2) Completed successfully.\r\n");
-    EXPECT_EQ(rig.scheduler->LogLine(2), "ZKA-QM410(DHCP:127.0.0.4) Completed successfully.\r\n");
+    EXPECT_EQ(rig.scheduler->logLine(0), "ZKA-QM410(127.0.0.2) Completed successfully.\r\n");
+    EXPECT_EQ(rig.scheduler->logLine(2), "ZKA-QM410(DHCP:127.0.0.4) Completed successfully.\r\n");
     EXPECT_TRUE(rig.backupRoot.files().empty());
     // Every file went: so did the batch's folder.
     EXPECT_TRUE(rig.backupRoot.stampFolders().empty());
@@ -115,8 +115,8 @@ TEST(BatchSchedulerTest, AnAbortWhileUploadingFinishesThatCameraAndDropsTheWaiti
         EXPECT_EQ(dropped.detail, "not upgraded: the batch was aborted");
     }
     // The log tells of every camera, the ones never started included.
-    EXPECT_EQ(rig.scheduler->LogLine(1), "ZKA-QM410(127.0.0.3) Not upgraded (the batch was aborted).\r\n");
-    EXPECT_EQ(rig.scheduler->LogLine(2), "ZKA-QM410(127.0.0.4) Not upgraded (the batch was aborted).\r\n");
+    EXPECT_EQ(rig.scheduler->logLine(1), "ZKA-QM410(127.0.0.3) Not upgraded (the batch was aborted).\r\n");
+    EXPECT_EQ(rig.scheduler->logLine(2), "ZKA-QM410(127.0.0.4) Not upgraded (the batch was aborted).\r\n");
     EXPECT_EQ(rig.row(0).detail, "");
     EXPECT_TRUE(rig.fleet.requests("127.0.0.3").empty());
     EXPECT_TRUE(rig.fleet.requests("127.0.0.4").empty());
@@ -159,18 +159,18 @@ TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLi
     BatchRig rig({wrongPassword, viewerOnly, otherModel, emergency, testCamera(6)});
     std::string error;
     ASSERT_TRUE(rig.start(error)) << error;
-    rig.scheduler->AddUpgradeTarget(rig.target(0));
+    rig.scheduler->addUpgradeTarget(rig.target(0));
     UpgradeTarget viewer = rig.target(1);
     viewer.name = "viewer";
     viewer.password = "viewer";
-    rig.scheduler->AddUpgradeTarget(viewer);
-    rig.scheduler->AddUpgradeTarget(rig.target(2));
-    rig.scheduler->AddUpgradeTarget(rig.target(3));
-    rig.scheduler->AddUpgradeTarget(BatchRig::addressOnly("127.0.0.9")); // nothing listens there
+    rig.scheduler->addUpgradeTarget(viewer);
+    rig.scheduler->addUpgradeTarget(rig.target(2));
+    rig.scheduler->addUpgradeTarget(rig.target(3));
+    rig.scheduler->addUpgradeTarget(BatchRig::addressOnly("127.0.0.9")); // nothing listens there
     UpgradeTarget tooLong = rig.target(4);
     tooLong.name = std::string(40, 'n');
     tooLong.password = std::string(40, 'p');
-    rig.scheduler->AddUpgradeTarget(tooLong);
+    rig.scheduler->addUpgradeTarget(tooLong);
     // A login that does not fit the credential ends its row before the batch begins.
     EXPECT_EQ(rig.row(5).finalStatus, 10);
     EXPECT_EQ(rig.scheduler->contextCount(), 5u);
@@ -183,9 +183,9 @@ TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLi
         EXPECT_EQ(rig.row(i).finalStatus, finals[i]) << "row " << i;
         EXPECT_EQ(text(rig.row(i), ProgressRow::StatusText), words[i]) << "row " << i;
     }
-    EXPECT_EQ(rig.scheduler->LogLine(0), "ZKA-QM410(127.0.0.2) Login error.\r\n");
-    EXPECT_EQ(rig.scheduler->LogLine(2), "ZKA-QM999(127.0.0.4) Network error (missing target).\r\n");
-    EXPECT_EQ(rig.scheduler->LogLine(4), "(127.0.0.9) Network error (missing target).\r\n");
+    EXPECT_EQ(rig.scheduler->logLine(0), "ZKA-QM410(127.0.0.2) Login error.\r\n");
+    EXPECT_EQ(rig.scheduler->logLine(2), "ZKA-QM999(127.0.0.4) Network error (missing target).\r\n");
+    EXPECT_EQ(rig.scheduler->logLine(4), "(127.0.0.9) Network error (missing target).\r\n");
     // The system is inquired first: an emergency camera is never asked about its users.
     EXPECT_EQ(rig.inquiries("127.0.0.5", "inq=user"), 0);
     EXPECT_EQ(rig.inquiries("127.0.0.3", "inq=user"), 1);
@@ -251,18 +251,18 @@ TEST(BatchSchedulerTest, TheListWordAndLogOutcomeOfEveryFinalCode)
         {16, "Error7", "Cannot load config.\r\n"},
     };
     for (const auto& final : finals) {
-        EXPECT_EQ(rig.scheduler->StatusWord(final.code), final.word) << final.code;
+        EXPECT_EQ(rig.scheduler->statusWord(final.code), final.word) << final.code;
         EXPECT_EQ(packagedResources().texts()(statusWords(final.code).logLine), final.logOutcome) << final.code;
     }
-    EXPECT_EQ(rig.scheduler->StatusWord(17), "");
+    EXPECT_EQ(rig.scheduler->statusWord(17), "");
 }
 
 TEST(BatchSchedulerTest, The257thTargetIsRefused)
 {
     BatchRig rig({});
     for (int i = 0; i < 256; ++i)
-        ASSERT_TRUE(rig.scheduler->AddUpgradeTarget(BatchRig::addressOnly("127.0." + std::to_string(1 + i / 200) + "." + std::to_string(1 + i % 200))));
-    EXPECT_FALSE(rig.scheduler->AddUpgradeTarget(BatchRig::addressOnly("127.0.0.2")));
+        ASSERT_TRUE(rig.scheduler->addUpgradeTarget(BatchRig::addressOnly("127.0." + std::to_string(1 + i / 200) + "." + std::to_string(1 + i % 200))));
+    EXPECT_FALSE(rig.scheduler->addUpgradeTarget(BatchRig::addressOnly("127.0.0.2")));
     EXPECT_EQ(rig.scheduler->rowCount(), 256u);
 }
 
@@ -274,8 +274,8 @@ TEST(BatchSchedulerTest, ARestoreRefusedFourTimesEndsWithError7AndKeepsTheSavedF
     std::string error;
     ASSERT_TRUE(rig.start(error)) << error;
     // Known by its address alone: model, version and serial come from the camera's answer.
-    rig.scheduler->AddUpgradeTarget(BatchRig::addressOnly("127.0.0.2"));
-    rig.scheduler->AddUpgradeTarget(rig.target(1));
+    rig.scheduler->addUpgradeTarget(BatchRig::addressOnly("127.0.0.2"));
+    rig.scheduler->addUpgradeTarget(rig.target(1));
     rig.startBatch(/*retain=*/true);
     ASSERT_TRUE(rig.runBatch());
 
@@ -285,7 +285,7 @@ TEST(BatchSchedulerTest, ARestoreRefusedFourTimesEndsWithError7AndKeepsTheSavedF
     EXPECT_EQ(text(refused, ProgressRow::ModelText), "ZKA-QM410");
     EXPECT_EQ(text(refused, ProgressRow::VersionText), "2.30");
     EXPECT_EQ(refused.versionAfter, "2.45");
-    EXPECT_EQ(rig.scheduler->LogLine(0), "ZKA-QM410(127.0.0.2) Cannot load config.\r\n");
+    EXPECT_EQ(rig.scheduler->logLine(0), "ZKA-QM410(127.0.0.2) Cannot load config.\r\n");
     EXPECT_EQ(requestsTo(rig, "127.0.0.2", "/command/all-configuration.cgi"), 4u);
     EXPECT_EQ(requestsTo(rig, "127.0.0.3", "/command/all-configuration.cgi"), 1u);
     ASSERT_FALSE(refused.savedConfiguration.empty());

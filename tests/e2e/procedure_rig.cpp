@@ -280,12 +280,12 @@ UpgradeTarget BatchRig::addressOnly(const std::string& dotted, const std::string
 void BatchRig::addFleet()
 {
     for (std::size_t i = 0; i < fleet.cameras().size(); ++i)
-        scheduler->AddUpgradeTarget(target(i));
+        scheduler->addUpgradeTarget(target(i));
 }
 
 void BatchRig::startBatch(bool retain, bool keepBackup)
 {
-    scheduler->SetBatchOptions(retain, !keepBackup, std::chrono::system_clock::now());
+    scheduler->setBatchOptions(retain, !keepBackup, std::chrono::system_clock::now());
     scheduler->start();
 }
 

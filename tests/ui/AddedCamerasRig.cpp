@@ -46,8 +46,8 @@ int giveAddress(AddedCameraList& list, const QString& address)
     CameraAddressList parsed;
     if (!parsed.readText(address.toStdString()) || parsed.entries().size() != 1)
         return -1;
-    const int row = list.AddBlankRow();
-    list.SetRowAddress(row, parsed.entries()[0].address, parsed.entries()[0].port, true);
+    const int row = list.addBlankRow();
+    list.setRowAddress(row, parsed.entries()[0].address, parsed.entries()[0].port, true);
     return row;
 }
 

@@ -110,8 +110,8 @@ public:
              [this](int state) { next_->setEnabled(state == 1); }});
         automatic_->setDiscoveryTable(&table_);
         automatic_->fillFromDiscovery();
-        automatic_->targetList().SetRowLogin(0, QStringLiteral("admin"), QStringLiteral("admin"));
-        automatic_->targetList().SetRowLogin(1, QStringLiteral("admin"), QString());
+        automatic_->targetList().setRowLogin(0, QStringLiteral("admin"), QStringLiteral("admin"));
+        automatic_->targetList().setRowLogin(1, QStringLiteral("admin"), QString());
         pages_->addWidget(automatic_);
         // The batch made of the checked cameras, before it starts.
         progress_ = new AutomaticProgressPage(
@@ -183,8 +183,8 @@ public:
             TargetCameraList::Seams{clock_, timers_, prompter, texts, desktop_, models_}, list, this);
         AddedCameraList& added = add->addedList();
         for (const auto& [host, port] : {std::pair{2, 80}, std::pair{3, 80}, std::pair{3, 8080}})
-            added.SetRowAddress(added.AddBlankRow(), {127, 0, 0, std::uint8_t(host)}, port, true);
-        added.SelectRow(added.AddBlankRow());
+            added.setRowAddress(added.addBlankRow(), {127, 0, 0, std::uint8_t(host)}, port, true);
+        added.selectRow(added.addBlankRow());
         AddCamerasDialog& host = *add;
         shown.emplace_back(QStringLiteral("add-cameras"), std::move(add));
         shown.emplace_back(QStringLiteral("entry-terminals"),

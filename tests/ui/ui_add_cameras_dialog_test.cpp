@@ -30,7 +30,7 @@ struct DialogRig {
     explicit DialogRig(const std::vector<TargetCameraList::CameraEntry>& listed = {})
     {
         for (const auto& camera : listed)
-            rig.target.AddCamera(rig.target.rowCount(), camera);
+            rig.target.addCamera(rig.target.rowCount(), camera);
         dialog = std::make_unique<AddCamerasDialog>(rig.seams.seams(), rig.target);
         dialog->setDialogRunner([this](QDialog& shown) {
             auto& terminals = static_cast<EntryTerminalsDialog&>(shown);
@@ -130,8 +130,8 @@ void AddCamerasDialogTest::handsOverTheReadyRowsAndReportsTheRefused()
     QTRY_VERIFY(t.idle());
 
     // "Delete..." after a sort asks about the selected row's own camera.
-    t.list().SortByColumn(AddedCameraList::IdColumn);
-    t.list().SelectRow(0);
+    t.list().sortRowsByColumn(AddedCameraList::IdColumn);
+    t.list().selectRow(0);
     t.rig.seams.prompter().answerNext(MessageAnswer::Cancel);
     t.button("deleteButton")->click();
     QCOMPARE(t.lastMessage(), (Message{"Would you like to delete the Not a camera(127.0.0.6)?", "Information",
@@ -301,7 +301,7 @@ void AddCamerasDialogTest::entryTerminalsStoresAsItMoves()
         e.reject();
         return int(QDialog::Rejected);
     };
-    t.list().SelectRow(0);
+    t.list().selectRow(0);
     t.button("editButton")->click();
     QCOMPARE(t.list().rowCount(), 0);
     QVERIFY(!t.button("editButton")->isEnabled() && !t.button("deleteButton")->isEnabled());
@@ -491,7 +491,7 @@ void AddCamerasDialogTest::keyboard()
         counters.push_back(e.counterText());
         return int(QDialog::Rejected);
     };
-    t.list().SelectRow(0);
+    t.list().selectRow(0);
     QTest::keyClick(&d, Qt::Key_E, Qt::AltModifier);
     QTRY_COMPARE(counters.back(), QStringLiteral("1/256"));
     QTRY_VERIFY(t.idle());

@@ -55,7 +55,7 @@ void AddedListTest::marksFollowTheAddresses()
 {
     ListOnScreen t;
     QVERIFY(t.rig.started && t.exposed);
-    t.rig.target.AddCamera(0, cameraEntry(20));
+    t.rig.target.addCamera(0, cameraEntry(20));
     t.list.setTargetList(&t.rig.target);
 
     // One camera that answers, entered twice: both rows yellow, neither ready although its probes
@@ -67,12 +67,12 @@ void AddedListTest::marksFollowTheAddresses()
     t.list.clearSelection();
     QCOMPARE(stripColour(t.list, first), kDuplicate);
     QTRY_VERIFY(t.idle());
-    QVERIFY(!t.list.IsRowReady(first) && !t.list.IsRowReady(second));
+    QVERIFY(!t.list.isRowReady(first) && !t.list.isRowReady(second));
     QCOMPARE(modelText(t.list, first), QStringLiteral("ZKA-QM410"));
     QCOMPARE(modelText(t.list, second), QStringLiteral("ZKA-QM410"));
-    t.list.DeleteRow(second);
+    t.list.deleteRow(second);
     QCOMPARE(t.list.row(first).duplicateMark, 0);
-    QVERIFY(t.list.IsRowReady(first));
+    QVERIFY(t.list.isRowReady(first));
     t.list.clearSelection();
     QCOMPARE(stripColour(t.list, first), kNormal);
 
@@ -85,10 +85,10 @@ void AddedListTest::marksFollowTheAddresses()
     QCOMPARE(stripColour(t.list, again), kListedAlready);
 
     // A blank row proposes the last address; it marks nothing until it is given one.
-    const int blank = t.list.AddBlankRow();
+    const int blank = t.list.addBlankRow();
     QVERIFY(!t.list.row(blank).inUse);
-    QCOMPARE(t.list.GetRowAddress(blank).first, (AddedRow::Octets{127, 0, 0, 20}));
-    t.list.SetRowAddress(first, {10, 0, 0, 7}, 80, true);
+    QCOMPARE(t.list.getRowAddress(blank).first, (AddedRow::Octets{127, 0, 0, 20}));
+    t.list.setRowAddress(first, {10, 0, 0, 7}, 80, true);
     QCOMPARE(t.list.row(first).duplicateMark, 0);
     QCOMPARE(t.list.row(blank).duplicateMark, 2);
 
@@ -107,37 +107,37 @@ void AddedListTest::idsThroughDeletionsAndSorts()
     QCOMPARE(t.ids(), (std::vector<QString>{"001", "002", "003", "004", "005"}));
 
     // Deleting row 002 renumbers the rows after it; the row now at that position is selected.
-    t.list.SelectRow(1);
-    t.list.DeleteRow(1);
+    t.list.selectRow(1);
+    t.list.deleteRow(1);
     QCOMPARE(t.ids(), (std::vector<QString>{"001", "002", "003", "004"}));
     QCOMPARE(t.list.row(1).texts[AddedCameraList::AddressColumn], QStringLiteral("127.0.0.32"));
     QCOMPARE(t.list.selectedRows(), (std::vector<int>{1}));
-    t.list.SelectRow(3);
-    t.list.DeleteRow(3);
+    t.list.selectRow(3);
+    t.list.deleteRow(3);
     QCOMPARE(t.list.selectedRows(), (std::vector<int>{2}));
     giveAddress(t.list, "127.0.0.35");
     QCOMPARE(t.ids(), (std::vector<QString>{"001", "002", "003", "004"}));
 
     // ID sorts from high to low first; a text column from low to high; the selection stays put.
-    t.list.SelectRow(0);
+    t.list.selectRow(0);
     const int left = t.list.header()->sectionViewportPosition(AddedCameraList::IdColumn);
     QTest::mouseClick(t.list.header()->viewport(), Qt::LeftButton, {}, QPoint(left + 10, 5));
     QCOMPARE(t.ids(), (std::vector<QString>{"004", "003", "002", "001"}));
     QCOMPARE(t.list.row(t.list.firstSelectedRow()).id, 1);
-    t.list.SortByColumn(AddedCameraList::IdColumn);
+    t.list.sortRowsByColumn(AddedCameraList::IdColumn);
     QCOMPARE(t.ids(), (std::vector<QString>{"001", "002", "003", "004"}));
-    t.list.SortByColumn(AddedCameraList::IdColumn);
-    t.list.SortByColumn(AddedCameraList::AddressColumn);
+    t.list.sortRowsByColumn(AddedCameraList::IdColumn);
+    t.list.sortRowsByColumn(AddedCameraList::AddressColumn);
     QCOMPARE(t.list.row(0).texts[AddedCameraList::AddressColumn], QStringLiteral("127.0.0.30"));
     QCOMPARE(t.list.row(3).texts[AddedCameraList::AddressColumn], QStringLiteral("127.0.0.35"));
 
     // Deleting after a sort renumbers by id, not by position; blank rows go, the ids close up.
-    t.list.SortByColumn(AddedCameraList::IdColumn);
-    t.list.DeleteRow(2); // id 002
+    t.list.sortRowsByColumn(AddedCameraList::IdColumn);
+    t.list.deleteRow(2); // id 002
     QCOMPARE(t.ids(), (std::vector<QString>{"003", "002", "001"}));
-    t.list.AddBlankRow();
+    t.list.addBlankRow();
     giveAddress(t.list, "127.0.0.36");
-    t.list.RemoveUnusedRows();
+    t.list.removeUnusedRows();
     QCOMPARE(t.ids(), (std::vector<QString>{"003", "002", "001", "004"}));
     QTRY_VERIFY(t.idle());
 }
@@ -154,7 +154,7 @@ void AddedListTest::probeWordsComeInOrderTwoAtATime()
     giveAddress(t.list, "127.0.0.2");
     for (int row = 0; row < 3; ++row)
         QCOMPARE(modelText(t.list, row), QStringLiteral("Queued..."));
-    QVERIFY(!t.list.IsRowReady(2));
+    QVERIFY(!t.list.isRowReady(2));
 
     QTRY_COMPARE_WITH_TIMEOUT(modelText(t.list, 0), QStringLiteral("Searching..."), 3000);
     QCOMPARE(modelText(t.list, 1), QStringLiteral("Searching..."));
@@ -162,13 +162,13 @@ void AddedListTest::probeWordsComeInOrderTwoAtATime()
     QCOMPARE(okStates, (std::vector<bool>{false}));
 
     // The first probe goes with its row; the third moves up and is answered.
-    t.list.DeleteRow(slow);
+    t.list.deleteRow(slow);
     QTRY_COMPARE_WITH_TIMEOUT(modelText(t.list, 1), QStringLiteral("ZKA-QM410"), 5000);
-    QVERIFY(t.list.IsRowReady(1));
+    QVERIFY(t.list.isRowReady(1));
     QCOMPARE(modelText(t.list, 0), QStringLiteral("Searching..."));
-    QVERIFY(!t.list.IsRowReady(0));
+    QVERIFY(!t.list.isRowReady(0));
     QVERIFY(!okStates.back());
-    t.list.DeleteRow(0);
+    t.list.deleteRow(0);
     QTRY_VERIFY_WITH_TIMEOUT(okStates.back(), 3000);
     QCOMPARE(t.rig.fleet.requests("127.0.0.2").size(), 1u);
 }
@@ -182,10 +182,10 @@ void AddedListTest::resultsStayInTheirRowsAcrossDeletesAndSorts()
     for (const QString& address : addresses)
         giveAddress(t.list, address);
     // Rows go and move while every probe is still queued or under way.
-    t.list.DeleteRow(rowOfAddress(t.list, "127.0.0.3:8080"));
-    t.list.SortByColumn(AddedCameraList::AddressColumn);
-    t.list.SortByColumn(AddedCameraList::AddressColumn);
-    t.list.DeleteRow(rowOfAddress(t.list, "127.0.0.5"));
+    t.list.deleteRow(rowOfAddress(t.list, "127.0.0.3:8080"));
+    t.list.sortRowsByColumn(AddedCameraList::AddressColumn);
+    t.list.sortRowsByColumn(AddedCameraList::AddressColumn);
+    t.list.deleteRow(rowOfAddress(t.list, "127.0.0.5"));
     QTRY_VERIFY(t.idle());
     QCOMPARE(t.list.rowCount(), 5);
 
@@ -204,7 +204,7 @@ void AddedListTest::resultsStayInTheirRowsAcrossDeletesAndSorts()
         QVERIFY2(row >= 0, e.address);
         QCOMPARE(modelText(t.list, row), QString::fromLatin1(e.model));
         QCOMPARE(t.list.row(row).texts[AddedCameraList::SerialColumn], QString::fromLatin1(e.serial));
-        QCOMPARE(t.list.IsRowReady(row), e.ready);
+        QCOMPARE(t.list.isRowReady(row), e.ready);
         QCOMPARE(t.list.row(row).supportState, e.ready ? 1 : 2);
     }
     QCOMPARE(t.list.row(rowOfAddress(t.list, "127.0.0.2")).texts[AddedCameraList::VersionColumn], QStringLiteral("2.30"));
@@ -216,7 +216,7 @@ void AddedListTest::resultsStayInTheirRowsAcrossDeletesAndSorts()
     QTRY_VERIFY(t.idle());
     QCOMPARE(modelText(t.list, other), QStringLiteral("Not a camera"));
     QCOMPARE(t.list.row(other).texts[AddedCameraList::SerialColumn], QStringLiteral("S0000005"));
-    QVERIFY(!t.list.IsRowReady(other));
+    QVERIFY(!t.list.isRowReady(other));
 
     // The probe asks "inq=system" with the empty login, once per address.
     const auto requests = t.rig.fleet.requests("127.0.0.2");

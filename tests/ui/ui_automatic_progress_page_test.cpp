@@ -45,8 +45,8 @@ struct PageRig {
     void add(TargetCameraList::CameraEntry entry, const QString& password = QStringLiteral("admin"))
     {
         const int row = targets.rowCount();
-        targets.AddCamera(row, entry);
-        targets.SetRowLogin(row, QStringLiteral("admin"), password);
+        targets.addCamera(row, entry);
+        targets.setRowLogin(row, QStringLiteral("admin"), password);
     }
     // The text of a cell of the progress list.
     QString cell(int row, int column) const

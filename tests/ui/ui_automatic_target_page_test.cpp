@@ -156,7 +156,7 @@ void AutomaticTargetPageTest::nextNeedsALoginForEveryCheckedCamera()
     QCOMPARE(t.lastState(), 1);
 
     // A checked camera without a password holds Next back; unchecking it lets Next go again.
-    t.list().SetRowLogin(1, "admin", "");
+    t.list().setRowLogin(1, "admin", "");
     t.list().selectRows({2}, 2);
     QCOMPARE(t.lastState(), 0);
     clickRow(t.list(), 1, TargetCameraList::CheckColumn);
@@ -187,9 +187,9 @@ void AutomaticTargetPageTest::accessSettingOpensTheDialogForTheSelection()
     t.answer = [](QDialog& dialog) { return loginWith(dialog, "two", "2"); };
     t.button("accessSettingButton")->click();
     QCOMPARE(t.dialogs, (std::vector<QString>{"singleLoginDialog", "batchLoginDialog"}));
-    QCOMPARE(t.list().GetRowLogin(1), (std::pair<QString, QString>{"one", "1"}));
-    QCOMPARE(t.list().GetRowLogin(0), (std::pair<QString, QString>{"two", "2"}));
-    QCOMPARE(t.list().GetRowLogin(2), (std::pair<QString, QString>{"two", "2"}));
+    QCOMPARE(t.list().getRowLogin(1), (std::pair<QString, QString>{"one", "1"}));
+    QCOMPARE(t.list().getRowLogin(0), (std::pair<QString, QString>{"two", "2"}));
+    QCOMPARE(t.list().getRowLogin(2), (std::pair<QString, QString>{"two", "2"}));
     QCOMPARE(t.lastState(), 1);
 
     // A list of one camera gets the batch dialog.
@@ -224,7 +224,7 @@ void AutomaticTargetPageTest::sharedAddressesBlockThePage()
         // The list stays usable, but nothing done in it lets the wizard go on.
         const auto statesBefore = t.states.size();
         for (int row = 0; row < 3; ++row)
-            t.list().SetRowLogin(row, "admin", "admin");
+            t.list().setRowLogin(row, "admin", "admin");
         clickRow(t.list(), 1, TargetCameraList::CheckColumn);
         clickRow(t.list(), 1, TargetCameraList::CheckColumn);
         t.list().selectRows({0}, 0);
@@ -294,7 +294,7 @@ void AutomaticTargetPageTest::addOtherCamerasEnablesTheButtonsByTheRows()
     t.answer = [&t](QDialog&) {
         TargetCameraList::CameraEntry entry = cameraEntry(9);
         entry.mac.clear();
-        t.list().AddCamera(t.list().rowCount(), entry);
+        t.list().addCamera(t.list().rowCount(), entry);
         return int(QDialog::Accepted);
     };
     t.button("addCamerasButton")->click();
@@ -308,7 +308,7 @@ void AutomaticTargetPageTest::addOtherCamerasEnablesTheButtonsByTheRows()
     QCOMPARE(t.lastState(), 0);
 
     // An empty list after the dialog leaves nothing to select, log in to or test.
-    t.list().ClearRows();
+    t.list().clearRows();
     t.answer = nullptr;
     t.button("addCamerasButton")->click();
     for (const char* name : {"selectAllButton", "accessSettingButton", "testingButton"})

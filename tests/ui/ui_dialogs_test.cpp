@@ -34,10 +34,10 @@ struct Logins {
     {
         list.setColumns(TargetCameraList::standardColumns());
         for (int i = 0; i < 4; ++i)
-            list.AddCamera(i, cameraEntry(i + 2));
+            list.addCamera(i, cameraEntry(i + 2));
     }
-    QString name(int row) const { return list.GetRowLogin(row).first; }
-    QString password(int row) const { return list.GetRowLogin(row).second; }
+    QString name(int row) const { return list.getRowLogin(row).first; }
+    QString password(int row) const { return list.getRowLogin(row).second; }
 
     ListSeams seams;
     TargetCameraList list{seams.seams()};
@@ -95,7 +95,7 @@ private slots:
 void DialogsTest::singleLoginStoresAsItMoves()
 {
     Logins t;
-    t.list.SetRowLogin(1, QStringLiteral("root"), QStringLiteral("one"));
+    t.list.setRowLogin(1, QStringLiteral("root"), QStringLiteral("one"));
     t.list.selectRows({1}, 1);
     SingleLoginDialog dialog(t.list);
     dialog.show();
@@ -191,8 +191,8 @@ void DialogsTest::batchLoginShowsOnlyACommonLogin()
 {
     Logins t;
     for (int row : {0, 1, 2})
-        t.list.SetRowLogin(row, QStringLiteral("admin"), QStringLiteral("same"));
-    t.list.SetRowLogin(3, QStringLiteral("admin"), QStringLiteral("Same"));
+        t.list.setRowLogin(row, QStringLiteral("admin"), QStringLiteral("same"));
+    t.list.setRowLogin(3, QStringLiteral("admin"), QStringLiteral("Same"));
 
     const auto shown = [&](std::vector<int> rows) {
         t.list.selectRows(rows, rows.front());

@@ -20,7 +20,7 @@ struct ListOnScreen {
         list.setColumns(TargetCameraList::standardColumns());
         list.resize(640, 320);
         for (int i = 0; i < rows; ++i)
-            list.AddCamera(i, cameraEntry(i + 2));
+            list.addCamera(i, cameraEntry(i + 2));
         list.show();
         exposed = QTest::qWaitForWindowExposed(&list);
     }
@@ -66,7 +66,7 @@ void TargetListTest::checkBoxClicksFollowTheSelection()
 {
     ListOnScreen t(4);
     QSignalSpy checks(&t.list, &TargetCameraList::checksChanged);
-    t.list.SelectAll();
+    t.list.selectAllRows();
     clickRow(t.list, 3, TargetCameraList::MacColumn, Qt::ControlModifier); // rows 0..2 stay selected
     QCOMPARE(t.list.selectedRows(), (std::vector<int>{0, 1, 2}));
 
@@ -118,7 +118,7 @@ void TargetListTest::sortingRules()
     for (const auto& [host, model] : {std::pair{2, "ZKA-QM410P"}, {3, "ZKA-QM410"}, {4, "zka-qm410"}, {5, "ZKA-QM410E"}}) {
         auto entry = cameraEntry(host);
         entry.model = QString::fromLatin1(model);
-        t.list.AddCamera(t.list.rowCount(), entry);
+        t.list.addCamera(t.list.rowCount(), entry);
     }
     const auto byHeader = [&](int column) {
         const int left = t.list.header()->sectionViewportPosition(column);
@@ -161,18 +161,18 @@ void TargetListTest::addingSkipsKnownCameras()
     auto noIdentity = cameraEntry(9);
     noIdentity.mac.clear();
     noIdentity.serial.clear();
-    QVERIFY(t.list.AddCamera(0, noIdentity)); // only into an empty list
-    QVERIFY(!t.list.AddCamera(1, cameraEntry(10) = noIdentity));
+    QVERIFY(t.list.addCamera(0, noIdentity)); // only into an empty list
+    QVERIFY(!t.list.addCamera(1, cameraEntry(10) = noIdentity));
 
-    QVERIFY(t.list.AddCamera(5, cameraEntry(2))); // a position past the end appends
+    QVERIFY(t.list.addCamera(5, cameraEntry(2))); // a position past the end appends
     QCOMPARE(t.list.row(1).texts[TargetCameraList::MacColumn], cameraEntry(2).mac);
-    QVERIFY(!t.list.AddCamera(2, cameraEntry(2)));      // the same MAC
+    QVERIFY(!t.list.addCamera(2, cameraEntry(2)));      // the same MAC
     auto sameSerial = cameraEntry(3);
     sameSerial.mac.clear();
     sameSerial.serial = cameraEntry(2).serial;
-    QVERIFY(!t.list.AddCamera(2, sameSerial));            // no MAC, a listed serial
+    QVERIFY(!t.list.addCamera(2, sameSerial));            // no MAC, a listed serial
     sameSerial.serial = QStringLiteral("S9999999");
-    QVERIFY(t.list.AddCamera(0, sameSerial));             // no MAC, a new serial: at the front
+    QVERIFY(t.list.addCamera(0, sameSerial));             // no MAC, a new serial: at the front
     QCOMPARE(t.list.rowCount(), 3);
     QCOMPARE(t.list.row(0).texts[TargetCameraList::SerialColumn], QStringLiteral("S9999999"));
 
@@ -188,18 +188,18 @@ void TargetListTest::loginsMakeRowsComplete()
     ListOnScreen t(3);
     auto dhcp = cameraEntry(7, 8080);
     dhcp.addressText = QStringLiteral("DHCP");
-    t.list.AddCamera(3, dhcp);
-    QVERIFY(!t.list.HasCompleteCheckedRows());
+    t.list.addCamera(3, dhcp);
+    QVERIFY(!t.list.hasCompleteCheckedRows());
     for (int row = 0; row < 3; ++row)
-        t.list.SetRowLogin(row, QStringLiteral("admin"), QStringLiteral("secret"));
-    QVERIFY(!t.list.HasCompleteCheckedRows()); // the DHCP row has no login yet
+        t.list.setRowLogin(row, QStringLiteral("admin"), QStringLiteral("secret"));
+    QVERIFY(!t.list.hasCompleteCheckedRows()); // the DHCP row has no login yet
     t.list.setChecked(3, false);
-    QVERIFY(t.list.HasCompleteCheckedRows());
+    QVERIFY(t.list.hasCompleteCheckedRows());
 
     // A name without a password is drawn red, and the row is not complete while checked.
     t.list.setChecked(3, true);
-    t.list.SetRowLogin(3, QStringLiteral("admin"), QString());
-    QVERIFY(!t.list.HasCompleteCheckedRows());
+    t.list.setRowLogin(3, QStringLiteral("admin"), QString());
+    QVERIFY(!t.list.hasCompleteCheckedRows());
     t.list.clearSelection();
     const QImage image = t.list.viewport()->grab().toImage();
     const auto inkOf = [&](int row) {
@@ -216,7 +216,7 @@ void TargetListTest::loginsMakeRowsComplete()
     QVERIFY(inkOf(0).red() < 90); // a complete login is drawn in the normal colour
 
     TargetCameraList::RowDetails details;
-    QVERIFY(t.list.GetRowDetails(3, details));
+    QVERIFY(t.list.getRowDetails(3, details));
     QCOMPARE(details.name, std::string("admin"));
     QVERIFY(details.password.empty());
     QVERIFY(details.dhcp);
@@ -224,22 +224,22 @@ void TargetListTest::loginsMakeRowsComplete()
     QCOMPARE(details.port, 8080);
     QCOMPARE(details.serial, std::string("S0000007"));
     t.list.setChecked(0, false);
-    QVERIFY(!t.list.GetRowDetails(0, details));
+    QVERIFY(!t.list.getRowDetails(0, details));
     QVERIFY(!details.dhcp);
 }
 
 void TargetListTest::duplicateAddressesAreNamedAndMarked()
 {
     ListOnScreen t(2);
-    QVERIFY(t.list.CheckDuplicateAddresses());
+    QVERIFY(t.list.checkDuplicateAddresses());
     QCOMPARE(t.seams.prompter().count(), 0u);
 
     for (int host : {20, 21, 22}) {
         auto entry = cameraEntry(host);
         entry.address = {10, 0, 0, 5};
-        t.list.AddCamera(t.list.rowCount(), entry);
+        t.list.addCamera(t.list.rowCount(), entry);
     }
-    QVERIFY(!t.list.CheckDuplicateAddresses());
+    QVERIFY(!t.list.checkDuplicateAddresses());
     QCOMPARE(t.seams.prompter().messages(),
              (std::vector<Message>{{"There is more than one camera with the same IP address as below.\r\n"
                                     "#10.0.0.5\r\n#10.0.0.5\r\n#10.0.0.5\r\n"
@@ -258,7 +258,7 @@ void TargetListTest::duplicateAddressesAreNamedAndMarked()
 void TargetListTest::doubleClickOpensTheWebPage()
 {
     ListOnScreen t(1);
-    t.list.AddCamera(1, cameraEntry(3, 8080));
+    t.list.addCamera(1, cameraEntry(3, 8080));
     const auto doubleClickRow = [&](int row, int column) {
         const QRect cell = t.list.cellRect(row, column);
         doubleClick(t.list.viewport(), QPoint(cell.left() + 8, cell.center().y()));
@@ -279,7 +279,7 @@ void TargetListTest::dhcpRowsShowTheirAddressAsATip()
     ListOnScreen t(1);
     auto dhcp = cameraEntry(4, 8080);
     dhcp.addressText = QStringLiteral("DHCP");
-    t.list.AddCamera(1, dhcp);
+    t.list.addCamera(1, dhcp);
     const auto moveTo = [&](int row, int column) {
         const QRect cell = t.list.cellRect(row, column);
         QTest::mouseMove(t.list.viewport(), QPoint(cell.left() + 10, cell.center().y()));

@@ -115,7 +115,7 @@ void WizardAddedTest::addedCamerasAreUpgradedWithTheDiscoveredOnes()
     driver.answerLoginDialogsWith("admin", "admin");
     driver.click(button(page, "selectAllButton"));
     driver.click(button(page, "accessSettingButton"));
-    QVERIFY(list.HasCompleteCheckedRows());
+    QVERIFY(list.hasCompleteCheckedRows());
     QVERIFY(driver.next()->isEnabled());
     // The probes asked each added address once, with the empty login; the other web server too.
     for (const char* address : {"127.0.0.10", "127.0.0.11:8080", "127.0.0.12", "127.0.0.20"}) {

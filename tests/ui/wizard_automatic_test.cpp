@@ -130,11 +130,11 @@ void WizardAutomaticTest::theDiscoveredFleetFillsTheTargetPage()
     driver.answerLoginDialogsWith("admin", "admin");
     list.selectRows({0}, 0);
     driver.click(pageButton(driver, "accessSettingButton"));
-    QCOMPARE(list.GetRowLogin(0).second, QStringLiteral("admin"));
+    QCOMPARE(list.getRowLogin(0).second, QStringLiteral("admin"));
     QVERIFY(!driver.next()->isEnabled());
     driver.click(pageButton(driver, "selectAllButton"));
     driver.click(pageButton(driver, "accessSettingButton"));
-    QVERIFY(list.HasCompleteCheckedRows());
+    QVERIFY(list.hasCompleteCheckedRows());
     QVERIFY(driver.next()->isEnabled());
 
     // Enter in the list is Next: the batch is ready to start.
@@ -183,7 +183,7 @@ void WizardAutomaticTest::testingProbesTheSelectedCameras()
     TargetCameraList::CameraEntry entry = cameraEntry(6);
     entry.mac.clear();
     entry.serial = QString::fromStdString(byHand.serial);
-    QVERIFY(list.AddCamera(list.rowCount(), entry));
+    QVERIFY(list.addCamera(list.rowCount(), entry));
 
     driver.answerLoginDialogsWith("admin", "admin");
     driver.click(pageButton(driver, "selectAllButton"));

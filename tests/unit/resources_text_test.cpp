@@ -162,8 +162,8 @@ TEST_F(EmbeddedTextTest, StringTableAndVersionBlock)
             EXPECT_EQ(texts.stringTable(number), it->second) << number;
         }
     }
-    EXPECT_EQ(FirmwareVersion2x(store), "2.45");
-    EXPECT_EQ(FirmwareVersion3x(store), "3.15");
+    EXPECT_EQ(firmwareVersion2x(store), "2.45");
+    EXPECT_EQ(firmwareVersion3x(store), "3.15");
 
     const auto version = store.find(ResourceKind::Version, 1);
     ASSERT_TRUE(version);

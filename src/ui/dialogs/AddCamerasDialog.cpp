@@ -154,8 +154,8 @@ void AddCamerasDialog::onEdit()
 void AddCamerasDialog::onAdd()
 {
     if (list_->rowCount() < capacity_)
-        list_->AddBlankRow();
-    list_->SelectRow(list_->rowCount() - 1);
+        list_->addBlankRow();
+    list_->selectRow(list_->rowCount() - 1);
     refreshRemaining();
     runEntryDialog(list_->rowCount() - 1);
 }
@@ -167,13 +167,13 @@ void AddCamerasDialog::onDelete()
         return;
     // The id is the row's own, whatever order the rows are sorted in.
     const AddedRow& row = list_->row(selected);
-    const QString model = list_->GetRowInfo(row.id).model;
-    const auto [address, port] = list_->GetRowAddress(selected);
+    const QString model = list_->getRowInfo(row.id).model;
+    const auto [address, port] = list_->getRowAddress(selected);
     const std::string text = "Would you like to delete the " + model.toStdString() + "("
         + CameraAddress{address, port}.text() + ")?";
     if (!confirm(text))
         return;
-    list_->DeleteRow(selected);
+    list_->deleteRow(selected);
     refreshButtons();
     refreshRemaining();
 }
@@ -198,7 +198,7 @@ void AddCamerasDialog::onPasteFromClipboard()
 
 void AddCamerasDialog::accept()
 {
-    if (list_->AnyRowNotReady() && !confirm(kNotAllValid))
+    if (list_->anyRowNotReady() && !confirm(kNotAllValid))
         return;
     handOver();
     QDialog::accept();
@@ -215,7 +215,7 @@ void AddCamerasDialog::reject()
 
 void AddCamerasDialog::setSelectedAddress(const Octets& address, int port)
 {
-    list_->SetRowAddress(list_->firstSelectedRow(), address, port, true);
+    list_->setRowAddress(list_->firstSelectedRow(), address, port, true);
     refreshRemaining();
 }
 
@@ -224,16 +224,16 @@ std::pair<AddCamerasDialog::Octets, int> AddCamerasDialog::selectedAddress() con
     const int selected = list_->firstSelectedRow();
     if (selected < 0)
         return {Octets{192, 168, 0, 100}, 80};
-    return list_->GetRowAddress(selected);
+    return list_->getRowAddress(selected);
 }
 
 void AddCamerasDialog::nextRow()
 {
     const int selected = list_->firstSelectedRow();
     if (selected == list_->rowCount() - 1)
-        list_->AddBlankRow();
+        list_->addBlankRow();
     else
-        list_->SelectRow(selected + 1);
+        list_->selectRow(selected + 1);
     refreshRemaining();
 }
 
@@ -241,14 +241,14 @@ void AddCamerasDialog::previousRow()
 {
     const int selected = list_->firstSelectedRow();
     if (selected > 0)
-        list_->SelectRow(selected - 1);
+        list_->selectRow(selected - 1);
 }
 
 int AddCamerasDialog::appendRow()
 {
     if (list_->rowCount() < capacity_) {
-        list_->AddBlankRow();
-        list_->SelectRow(list_->rowCount() - 1);
+        list_->addBlankRow();
+        list_->selectRow(list_->rowCount() - 1);
     }
     refreshRemaining();
     return list_->firstSelectedRow();
@@ -256,11 +256,11 @@ int AddCamerasDialog::appendRow()
 
 void AddCamerasDialog::deleteSelectedRow()
 {
-    list_->DeleteRow(list_->firstSelectedRow());
+    list_->deleteRow(list_->firstSelectedRow());
     // "Entry terminals" always has a row to show while there is room for one.
     if (list_->rowCount() == 0 && capacity_ != 0) {
-        list_->AddBlankRow();
-        list_->SelectRow(list_->rowCount() - 1);
+        list_->addBlankRow();
+        list_->selectRow(list_->rowCount() - 1);
     }
     refreshButtons();
     refreshRemaining();
@@ -296,7 +296,7 @@ void AddCamerasDialog::runEntryDialog(int index)
 
 void AddCamerasDialog::afterEntryDialog()
 {
-    list_->RemoveUnusedRows();
+    list_->removeUnusedRows();
     list_->setTargetList(&targetList_);
     refreshRemaining();
     refreshButtons();
@@ -313,10 +313,10 @@ void AddCamerasDialog::importAddresses(const CameraAddressList& addresses, bool 
     for (const CameraAddress& entry : addresses.entries()) {
         if (list_->rowCount() >= capacity_)
             break;
-        list_->AddBlankRow();
+        list_->addBlankRow();
         const int last = list_->rowCount() - 1;
-        list_->SelectRow(last);
-        list_->SetRowAddress(last, entry.address, entry.port, true);
+        list_->selectRow(last);
+        list_->setRowAddress(last, entry.address, entry.port, true);
         refreshRemaining();
     }
     refreshButtons();
@@ -327,10 +327,10 @@ void AddCamerasDialog::handOver()
     std::string refused;
     int handed = 0;
     for (int index = 0; index < list_->rowCount(); ++index) {
-        if (!list_->IsRowReady(index))
+        if (!list_->isRowReady(index))
             continue;
         const AddedRow& row = list_->row(index);
-        const AddedCameraList::RowInfo info = list_->GetRowInfo(row.id);
+        const AddedCameraList::RowInfo info = list_->getRowInfo(row.id);
         TargetCameraList::CameraEntry entry;
         entry.addressText = QString::fromStdString(CameraAddress{row.ipAddress, row.httpPort}.text());
         entry.model = info.model;
@@ -339,7 +339,7 @@ void AddCamerasDialog::handOver()
         entry.address = row.ipAddress;
         entry.port = row.httpPort;
         entry.spare = handed;
-        if (targetList_.AddCamera(targetList_.rowCount(), entry)) {
+        if (targetList_.addCamera(targetList_.rowCount(), entry)) {
             ++handed;
             continue;
         }

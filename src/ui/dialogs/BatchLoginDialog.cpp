@@ -38,9 +38,9 @@ BatchLoginDialog::BatchLoginDialog(TargetCameraList& list, QWidget* parent)
     // The common login of the selection, when there is one to show.
     const auto selected = list_.selectedRows();
     if (selected.size() >= 2) {
-        const auto first = list_.GetRowLogin(selected.front());
+        const auto first = list_.getRowLogin(selected.front());
         const bool common = std::all_of(selected.begin() + 1, selected.end(),
-                                        [&](int row) { return list_.GetRowLogin(row) == first; });
+                                        [&](int row) { return list_.getRowLogin(row) == first; });
         if (common) {
             name_->setText(first.first);
             password_->setText(first.second);
@@ -52,7 +52,7 @@ BatchLoginDialog::BatchLoginDialog(TargetCameraList& list, QWidget* parent)
 void BatchLoginDialog::accept()
 {
     for (int row : list_.selectedRows())
-        list_.SetRowLogin(row, name_->text(), password_->text());
+        list_.setRowLogin(row, name_->text(), password_->text());
     QDialog::accept();
 }
 

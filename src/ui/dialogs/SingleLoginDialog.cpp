@@ -70,7 +70,7 @@ SingleLoginDialog::SingleLoginDialog(TargetCameraList& list, QWidget* parent)
 
     row_ = list_.firstSelectedRow();
     if (row_ < 0 && list_.rowCount() > 0) {
-        list_.SelectFirstRow();
+        list_.selectFirstRow();
         row_ = 0;
     }
     prev_->setEnabled(row_ > 0);
@@ -88,7 +88,7 @@ void SingleLoginDialog::onPrev()
     store();
     --row_;
     prev_->setEnabled(row_ != 0);
-    list_.MoveSelection(-1);
+    list_.moveSelection(-1);
     next_->setEnabled(true);
     load(row_);
     name_->setFocus(Qt::OtherFocusReason);
@@ -102,7 +102,7 @@ void SingleLoginDialog::onNext()
     store();
     if (row_ + 1 < list_.rowCount()) {
         next_->setEnabled(true);
-        list_.MoveSelection(+1);
+        list_.moveSelection(+1);
         ++row_;
     } else {
         next_->setEnabled(false);
@@ -131,14 +131,14 @@ void SingleLoginDialog::keyPressEvent(QKeyEvent* event)
 void SingleLoginDialog::store()
 {
     if (row_ >= 0 && row_ < list_.rowCount())
-        list_.SetRowLogin(row_, name_->text(), password_->text());
+        list_.setRowLogin(row_, name_->text(), password_->text());
 }
 
 void SingleLoginDialog::load(int row)
 {
     if (row < 0 || row >= list_.rowCount())
         return;
-    const auto [name, password] = list_.GetRowLogin(row);
+    const auto [name, password] = list_.getRowLogin(row);
     name_->setText(name);
     password_->setText(password);
     address_->setAddress(list_.rowAddress(row));

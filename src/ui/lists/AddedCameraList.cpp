@@ -69,7 +69,7 @@ void AddedCameraList::setTargetList(const TargetCameraList* targetList)
 
 // ---- Rows ----
 
-int AddedCameraList::AddBlankRow()
+int AddedCameraList::addBlankRow()
 {
     AddedRow row;
     row.key = nextKey_++;
@@ -81,11 +81,11 @@ int AddedCameraList::AddBlankRow()
     rows_.push_back(std::move(row));
     endRowsInserted();
     const int selected = firstSelectedRow();
-    SelectRow(selected < 0 ? 0 : selected + 1);
+    selectRow(selected < 0 ? 0 : selected + 1);
     return at;
 }
 
-void AddedCameraList::SetRowAddress(int index, const Octets& address, int port, bool use)
+void AddedCameraList::setRowAddress(int index, const Octets& address, int port, bool use)
 {
     if (index < 0 || index >= int(rows_.size()))
         return;
@@ -105,7 +105,7 @@ void AddedCameraList::SetRowAddress(int index, const Octets& address, int port, 
     markDuplicates();
 }
 
-std::pair<AddedCameraList::Octets, int> AddedCameraList::GetRowAddress(int index) const
+std::pair<AddedCameraList::Octets, int> AddedCameraList::getRowAddress(int index) const
 {
     const AddedRow& r = row(index);
     return {r.ipAddress, r.httpPort};
@@ -116,7 +116,7 @@ bool AddedCameraList::rowInUse(int index) const
     return index >= 0 && index < int(rows_.size()) && rows_[std::size_t(index)].inUse;
 }
 
-AddedCameraList::RowInfo AddedCameraList::GetRowInfo(int id) const
+AddedCameraList::RowInfo AddedCameraList::getRowInfo(int id) const
 {
     const int index = rowOfId(id);
     if (index < 0)
@@ -125,23 +125,23 @@ AddedCameraList::RowInfo AddedCameraList::GetRowInfo(int id) const
     return {r.texts[ModelColumn], r.texts[VersionColumn], r.texts[SerialColumn]};
 }
 
-bool AddedCameraList::IsRowReady(int index) const
+bool AddedCameraList::isRowReady(int index) const
 {
     const AddedRow& r = row(index);
     // A row still queued or searching is never ready, whatever it showed before.
     return r.inUse && r.duplicateMark == 0 && r.supportState == 1 && r.probe == AddedRow::Probe::Done;
 }
 
-bool AddedCameraList::AnyRowNotReady() const
+bool AddedCameraList::anyRowNotReady() const
 {
     for (int index = 0; index < int(rows_.size()); ++index) {
-        if (!IsRowReady(index))
+        if (!isRowReady(index))
             return true;
     }
     return false;
 }
 
-void AddedCameraList::RemoveUnusedRows()
+void AddedCameraList::removeUnusedRows()
 {
     setUpdatesEnabled(false);
     for (int index = int(rows_.size()) - 1; index >= 0; --index) {
@@ -164,7 +164,7 @@ void AddedCameraList::RemoveUnusedRows()
     setUpdatesEnabled(true);
 }
 
-void AddedCameraList::DeleteRow(int index)
+void AddedCameraList::deleteRow(int index)
 {
     if (index < 0 || index >= int(rows_.size()))
         return;
@@ -180,12 +180,12 @@ void AddedCameraList::DeleteRow(int index)
     endRowsRemoved();
     markDuplicates();
     if (!rows_.empty() && selected >= 0)
-        SelectRow(std::min(selected, int(rows_.size()) - 1));
+        selectRow(std::min(selected, int(rows_.size()) - 1));
     viewport()->update();
     emit selectionReported();
 }
 
-void AddedCameraList::SelectRow(int index)
+void AddedCameraList::selectRow(int index)
 {
     if (index < 0 || index >= int(rows_.size()))
         return;
@@ -193,7 +193,7 @@ void AddedCameraList::SelectRow(int index)
     scrollTo(model()->index(index, 0));
 }
 
-void AddedCameraList::SortByColumn(int column)
+void AddedCameraList::sortRowsByColumn(int column)
 {
     if (column < IdColumn || column > VersionColumn || rows_.empty())
         return;
@@ -214,7 +214,7 @@ void AddedCameraList::SortByColumn(int column)
 
 void AddedCameraList::headerItemPressed(int column)
 {
-    SortByColumn(column);
+    sortRowsByColumn(column);
 }
 
 QString AddedCameraList::webPage(int index) const

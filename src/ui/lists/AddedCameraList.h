@@ -69,11 +69,11 @@ public:
     // ---- Rows ----
     // Appends a blank row with the address given last and selects the row after the selected one
     // (row 0 when none is selected). Returns the new row's index.
-    int AddBlankRow();
+    int addBlankRow();
     // Gives the row an address. A new address, or any address for a row not in use yet, queues a
     // probe when `use` is set; the same address again changes nothing but the marks.
-    void SetRowAddress(int index, const Octets& address, int port, bool use);
-    std::pair<Octets, int> GetRowAddress(int index) const;
+    void setRowAddress(int index, const Octets& address, int port, bool use);
+    std::pair<Octets, int> getRowAddress(int index) const;
     bool rowInUse(int index) const;
     // The model (or the probe's word), version and serial of the row with that id.
     struct RowInfo {
@@ -81,18 +81,18 @@ public:
         QString version;
         QString serial;
     };
-    RowInfo GetRowInfo(int id) const;
+    RowInfo getRowInfo(int id) const;
     const AddedRow& row(int index) const { return rows_.at(std::size_t(index)); }
     // In use, probed to a supported camera, and sharing its address with nothing.
-    bool IsRowReady(int index) const;
-    bool AnyRowNotReady() const;
+    bool isRowReady(int index) const;
+    bool anyRowNotReady() const;
     // Removes the rows that never got an address; the others are numbered 1 to n again.
-    void RemoveUnusedRows();
+    void removeUnusedRows();
     // Removes the row and its probe, numbers the rows after it one lower and selects the row now
     // at the selected position (or the last one).
-    void DeleteRow(int index);
-    void SelectRow(int index);
-    void SortByColumn(int column);
+    void deleteRow(int index);
+    void selectRow(int index);
+    void sortRowsByColumn(int column);
 
     // Some probe is queued or under way.
     bool probesPending() const { return !probes_.empty(); }

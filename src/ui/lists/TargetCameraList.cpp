@@ -56,7 +56,7 @@ TargetCameraList::TargetCameraList(Seams seams, QWidget* parent)
 
 TargetCameraList::~TargetCameraList()
 {
-    StopProbing();
+    stopProbing();
 }
 
 std::vector<CameraListView::Column> TargetCameraList::standardColumns()
@@ -72,7 +72,7 @@ std::vector<CameraListView::Column> TargetCameraList::standardColumns()
 
 // ---- Rows ----
 
-bool TargetCameraList::AddCamera(int position, const CameraEntry& entry)
+bool TargetCameraList::addCamera(int position, const CameraEntry& entry)
 {
     const bool known = std::any_of(rows_.begin(), rows_.end(), [&](const TargetRow& row) {
         if (!entry.mac.isEmpty())
@@ -102,7 +102,7 @@ bool TargetCameraList::AddCamera(int position, const CameraEntry& entry)
     return true;
 }
 
-void TargetCameraList::ClearRows()
+void TargetCameraList::clearRows()
 {
     hideTip();
     beginRowsReset();
@@ -110,7 +110,7 @@ void TargetCameraList::ClearRows()
     endRowsReset();
 }
 
-bool TargetCameraList::GetRowDetails(int index, RowDetails& details) const
+bool TargetCameraList::getRowDetails(int index, RowDetails& details) const
 {
     const TargetRow& r = row(index);
     details.name = r.texts[NameColumn].toStdString();
@@ -125,13 +125,13 @@ bool TargetCameraList::GetRowDetails(int index, RowDetails& details) const
     return r.checked;
 }
 
-std::pair<QString, QString> TargetCameraList::GetRowLogin(int index) const
+std::pair<QString, QString> TargetCameraList::getRowLogin(int index) const
 {
     const TargetRow& r = row(index);
     return {r.texts[NameColumn], r.texts[kPasswordText]};
 }
 
-void TargetCameraList::SetRowLogin(int index, const QString& name, const QString& password)
+void TargetCameraList::setRowLogin(int index, const QString& name, const QString& password)
 {
     TargetRow& r = rows_.at(std::size_t(index));
     r.texts[NameColumn] = name;
@@ -165,7 +165,7 @@ QString TargetCameraList::addressTip(int index) const
 
 // ---- Selection ----
 
-void TargetCameraList::SelectAll()
+void TargetCameraList::selectAllRows()
 {
     std::vector<int> all(rows_.size());
     for (std::size_t i = 0; i < all.size(); ++i)
@@ -174,13 +174,13 @@ void TargetCameraList::SelectAll()
     emit selectionReported(!rows_.empty());
 }
 
-void TargetCameraList::SelectFirstRow()
+void TargetCameraList::selectFirstRow()
 {
     if (!rows_.empty())
         selectRows({0}, 0);
 }
 
-void TargetCameraList::MoveSelection(int delta)
+void TargetCameraList::moveSelection(int delta)
 {
     if (rows_.empty())
         return;
@@ -198,7 +198,7 @@ void TargetCameraList::selectionChanged(const QItemSelection& selected, const QI
 
 // ---- Checks ----
 
-bool TargetCameraList::HasCompleteCheckedRows() const
+bool TargetCameraList::hasCompleteCheckedRows() const
 {
     bool anyChecked = false;
     for (const TargetRow& r : rows_) {
@@ -211,7 +211,7 @@ bool TargetCameraList::HasCompleteCheckedRows() const
     return anyChecked;
 }
 
-bool TargetCameraList::CheckDuplicateAddresses()
+bool TargetCameraList::checkDuplicateAddresses()
 {
     std::string lines;
     for (TargetRow& r : rows_)
@@ -232,7 +232,7 @@ bool TargetCameraList::CheckDuplicateAddresses()
     return false;
 }
 
-void TargetCameraList::SortByColumn(int column)
+void TargetCameraList::sortRowsByColumn(int column)
 {
     if (column < CheckColumn || column > NameColumn || rows_.empty())
         return;
@@ -258,12 +258,12 @@ void TargetCameraList::SortByColumn(int column)
 
 void TargetCameraList::headerItemPressed(int column)
 {
-    SortByColumn(column);
+    sortRowsByColumn(column);
 }
 
 // ---- Probes ----
 
-int TargetCameraList::StartProbing()
+int TargetCameraList::startProbing()
 {
     int started = 0;
     for (int index : selectedRows()) {
@@ -281,7 +281,7 @@ int TargetCameraList::StartProbing()
     return started;
 }
 
-void TargetCameraList::StopProbing()
+void TargetCameraList::stopProbing()
 {
     probeTimer_.stop();
     // Each context stops its query and joins its thread as it goes.

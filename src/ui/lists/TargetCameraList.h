@@ -95,36 +95,36 @@ public:
     // Adds a checked, unprobed row without a login at position (clamped to the list), unless a row
     // with the same MAC address exists; without a MAC, unless one with the same serial exists;
     // without either, unless the list holds any row. Returns whether the row was added.
-    bool AddCamera(int position, const CameraEntry& entry);
-    void ClearRows();
+    bool addCamera(int position, const CameraEntry& entry);
+    void clearRows();
     const TargetRow& row(int index) const { return rows_.at(std::size_t(index)); }
     // The check state; fills details with what the batch needs of the row.
-    bool GetRowDetails(int index, RowDetails& details) const;
-    std::pair<QString, QString> GetRowLogin(int index) const;
-    void SetRowLogin(int index, const QString& name, const QString& password);
+    bool getRowDetails(int index, RowDetails& details) const;
+    std::pair<QString, QString> getRowLogin(int index) const;
+    void setRowLogin(int index, const QString& name, const QString& password);
     Octets rowAddress(int index) const;
     void setChecked(int index, bool checked);
 
     // ---- Selection ----
-    void SelectAll();
-    void SelectFirstRow();
+    void selectAllRows();
+    void selectFirstRow();
     // Moves the selection one row up (-1) or down (+1): only that row is selected and focused.
-    void MoveSelection(int delta);
+    void moveSelection(int delta);
 
     // ---- Checks ----
     // At least one row is checked and every checked row has a name and a password.
-    bool HasCompleteCheckedRows() const;
+    bool hasCompleteCheckedRows() const;
     // False, after the error message that names them, when two rows share an address. Rows that
     // share one are marked.
-    bool CheckDuplicateAddresses();
-    void SortByColumn(int column);
+    bool checkDuplicateAddresses();
+    void sortRowsByColumn(int column);
 
     // ---- Probes ----
     // Probes every selected row ("inq=network" with the row's login), two at a time; returns the
     // number of probes started.
-    int StartProbing();
+    int startProbing();
     // Ends every probe at once; no result of theirs arrives any more.
-    void StopProbing();
+    void stopProbing();
     bool probing() const { return !probes_.empty(); }
     // The word for a row's probe state, as the list tells it to assistive technology.
     static QString probeWord(int probeState);

@@ -65,19 +65,19 @@ std::vector<CameraListView::Column> UpgradeProgressList::standardColumns() const
             {QStringLiteral("Status"), 90}};
 }
 
-void UpgradeProgressList::ClearRows()
+void UpgradeProgressList::clearRows()
 {
     beginRowsReset();
-    scheduler_.ClearRows();
+    scheduler_.clearRows();
     shownProgress_.clear();
     endRowsReset();
 }
 
-bool UpgradeProgressList::AddUpgradeTarget(const UpgradeTarget& target)
+bool UpgradeProgressList::addUpgradeTarget(const UpgradeTarget& target)
 {
     const int row = listRowCount();
     beginRowsInserted(row, row);
-    const bool added = scheduler_.AddUpgradeTarget(target);
+    const bool added = scheduler_.addUpgradeTarget(target);
     endRowsInserted();
     return added;
 }

@@ -38,8 +38,8 @@ public:
     std::vector<CameraListView::Column> standardColumns() const;
 
     // ---- Filling the batch, as the page takes the checked cameras over ----
-    void ClearRows();
-    bool AddUpgradeTarget(const UpgradeTarget& target);
+    void clearRows();
+    bool addUpgradeTarget(const UpgradeTarget& target);
 
     void rowChanged(std::size_t row) override;
     void batchEnded() override;

@@ -104,7 +104,7 @@ void AutomaticProgressPage::shutdown()
     timers_.stop(kCounterTimer);
     timers_.stop(kConfirmTimer);
     if (list_)
-        list_->ClearRows();
+        list_->clearRows();
 }
 
 // ---- Taking the targets over ----
@@ -115,12 +115,12 @@ void AutomaticProgressPage::onShown()
     if (filled_)
         return;
     filled_ = true;
-    list_->ClearRows();
+    list_->clearRows();
     if (targetList_) {
         TargetCameraList::RowDetails details;
         for (int row = 0; row < targetList_->rowCount(); ++row) {
-            if (targetList_->GetRowDetails(row, details))
-                list_->AddUpgradeTarget(details);
+            if (targetList_->getRowDetails(row, details))
+                list_->addUpgradeTarget(details);
         }
     }
     setOptionsEnabled(true);
@@ -151,7 +151,7 @@ void AutomaticProgressPage::setOptionsEnabled(bool enabled)
 
 void AutomaticProgressPage::startBatch()
 {
-    scheduler_->SetBatchOptions(retainSettings(), !backupSettings(), seams_.clock.wallTime());
+    scheduler_->setBatchOptions(retainSettings(), !backupSettings(), seams_.clock.wallTime());
     setOptionsEnabled(false);
     // The question comes from a timer, after the button's click has been handled.
     timers_.start(kConfirmTimer, kConfirmDelay);
@@ -228,7 +228,7 @@ void AutomaticProgressPage::showLog()
 {
     std::vector<std::string> lines;
     for (std::size_t row = 0; row < scheduler_->rowCount(); ++row) {
-        std::string line = scheduler_->LogLine(row);
+        std::string line = scheduler_->logLine(row);
         if (line.empty())
             continue;
         lines.push_back(std::move(line));

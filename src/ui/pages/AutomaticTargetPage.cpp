@@ -133,7 +133,7 @@ void AutomaticTargetPage::shutdown()
 {
     discoveryWaitTimer_.stop();
     slideTimer_.stop();
-    list_->StopProbing();
+    list_->stopProbing();
 }
 
 // ---- Filling ----
@@ -155,7 +155,7 @@ void AutomaticTargetPage::fillFromDiscovery()
         entry.version = QString::fromLatin1(record.softVersionText());
         entry.address = record.ipAddress;
         entry.port = record.httpPort;
-        list_->AddCamera(list_->rowCount(), entry);
+        list_->addCamera(list_->rowCount(), entry);
     }
     counter_->setText(counterText());
     refreshNext();
@@ -176,11 +176,11 @@ void AutomaticTargetPage::onShown()
     }
     list_->setFocus(Qt::OtherFocusReason);
     if (list_->selectedRows().empty())
-        list_->SelectFirstRow();
+        list_->selectFirstRow();
     const bool usable = list_->rowCount() > 0 && !duplicatesFound_;
     accessSetting_->setEnabled(usable);
     testing_->setEnabled(usable);
-    seams_.setButtonState(list_->HasCompleteCheckedRows() ? 1 : 0);
+    seams_.setButtonState(list_->hasCompleteCheckedRows() ? 1 : 0);
 }
 
 void AutomaticTargetPage::onDiscoveryWaitTick()
@@ -191,7 +191,7 @@ void AutomaticTargetPage::onDiscoveryWaitTick()
     fillFromDiscovery();
     setWaiting(false);
     if (list_->selectedRows().empty())
-        list_->SelectFirstRow();
+        list_->selectFirstRow();
     list_->setFocus(Qt::OtherFocusReason);
     onSelectionReported(!list_->selectedRows().empty());
     if (!duplicateCheck())
@@ -225,7 +225,7 @@ void AutomaticTargetPage::hideEvent(QHideEvent* event)
 
 bool AutomaticTargetPage::duplicateCheck()
 {
-    return relaxedAddresses_ || list_->CheckDuplicateAddresses();
+    return relaxedAddresses_ || list_->checkDuplicateAddresses();
 }
 
 void AutomaticTargetPage::blockForDuplicates()
@@ -241,7 +241,7 @@ void AutomaticTargetPage::refreshNext()
 {
     // Blocked by duplicates, the page never lets the wizard go on again.
     if (isVisible() && !duplicatesFound_)
-        seams_.setButtonState(list_->HasCompleteCheckedRows() ? 1 : 0);
+        seams_.setButtonState(list_->hasCompleteCheckedRows() ? 1 : 0);
 }
 
 void AutomaticTargetPage::onSelectionReported(bool anySelected)
@@ -257,7 +257,7 @@ void AutomaticTargetPage::onSelectionReported(bool anySelected)
 
 void AutomaticTargetPage::onSelectAll()
 {
-    list_->SelectAll();
+    list_->selectAllRows();
     list_->setFocus(Qt::OtherFocusReason);
     accessSetting_->setEnabled(!duplicatesFound_);
     testing_->setEnabled(!duplicatesFound_);
@@ -289,14 +289,14 @@ void AutomaticTargetPage::onAddCameras()
     accessSetting_->setEnabled(any);
     testing_->setEnabled(any);
     if (any && list_->selectedRows().empty())
-        list_->SelectFirstRow();
+        list_->selectFirstRow();
     // The added cameras are checked and have no login yet.
     refreshNext();
 }
 
 void AutomaticTargetPage::onTesting()
 {
-    if (list_->StartProbing() == 0)
+    if (list_->startProbing() == 0)
         return;
     probing_ = true;
     updateCursor();
