@@ -74,9 +74,7 @@ void BatchConsole::printLog(int leftOut) const
         if (shown.finalStatus != 0 && !shown.detail.empty())
             std::printf("    %s\n", escapeControls(shown.detail).c_str());
     }
-    std::string folder = scheduler_.savedConfigurationsLine();
-    while (!folder.empty() && (folder.back() == '\n' || folder.back() == '\r'))
-        folder.pop_back();
+    const std::string folder = withoutLineEnd(scheduler_.savedConfigurationsLine());
     if (!folder.empty())
         std::printf("%s\n", escapeControls(folder).c_str());
     const BatchSummary summary = BatchSummary::of(scheduler_, leftOut);

@@ -39,12 +39,16 @@ const char* outcomeOf(const ProgressRow& row)
 
 } // namespace
 
-std::string logLineText(const BatchScheduler& scheduler, std::size_t row)
+std::string withoutLineEnd(std::string line)
 {
-    std::string line = scheduler.logLine(row);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
     return line;
+}
+
+std::string logLineText(const BatchScheduler& scheduler, std::size_t row)
+{
+    return withoutLineEnd(scheduler.logLine(row));
 }
 
 BatchSummary BatchSummary::of(const BatchScheduler& scheduler, int leftOut)

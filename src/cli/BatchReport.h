@@ -18,6 +18,9 @@ struct BatchSummary {
     bool allCompleted() const { return failed == 0 && notStarted == 0; }
 };
 
+// A line of the upgrade log without its CR LF: the terminal and the report end lines their own way.
+std::string withoutLineEnd(std::string line);
+
 // The row's line of the upgrade log without its line end; empty for a row the batch never reached.
 std::string logLineText(const BatchScheduler& scheduler, std::size_t row);
 

@@ -340,12 +340,8 @@ void BatchScheduler::finish(std::size_t position, int code)
 {
     Entry entry = std::move(contexts_[position]);
     contexts_.erase(contexts_.begin() + static_cast<std::ptrdiff_t>(position));
-    if (pending_ && pending_->tag() == entry.tag) {
-        // A refused login ends the row before the scheduler took the inquiry's outcome.
-        if (pending_->finished() && entry.refusalDetail.empty())
-            entry.refusalDetail = pending_->outcome().detail;
+    if (pending_ && pending_->tag() == entry.tag)
         pending_.reset();
-    }
     ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
     const std::string latest = withoutVerPrefix(entry.context->latestVersion());
     const std::string saved = entry.context->savedConfigPath();
