@@ -3,6 +3,7 @@
 #include "camera/BackupLocation.h"
 #include "http/HttpTransfer.h"
 #include "http/MultipartPost.h"
+#include "runtime/FileDescriptor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -29,45 +30,12 @@ constexpr std::size_t kMaxErrorText = 254;
 // Names tried for one backup file before the save gives up.
 constexpr int kMaxNameAttempts = 100;
 
-// Owns one file descriptor.
-class FileDescriptor final {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
-
 std::string systemError(const std::string& what, const std::string& path)
 {
     std::string text = what + " " + path + ": " + std::strerror(errno);
     if (text.size() > kMaxErrorText)
         text.resize(kMaxErrorText);
     return text;
-}
-
-bool writeAll(int fd, const char* data, std::size_t length)
-{
-    while (length > 0) {
-        const ssize_t n = ::write(fd, data, length);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        length -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // A block of the download read as the camera's text: up to its first zero byte.

@@ -3,6 +3,7 @@
 #include "cli/CommandRegistry.h"
 #include "cli/ConsolePrompter.h"
 #include "resources/PackagedResources.h"
+#include "runtime/FileDescriptor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,27 +27,21 @@ class TemporaryFile final {
 public:
     explicit TemporaryFile(const std::string& target)
         : path_(target + ".XXXXXX")
+        , file_(::mkostemp(path_.data(), O_CLOEXEC))
     {
-        fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile()
     {
-        if (fd_ >= 0)
-            ::close(fd_);
         if (!renamed_)
             ::unlink(path_.c_str());
     }
 
-    bool opened() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    bool opened() const { return file_.valid(); }
+    int fd() const { return file_.get(); }
     // Closes the file; errno tells why when false.
-    bool close()
-    {
-        const int fd = std::exchange(fd_, -1);
-        return ::close(fd) == 0;
-    }
+    bool close() { return file_.close(); }
     bool renameTo(const std::string& target)
     {
         renamed_ = ::rename(path_.c_str(), target.c_str()) == 0;
@@ -55,22 +50,9 @@ public:
 
 private:
     std::string path_;
-    int fd_ = -1;
+    FileDescriptor file_;
     bool renamed_ = false;
 };
-
-bool writeAll(int fd, std::span<const std::uint8_t> bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes = bytes.subspan(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 // The mode a file newly made by fopen would get: what the umask leaves of 0666.
 mode_t newFileMode()
@@ -83,12 +65,12 @@ mode_t newFileMode()
 // Writes straight into a device or pipe such as /dev/stdout, which cannot be replaced.
 std::string writeInPlace(const std::string& path, std::span<const std::uint8_t> bytes)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    if (!file.valid())
         return std::strerror(errno);
-    const bool written = writeAll(fd, bytes);
+    const bool written = writeAll(file.get(), bytes.data(), bytes.size());
     const int error = errno;
-    const bool closed = ::close(fd) == 0;
+    const bool closed = file.close();
     return written && closed ? std::string() : std::strerror(written ? errno : error);
 }
 
@@ -108,8 +90,8 @@ std::string writePackage(const std::string& path, std::span<const std::uint8_t> 
     TemporaryFile file(target);
     if (!file.opened())
         return std::strerror(errno);
-    if (!writeAll(file.fd(), bytes) || ::fchmod(file.fd(), existing.st_mode & 07777) != 0 || ::fsync(file.fd()) != 0 ||
-        !file.close() || !file.renameTo(target))
+    if (!writeAll(file.fd(), bytes.data(), bytes.size()) || ::fchmod(file.fd(), existing.st_mode & 07777) != 0 ||
+        ::fsync(file.fd()) != 0 || !file.close() || !file.renameTo(target))
         return std::strerror(errno);
     return {};
 }

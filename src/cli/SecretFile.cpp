@@ -1,5 +1,7 @@
 #include "cli/SecretFile.h"
 
+#include "runtime/FileDescriptor.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,26 +11,14 @@
 
 namespace zka::cli {
 
-namespace {
-
-struct Descriptor {
-    int fd = -1;
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-} // namespace
 
 std::optional<SecretFile> SecretFile::read(const std::string& path, const std::string& what, std::size_t maxBytes,
                                            std::string& error)
 {
     const std::string unreadable = "cannot read the " + what + " \"" + path + "\"";
-    const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
-    if (file.fd < 0 || ::fstat(file.fd, &info) != 0) {
+    if (!file.valid() || ::fstat(file.get(), &info) != 0) {
         error = unreadable;
         return std::nullopt;
     }
@@ -38,7 +28,7 @@ std::optional<SecretFile> SecretFile::read(const std::string& path, const std::s
     // One byte past the bound tells a file that is too long from one that just fits.
     while (secret.text.size() <= maxBytes) {
         const std::size_t wanted = std::min(sizeof buffer, maxBytes + 1 - secret.text.size());
-        const ssize_t n = ::read(file.fd, buffer, wanted);
+        const ssize_t n = ::read(file.get(), buffer, wanted);
         if (n == 0)
             return secret;
         if (n < 0) {
