@@ -25,7 +25,7 @@ void EventLoop::post(std::function<void()> task)
     wake_.notify_all();
 }
 
-void EventLoop::start(TimerId id, Clock::Duration nominalPeriod)
+void EventLoop::armTimer(TimerId id, Clock::Duration nominalPeriod)
 {
     const auto period = std::max<std::chrono::nanoseconds>(clock_.toReal(nominalPeriod), std::chrono::microseconds(100));
     {
@@ -35,7 +35,7 @@ void EventLoop::start(TimerId id, Clock::Duration nominalPeriod)
     wake_.notify_all();
 }
 
-void EventLoop::stop(TimerId id)
+void EventLoop::disarmTimer(TimerId id)
 {
     std::unique_lock lock(mutex_);
     timers_.erase(id);
@@ -107,7 +107,7 @@ void EventLoop::deliver(TimerId id, std::unique_lock<std::mutex>& lock)
             loop.delivered_.notify_all();
         }
     } delivered{*this};
-    if (handler)
+    if (!deliverTick(id) && handler)
         handler(id);
 }
 

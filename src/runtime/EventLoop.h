@@ -28,14 +28,17 @@ public:
     void setTimerHandler(TimerHandler handler);
 
     void post(std::function<void()> task) override;
-    void start(TimerId id, Clock::Duration nominalPeriod) override;
-    void stop(TimerId id) override;
     bool isRunning(TimerId id) const;
 
     void run();
     // Runs until done() holds (checked after every event) or the nominal time-out passes; returns done().
     bool runUntil(const std::function<bool()>& done, Clock::Duration nominalTimeout);
     void quit();
+
+protected:
+    void armTimer(TimerId id, Clock::Duration nominalPeriod) override;
+    void disarmTimer(TimerId id) override;
+    bool timerArmed(TimerId id) override { return isRunning(id); }
 
 private:
     struct Timer {

@@ -93,7 +93,7 @@ TEST(ManualProcedureTest, EveryEndIsAMessageAndANavigation)
 class DrivenTimers final : public TimerService {
 public:
     void setPhaseSource(std::function<ProcedurePhase()> phase) { phase_ = std::move(phase); }
-    void start(TimerId id, Clock::Duration) override
+    void armTimer(TimerId id, Clock::Duration) override
     {
         {
             std::lock_guard lock(mutex_);
@@ -102,11 +102,12 @@ public:
         }
         started_.notify_all();
     }
-    void stop(TimerId id) override
+    void disarmTimer(TimerId id) override
     {
         std::lock_guard lock(mutex_);
         running_.erase(id);
     }
+    bool timerArmed(TimerId id) override { return running(id); }
     bool running(TimerId id) const
     {
         std::lock_guard lock(mutex_);
@@ -284,8 +285,9 @@ TEST(WorkerFailureTest, AnExceptionInTheWorkerEndsTheCamerasUpgradeNotTheProcess
     // The system runs out of memory as the worker starts its tick timer, after the package went out.
     class ExhaustedTimers final : public TimerService {
     public:
-        void start(TimerId, Clock::Duration) override { throw std::bad_alloc(); }
-        void stop(TimerId) override {}
+        void armTimer(TimerId, Clock::Duration) override { throw std::bad_alloc(); }
+        void disarmTimer(TimerId) override {}
+        bool timerArmed(TimerId) override { return false; }
     };
     BackupRoot root;
     camsim::Fleet fleet({testCamera(2), testCamera(3)}, 0.01);

@@ -18,12 +18,12 @@ void QtTimerService::setTimerHandler(TimerHandler handler)
     handler_ = std::move(handler);
 }
 
-void QtTimerService::start(TimerId id, Clock::Duration nominalPeriod)
+void QtTimerService::armTimer(TimerId id, Clock::Duration nominalPeriod)
 {
     submit(Command{id, nominalPeriod});
 }
 
-void QtTimerService::stop(TimerId id)
+void QtTimerService::disarmTimer(TimerId id)
 {
     submit(Command{id, std::nullopt});
 }
@@ -116,14 +116,20 @@ void QtTimerService::tick(TimerId id)
         ~Delivering() { flag = false; }
     } guard(delivering_);
 
-    if (current(id) && handler_)
-        handler_(id);
+    if (current(id))
+        deliver(id);
     while (!heldBack_.empty()) {
         const TimerId next = heldBack_.front();
         heldBack_.erase(heldBack_.begin());
-        if (current(next) && handler_)
-            handler_(next);
+        if (current(next))
+            deliver(next);
     }
+}
+
+void QtTimerService::deliver(TimerId id)
+{
+    if (!deliverTick(id) && handler_)
+        handler_(id);
 }
 
 } // namespace zka

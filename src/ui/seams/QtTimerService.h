@@ -39,13 +39,15 @@ public:
     // User-interface thread only.
     void setTimerHandler(TimerHandler handler);
 
-    void start(TimerId id, Clock::Duration nominalPeriod) override;
-    void stop(TimerId id) override;
-
     // User-interface thread only: the state after every start and stop called so far.
     bool isRunning(TimerId id);
     // The real interval in milliseconds a running timer fires at; 0 when it does not run.
     int realIntervalMs(TimerId id);
+
+protected:
+    void armTimer(TimerId id, Clock::Duration nominalPeriod) override;
+    void disarmTimer(TimerId id) override;
+    bool timerArmed(TimerId id) override { return isRunning(id); }
 
 private:
     using Generation = std::uint64_t;
@@ -66,6 +68,7 @@ private:
     void applyQueued();
     void apply(const Command& command);
     void tick(TimerId id);
+    void deliver(TimerId id);
     // Whether a tick of the running QTimer belongs to the generation last asked for.
     bool current(TimerId id);
 

@@ -8,8 +8,9 @@
 namespace zka::fuzz {
 
 struct FuzzHost::Silent final : TimerService, HostEvents, Prompter {
-    void start(TimerId, Clock::Duration) override {}
-    void stop(TimerId) override {}
+    void armTimer(TimerId, Clock::Duration) override {}
+    void disarmTimer(TimerId) override {}
+    bool timerArmed(TimerId) override { return false; }
     void postNavigate(int, int) override {}
     // Only counted: a run of millions of inputs keeps no history.
     MessageAnswer show(const Message&) override
