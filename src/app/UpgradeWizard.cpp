@@ -90,7 +90,7 @@ UpgradeWizard::UpgradeWizard(Seams seams, QWidget* parent)
 
     flowView_ = std::make_unique<ManualFlowView>(
         *progressPage_, *resultPage_, *emergencyImage_,
-        ManualFlowView::WizardHooks{[this](int page) { onPageShown(page); },
+        ManualFlowView::WizardHooks{[this](ManualFlowStep step) { onPageShown(step); },
                                     [this](bool busy) { onBusyChanged(busy); }});
     flow_ = std::make_unique<ManualFlow>(ManualFlow::Seams{clock_, timers_, dispatcher_, prompter_, texts_},
                                          resources_, *flowView_);
@@ -562,9 +562,11 @@ void UpgradeWizard::followUpgrade()
 
 // ---- What the manual flow reports ----
 
-void UpgradeWizard::onPageShown(int page)
+void UpgradeWizard::onPageShown(ManualFlowStep step)
 {
-    if (page == 3 && pageIndex_ >= 4 && pageIndex_ <= 6)
+    // The manual steps are the pages 3 (target) to 6 (result), in their order.
+    const int page = 3 + static_cast<int>(step);
+    if (step == ManualFlowStep::Target && pageIndex_ >= 4 && pageIndex_ <= 6)
         restoreCaptions();
     pageIndex_ = page;
     switchPage();

@@ -5,6 +5,7 @@
 #include "resources/PackagedResources.h"
 #include "ui/seams/QtDispatcher.h"
 #include "ui/seams/QtTimerService.h"
+#include "upgrade/ManualFlowObserver.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -111,7 +112,7 @@ protected:
 
 private:
     // What the manual flow reports about the page and its check of the camera.
-    void onPageShown(int page);
+    void onPageShown(ManualFlowStep step);
     void onBusyChanged(bool busy);
 
     void buildPages();
