@@ -29,7 +29,7 @@ public:
         const PackagedResources& resources;
         FirmwareDescription firmware;
         // The wizard's button states for the automatic pages.
-        std::function<void(int state)> setButtonState;
+        std::function<void(ButtonState state)> setButtonState;
     };
 
     // Everything in the seams must outlive this object.

@@ -16,9 +16,9 @@ ManualFlowView::ManualFlowView(ManualProgressPage& progressPage, ManualResultPag
 {
 }
 
-void ManualFlowView::pageShown(int page)
+void ManualFlowView::pageShown(ManualFlowStep step)
 {
-    hooks_.pageShown(page);
+    hooks_.pageShown(step);
 }
 
 void ManualFlowView::busyChanged(bool busy)

@@ -18,7 +18,7 @@ class ManualResultPage;
 class ManualFlowView final : public ManualFlowObserver {
 public:
     struct WizardHooks {
-        std::function<void(int page)> pageShown;
+        std::function<void(ManualFlowStep step)> pageShown;
         std::function<void(bool busy)> busyChanged;
     };
 
@@ -28,7 +28,7 @@ public:
     ManualFlowView(const ManualFlowView&) = delete;
     ManualFlowView& operator=(const ManualFlowView&) = delete;
 
-    void pageShown(int page) override;
+    void pageShown(ManualFlowStep step) override;
     void busyChanged(bool busy) override;
     void stageChanged(int stage) override;
     void statusTextChanged(const std::string& text) override;

@@ -32,16 +32,12 @@
 namespace zka {
 namespace {
 
-constexpr std::uint16_t kNextCaption = 159;
-constexpr std::uint16_t kBackCaption = 162;
-constexpr std::uint16_t kCancelCaption = 165;
-constexpr std::uint16_t kFinishCaptionResult = 194;
-constexpr std::uint16_t kRetryCaption = 195;
 constexpr std::uint16_t kInformationCaption = 203;
 constexpr std::uint16_t kQuitQuestion = 248;
-constexpr std::uint16_t kUpgradeCaption = 266;
-constexpr std::uint16_t kAbortCaption = 267;
-constexpr std::uint16_t kFinishCaptionBatch = 268;
+
+// The buttons' texts, in ButtonCaption's order: Next, Back, Cancel, Retry, Finish after the manual
+// result, Upgrade, Abort, Finish after the batch.
+constexpr std::array<std::uint16_t, 8> kCaptionTexts{159, 162, 165, 195, 194, 266, 267, 268};
 
 const char* const kRelaxedModeMessage =
     "I become 'Morvaine' mode.\nThis mode would be released from using IP address strictly.";
@@ -74,6 +70,7 @@ UpgradeWizard::UpgradeWizard(Seams seams, QWidget* parent)
     , timers_(seams.clock)
     , resources_(embeddedResources(), prompter_)
     , texts_(resources_.texts())
+    , steps_(frameForSteps())
 {
     // A dialog with a title bar, a minimise button and a close button that the running upgrade can
     // take away (the customise hint makes the window manager follow the hints one by one).
@@ -90,7 +87,7 @@ UpgradeWizard::UpgradeWizard(Seams seams, QWidget* parent)
 
     flowView_ = std::make_unique<ManualFlowView>(
         *progressPage_, *resultPage_, *emergencyImage_,
-        ManualFlowView::WizardHooks{[this](int page) { onPageShown(page); },
+        ManualFlowView::WizardHooks{[this](ManualFlowStep step) { steps_.showManualStep(step); },
                                     [this](bool busy) { onBusyChanged(busy); }});
     flow_ = std::make_unique<ManualFlow>(ManualFlow::Seams{clock_, timers_, dispatcher_, prompter_, texts_},
                                          resources_, *flowView_);
@@ -100,8 +97,8 @@ UpgradeWizard::UpgradeWizard(Seams seams, QWidget* parent)
 
     startDiscovery(seams);
 
-    pageIndex_ = 0;
-    switchPage();
+    setPageHooks();
+    steps_.start();
 }
 
 UpgradeWizard::~UpgradeWizard()
@@ -115,7 +112,7 @@ UpgradeWizard::~UpgradeWizard()
         ownPrompter_->abandonPending();
     flow_.reset();
     stopDiscovery();
-    if (busy_)
+    if (steps_.busy())
         QApplication::restoreOverrideCursor();
 }
 
@@ -138,7 +135,7 @@ void UpgradeWizard::buildPages()
         table_,
         resources_,
         describeFirmware(),
-        [this](int state) { setButtonState(state); }});
+        [this](ButtonState state) { steps_.setButtonState(state); }});
     QWidget* automaticTarget = automatic_->targetPage();
     QWidget* automaticProgress = automatic_->progressPage();
     // The intro page names the firmware; its title becomes the window's caption.
@@ -156,10 +153,8 @@ void UpgradeWizard::buildPages()
         stack_->addWidget(page);
     stack_->setFixedSize(kPageSize);
 
-    connect(agreementPage_, &AgreementPage::agreedChanged, this, [this](bool agreed) {
-        if (pageIndex_ == 1)
-            nextButton_->setEnabled(agreed);
-    });
+    connect(agreementPage_, &AgreementPage::agreedChanged, this,
+            [this](bool agreed) { steps_.agreementChanged(agreed); });
     // The pages are read when Next is pressed; the discovered cameras come from the table at that
     // moment (only those with a MAC address count).
     targetPage_->setDiscoveryTable([this] {
@@ -194,7 +189,6 @@ void UpgradeWizard::buildFrame()
     nextButton_->setObjectName(QStringLiteral("nextButton"));
     cancelButton_ = new QPushButton(this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
-    restoreCaptions();
     for (QPushButton* button : {backButton_, static_cast<QPushButton*>(nextButton_), cancelButton_}) {
         button->setMinimumWidth(kButtonMinimumWidth);
         // Enter goes to the wizard, which decides by the focus (onEnter); the buttons do not take it.
@@ -246,166 +240,95 @@ void UpgradeWizard::stopDiscovery()
 
 // ---- Navigation ----
 
-void UpgradeWizard::switchPage()
+WizardSteps::Frame UpgradeWizard::frameForSteps()
 {
-    QWidget* page = pageOfStep_[std::size_t(pageIndex_)];
-    if (stack_->currentWidget() != page)
-        stack_->setCurrentWidget(page);
+    return WizardSteps::Frame{
+        [this](WizardPage page) { showPage(page); },
+        [this](const WizardButtons& buttons, ButtonFocus focus) { showButtons(buttons, focus); },
+        [this] { return agreementPage_->isAgreed(); },
+        [this] { return modePage_->selectedMode() == ModePage::kManual; },
+        [this] { return table_.stopRequested(); },
+        [this] { return automatic_->abortBatch(); },
+        [this] { accept(); },
+    };
+}
 
-    switch (pageIndex_) {
-    case 0:
-        backButton_->setEnabled(false);
-        nextButton_->setEnabled(true);
-        nextButton_->setFocus(Qt::OtherFocusReason);
-        break;
-    case 1:
-        backButton_->setEnabled(true);
-        nextButton_->setEnabled(agreementPage_->isAgreed());
-        break;
-    case 2:
-        backButton_->setEnabled(true);
-        nextButton_->setEnabled(true);
-        modePage_->refreshTexts();
-        break;
-    case 3:
-        setCaption(nextButton_, kNextCaption);
-        for (QPushButton* button : {backButton_, static_cast<QPushButton*>(nextButton_), cancelButton_})
-            button->setEnabled(true);
-        setCloseEnabled(true);
-        targetPage_->focusAddress();
-        break;
-    case 4:
-        progressPage_->resetProgress();
-        setButtonState(2);
-        break;
-    case 5:
-        for (QPushButton* button : {backButton_, static_cast<QPushButton*>(nextButton_), cancelButton_})
-            button->setEnabled(false);
-        setCloseEnabled(false);
-        break;
-    case 6:
-        setCaption(backButton_, kRetryCaption);
-        backButton_->setEnabled(true);
-        // Nothing follows the result: a greyed "Next >", not the confirmation page's "Upgrade".
-        setCaption(nextButton_, kNextCaption);
-        nextButton_->setEnabled(false);
-        setCaption(cancelButton_, kFinishCaptionResult);
-        cancelButton_->setEnabled(true);
-        cancelButton_->setFocus(Qt::OtherFocusReason);
-        setCloseEnabled(true);
-        confirmQuit_ = false;
-        break;
-    case 7:
-        backButton_->setEnabled(true);
-        // The page fills its list and sets Next by the logins of the checked cameras.
-        automatic_->showTargetPage(relaxedAddressMode_);
-        break;
-    case 8:
-        backButton_->setEnabled(true);
-        // The page takes the checked cameras over and sets Next to "&Upgrade".
-        automatic_->showProgressPage();
-        break;
-    default:
-        break;
-    }
-    if (pageIndex_ == 4 || pageIndex_ == 5)
+void UpgradeWizard::setPageHooks()
+{
+    // Next on these pages starts work that moves the wizard on later: the page stays meanwhile.
+    const auto staying = [](std::function<void()> work) {
+        return [work = std::move(work)] {
+            work();
+            return false;
+        };
+    };
+    const auto flowBack = [this] { flow_->back(); };
+    steps_.setHooks(WizardPage::Mode, {.enter = [this] { modePage_->refreshTexts(); }});
+    steps_.setHooks(WizardPage::ManualTarget,
+                    {.enter = [this] { targetPage_->focusAddress(); }, .validate = [this] { return submitTarget(); }});
+    steps_.setHooks(WizardPage::ManualConfirm, {.enter = [this] { progressPage_->resetProgress(); },
+                                                .validate = staying([this] { flow_->confirmUpgrade(); }),
+                                                .back = flowBack});
+    steps_.setHooks(WizardPage::ManualResult, {.back = flowBack});
+    // The page fills its list and sets Next by the logins of the checked cameras; Next takes them over.
+    steps_.setHooks(WizardPage::AutomaticTarget, {.enter = [this] { automatic_->showTargetPage(relaxedAddressMode_); },
+                                                  .validate = [this] {
+                                                      automatic_->leaveTargetPage();
+                                                      return true;
+                                                  }});
+    // The page sets Next to "&Upgrade", which starts the batch.
+    steps_.setHooks(WizardPage::AutomaticReady, {.enter = [this] { automatic_->showProgressPage(); },
+                                                 .validate = staying([this] { automatic_->startBatch(); })});
+}
+
+void UpgradeWizard::showPage(WizardPage page)
+{
+    QWidget* widget = pageOfStep_[static_cast<std::size_t>(page)];
+    if (stack_->currentWidget() != widget)
+        stack_->setCurrentWidget(widget);
+    if (page == WizardPage::ManualConfirm || page == WizardPage::ManualUpgrade)
         progressRedraw_.start();
     else
         progressRedraw_.stop();
 }
 
-void UpgradeWizard::onNext()
+void UpgradeWizard::showButtons(const WizardButtons& buttons, ButtonFocus focus)
 {
-    if (!nextButton_->isEnabled() || busy_)
-        return;
-    if (abortRequested_) {
-        // "&Abort", once confirmed: the cameras under way finish, no other one starts.
-        if (automatic_->abortBatch())
-            nextButton_->setEnabled(false);
-        return;
+    const std::array<std::pair<QPushButton*, ButtonLook>, 3> looks{
+        {{backButton_, buttons.back}, {nextButton_, buttons.next}, {cancelButton_, buttons.cancel}}};
+    for (const auto& [button, look] : looks) {
+        setCaption(button, kCaptionTexts[static_cast<std::size_t>(look.caption)]);
+        button->setEnabled(look.enabled);
     }
-    if (finished_) {
-        accept();
-        return;
-    }
-    switch (pageIndex_) {
-    case 2:
-        pageIndex_ = modePage_->selectedMode() == ModePage::kManual ? 3 : 7;
-        // The target page enables Next once discovery has ended and the logins are complete.
-        if (pageIndex_ == 7)
-            nextButton_->setEnabled(table_.stopRequested());
-        confirmQuit_ = true;
-        break;
-    case 3:
-        submitTarget();
-        return;
-    case 4:
-        flow_->confirmUpgrade();
-        return;
-    case 7:
-        automatic_->leaveTargetPage();
-        pageIndex_ = 8;
-        break;
-    case 8:
-        automatic_->startBatch();
-        return;
-    case 5:
-    case 6:
-    case 9:
-        return;
-    default:
-        ++pageIndex_;
-        break;
-    }
-    switchPage();
+    setCloseEnabled(buttons.close);
+    if (focus == ButtonFocus::Next)
+        nextButton_->setFocus(Qt::OtherFocusReason);
+    else if (focus == ButtonFocus::Cancel)
+        cancelButton_->setFocus(Qt::OtherFocusReason);
 }
 
-void UpgradeWizard::submitTarget()
+bool UpgradeWizard::submitTarget()
 {
     if (relaxedAddressMode_ && !targetPage_->checkDuplicateAddress()) {
-        setButtonState(5);
-        return;
+        steps_.setButtonState(ButtonState::DeadEnd);
+        return false;
     }
     if (!targetPage_->validateInput())
-        return;
-    // The flow checks the camera on a worker and shows page 4 when it is accepted.
+        return false;
+    // The flow checks the camera on a worker and moves to the confirmation when it is accepted.
     flow_->submitTarget(targetPage_->targetAddress(), targetPage_->credentials(), targetPage_->retainSettings(),
                         targetPage_->backupSettings());
+    return false;
+}
+
+void UpgradeWizard::onNext()
+{
+    steps_.next();
 }
 
 void UpgradeWizard::onBack()
 {
-    if (!backButton_->isEnabled() || busy_)
-        return;
-    switch (pageIndex_) {
-    case 3:
-        pageIndex_ = 2;
-        break;
-    case 4:
-        flow_->back();
-        return;
-    case 6:
-        restoreCaptions();
-        confirmQuit_ = true;
-        flow_->back();
-        return;
-    case 7:
-        pageIndex_ = 2;
-        setCaption(nextButton_, kNextCaption);
-        break;
-    case 8:
-    case 9:
-        pageIndex_ = 7;
-        restoreCaptions();
-        finished_ = false;
-        abortRequested_ = false;
-        break;
-    default:
-        if (pageIndex_ > 0)
-            --pageIndex_;
-        break;
-    }
-    switchPage();
+    steps_.back();
 }
 
 void UpgradeWizard::onEnter()
@@ -420,9 +343,9 @@ void UpgradeWizard::onEnter()
 
 void UpgradeWizard::onCancel()
 {
-    if (!cancelButton_->isEnabled() || busy_)
+    if (!steps_.cancelAllowed())
         return;
-    if (confirmQuit_) {
+    if (steps_.confirmQuit()) {
         const Message question{texts_(kQuitQuestion), texts_(kInformationCaption), MessageIcon::Question,
                                MessageButtons::YesNo};
         if (prompter_.show(question) != MessageAnswer::Yes)
@@ -435,7 +358,7 @@ void UpgradeWizard::onCancel()
 void UpgradeWizard::reject()
 {
     // While the upgrade runs (or a check of the camera does) the window cannot be closed.
-    if (!closeEnabled_ || busy_)
+    if (!closeEnabled_ || steps_.busy())
         return;
     onCancel();
 }
@@ -453,68 +376,15 @@ void UpgradeWizard::keyPressEvent(QKeyEvent* event)
 
 void UpgradeWizard::enterRelaxedAddressMode()
 {
-    if (pageIndex_ != 0)
+    if (steps_.page() != WizardPage::Intro)
         return;
     showMessage(kRelaxedModeMessage, resources_.fileDescription());
     relaxedAddressMode_ = true;
 }
 
-void UpgradeWizard::setButtonState(int kind)
-{
-    if (finished_)
-        return;
-    switch (kind) {
-    case 0:
-        setCaption(nextButton_, kNextCaption);
-        nextButton_->setEnabled(false);
-        break;
-    case 1:
-        setCaption(nextButton_, kNextCaption);
-        nextButton_->setEnabled(true);
-        break;
-    case 2:
-        setCaption(nextButton_, kUpgradeCaption);
-        nextButton_->setEnabled(true);
-        break;
-    case 3:
-        setCaption(nextButton_, kAbortCaption);
-        nextButton_->setEnabled(true);
-        backButton_->setEnabled(false);
-        cancelButton_->setEnabled(false);
-        pageIndex_ = 9;
-        setCloseEnabled(false);
-        abortRequested_ = true;
-        break;
-    case 4:
-        nextButton_->setEnabled(false);
-        setCaption(cancelButton_, kFinishCaptionBatch);
-        cancelButton_->setEnabled(true);
-        setCloseEnabled(true);
-        finished_ = true;
-        confirmQuit_ = false;
-        break;
-    case 5:
-        nextButton_->setEnabled(false);
-        backButton_->setEnabled(false);
-        cancelButton_->setEnabled(true);
-        cancelButton_->setFocus(Qt::OtherFocusReason);
-        confirmQuit_ = false;
-        break;
-    default:
-        break;
-    }
-}
-
 FirmwareDescription UpgradeWizard::describeFirmware() const
 {
     return FirmwareDescription::of(resources_);
-}
-
-void UpgradeWizard::restoreCaptions()
-{
-    setCaption(nextButton_, kNextCaption);
-    setCaption(backButton_, kBackCaption);
-    setCaption(cancelButton_, kCancelCaption);
 }
 
 void UpgradeWizard::setCaption(QPushButton* button, std::uint16_t text)
@@ -553,40 +423,21 @@ void UpgradeWizard::onTimer(TimerId id)
 void UpgradeWizard::followUpgrade()
 {
     progressPage_->progressValue().store(flow_->progress().load());
-    if (pageIndex_ == 5)
+    if (steps_.page() == WizardPage::ManualUpgrade)
         flow_->followStatus();
 }
 
 // ---- What the manual flow reports ----
 
-void UpgradeWizard::onPageShown(int page)
-{
-    if (page == 3 && pageIndex_ >= 4 && pageIndex_ <= 6)
-        restoreCaptions();
-    pageIndex_ = page;
-    switchPage();
-}
-
 void UpgradeWizard::onBusyChanged(bool busy)
 {
-    if (busy == busy_)
+    if (busy == steps_.busy())
         return;
-    busy_ = busy;
-    std::array<QWidget*, 3> buttons{backButton_, nextButton_, cancelButton_};
-    if (busy) {
+    if (busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        for (std::size_t i = 0; i < buttons.size(); ++i) {
-            enabledBeforeBusy_[i] = buttons[i]->isEnabled();
-            buttons[i]->setEnabled(false);
-        }
-        enabledBeforeBusy_[3] = closeEnabled_;
-        setCloseEnabled(false);
-        return;
-    }
-    QApplication::restoreOverrideCursor();
-    for (std::size_t i = 0; i < buttons.size(); ++i)
-        buttons[i]->setEnabled(enabledBeforeBusy_[i]);
-    setCloseEnabled(enabledBeforeBusy_[3]);
+    else
+        QApplication::restoreOverrideCursor();
+    steps_.setBusy(busy);
 }
 
 } // namespace zka

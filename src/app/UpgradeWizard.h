@@ -5,6 +5,7 @@
 #include "resources/PackagedResources.h"
 #include "ui/seams/QtDispatcher.h"
 #include "ui/seams/QtTimerService.h"
+#include "wizard/WizardSteps.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -37,20 +38,15 @@ class Prompter;
 class QtDesktop;
 class QtPrompter;
 
-// The main window: the wizard with its pages, Back, Next and Cancel. It owns what lives for the
-// whole run (the packaged resources, the discovery table and its session, the manual flow) and
-// decides which page follows which. The manual upgrade itself runs in ManualFlow; the wizard shows
-// what the flow reports and never waits on the network.
-//
-// Steps (pageIndex): 0 introduction, 1 agreement, 2 mode, 3 manual target, 4 confirmation, 5 manual
-// upgrade running, 6 result, 7 the automatic mode's choice of cameras, 8 its batch, ready to start,
-// 9 the batch running, which can be aborted but not left.
+// The main window: the frame around the wizard's pages, with Back, Next and Cancel. It owns what
+// lives for the whole run (the packaged resources, the discovery table and its session, the manual
+// flow), shows the pages and buttons that WizardSteps decides and gives each page its enter and
+// validate hooks. The manual upgrade itself runs in ManualFlow; the wizard shows what the flow
+// reports and never waits on the network.
 class UpgradeWizard final : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kStepCount = 10;
-
     struct Seams {
         const Clock& clock;
         // Every message box of the run. Null: Qt message boxes owned by the wizard.
@@ -77,20 +73,15 @@ public:
     bool resourcesUsable() const;
 
     // ---- What the pages use ----
-    // The buttons for the automatic pages and the manual dead end:
-    // 0 Next "&Next >" disabled, 1 Next "&Next >" enabled, 2 Next "&Upgrade" enabled,
-    // 3 Next "&Abort" enabled with Back, Cancel and Close off (step 9), 4 the batch has ended: Next
-    // off, Cancel "&Finish", no quit question, 5 dead end: Next and Back off, Cancel on, no question.
-    // Does nothing once the batch has ended.
-    void setButtonState(int kind);
     FirmwareDescription describeFirmware() const;
     const DiscoveryTable& discoveryTable() const { return table_; }
     bool relaxedAddressMode() const { return relaxedAddressMode_; }
     const PackagedResources& resources() const { return resources_; }
 
     // ---- State, for tests and the view ----
-    int pageIndex() const { return pageIndex_; }
-    bool confirmQuit() const { return confirmQuit_; }
+    // The page's position in WizardPage's order.
+    int pageIndex() const { return static_cast<int>(steps_.page()); }
+    bool confirmQuit() const { return steps_.confirmQuit(); }
     bool closeEnabled() const { return closeEnabled_; }
     const ManualFlow& manualFlow() const { return *flow_; }
     const DiscoverySession& discovery() const { return *discovery_; }
@@ -110,19 +101,21 @@ protected:
     void reject() override;
 
 private:
-    // What the manual flow reports about the page and its check of the camera.
-    void onPageShown(int page);
+    // A check of the camera runs: the wait cursor, and the buttons held off.
     void onBusyChanged(bool busy);
 
     void buildPages();
     void buildFrame();
     void startDiscovery(const Seams& seams);
     void stopDiscovery();
-    void switchPage();
-    void submitTarget();
+    WizardSteps::Frame frameForSteps();
+    void setPageHooks();
+    void showPage(WizardPage page);
+    void showButtons(const WizardButtons& buttons, ButtonFocus focus);
+    // Next on the manual target page: the flow checks the camera, or the input is refused.
+    bool submitTarget();
     void onTimer(TimerId id);
     void followUpgrade();
-    void restoreCaptions();
     void setCaption(QPushButton* button, std::uint16_t text);
     // The window's close button and the system menu's Close item.
     void setCloseEnabled(bool enabled);
@@ -140,6 +133,7 @@ private:
     PackagedResources resources_;
     const ResourceText& texts_;
     DiscoveryTable table_;
+    WizardSteps steps_;
 
     // Pages and controls: children of the wizard, owned by it through Qt.
     QStackedWidget* stack_ = nullptr;
@@ -149,21 +143,14 @@ private:
     ManualTargetPage* targetPage_ = nullptr;
     ManualProgressPage* progressPage_ = nullptr;
     ManualResultPage* resultPage_ = nullptr;
-    std::array<QWidget*, kStepCount> pageOfStep_{};
+    std::array<QWidget*, kWizardPageCount> pageOfStep_{};
     QLabel* emergencyImage_ = nullptr;
     QPushButton* backButton_ = nullptr;
     KeyReportButton* nextButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
 
-    int pageIndex_ = 0;
-    bool confirmQuit_ = false;
-    bool abortRequested_ = false;
-    bool finished_ = false;
     bool relaxedAddressMode_ = false;
     bool closeEnabled_ = true;
-    // A check of the target runs: the buttons are held off and their states kept here.
-    bool busy_ = false;
-    std::array<bool, 4> enabledBeforeBusy_{};
     // Moves the progress bar from the flow's value and follows its status while it runs.
     QTimer progressRedraw_;
 

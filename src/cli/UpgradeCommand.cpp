@@ -102,7 +102,7 @@ class ConsoleView final : public ManualFlowObserver {
 public:
     explicit ConsoleView(const ResourceText& texts) : texts_(texts) {}
 
-    void pageShown(int) override {}
+    void pageShown(ManualFlow::Step) override {}
     void busyChanged(bool) override {}
     void stageChanged(int stage) override
     {
@@ -204,11 +204,11 @@ int runUpgrade(const std::vector<std::string>& args)
     ManualFlow flow(ManualFlow::Seams{clock, loop, loop, prompter, resources.texts()}, resources, view);
     loop.setTimerHandler([&](TimerId id) { flow.onTimer(id); });
 
-    // The page ends when no check or save runs and the upgrade is not under way.
-    const auto settled = [&flow] { return !flow.busy() && flow.page() != 5; };
+    // The step ends when no check or save runs and the upgrade is not under way.
+    const auto settled = [&flow] { return !flow.busy() && flow.step() != ManualFlow::Step::Progress; };
     if (flow.submitTarget(*address, login->credentialPlain(), retain, backup))
         loop.runUntil(settled, kRunLimit);
-    if (flow.page() == 4 && flow.confirmUpgrade()) {
+    if (flow.step() == ManualFlow::Step::Confirm && flow.confirmUpgrade()) {
         // Nominally one real second, whatever the time scale.
         const TimerHandle progress = loop.startTimer(
             std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double, std::milli>(1000.0 / timeScale)),
@@ -229,7 +229,7 @@ int runUpgrade(const std::vector<std::string>& args)
         else
             std::printf("the saved configuration was restored and its file deleted\n");
     }
-    if (flow.page() == 6) {
+    if (flow.step() == ManualFlow::Step::Result) {
         std::printf("%s\n", escapeControls(view.result()).c_str());
         if (flow.restoreFailed()) {
             std::printf("Failed: Fault to upload configuration! The camera runs the new firmware without its settings.\n");

@@ -89,7 +89,7 @@ CameraHost ManualFlow::host(HostEvents& events) const
 
 bool ManualFlow::submitTarget(std::string addressText, const std::string& credentialPlain, bool retain, bool backup)
 {
-    if (page_ != 3 || job_.busy())
+    if (step_ != Step::Target || job_.busy())
         return false;
     addressText_ = std::move(addressText);
     credential_ = encodeBase64(credentialPlain);
@@ -101,30 +101,30 @@ bool ManualFlow::submitTarget(std::string addressText, const std::string& creden
         shownStage_ = 0;
         showStage(0);
         observer_.setupDataChanged(retain_, backup_);
-        switchPage(4);
+        switchPage(Step::Confirm);
     });
     return true;
 }
 
 bool ManualFlow::confirmUpgrade()
 {
-    if (page_ != 4 || job_.busy())
+    if (step_ != Step::Confirm || job_.busy())
         return false;
     const Message question{texts_(209), texts_(203), MessageIcon::Question, MessageButtons::OkCancel};
     if (prompter_.show(question) != MessageAnswer::Ok)
         return true;
     checkTarget([this](bool accepted) {
         if (accepted)
-            switchPage(5);
+            switchPage(Step::Progress);
     });
     return true;
 }
 
 bool ManualFlow::back()
 {
-    if (job_.busy() || (page_ != 4 && page_ != 6))
+    if (job_.busy() || (step_ != Step::Confirm && step_ != Step::Result))
         return false;
-    switchPage(3);
+    switchPage(Step::Target);
     return true;
 }
 
@@ -186,24 +186,22 @@ void ManualFlow::runCheck(CheckOutcome& outcome, std::stop_token stop)
     outcome.causeTold = result.verdict != TargetVerdict::NotACamera && result.verdict != TargetVerdict::UnsupportedModel;
 }
 
-void ManualFlow::switchPage(int page)
+void ManualFlow::switchPage(Step step)
 {
-    switch (page) {
-    case 3:
+    switch (step) {
+    case Step::Target:
         showTarget();
         return;
-    case 4:
+    case Step::Confirm:
         showProgressPage();
         return;
-    case 5:
-        page_ = 5;
-        observer_.pageShown(5);
+    case Step::Progress:
+        step_ = Step::Progress;
+        observer_.pageShown(Step::Progress);
         startUpgrade();
         return;
-    case 6:
+    case Step::Result:
         showResult();
-        return;
-    default:
         return;
     }
 }
@@ -212,23 +210,23 @@ void ManualFlow::showTarget()
 {
     timers_.stop(kReconfigureTimer);
     dropSavedConfig();
-    page_ = 3;
-    observer_.pageShown(3);
+    step_ = Step::Target;
+    observer_.pageShown(Step::Target);
 }
 
 void ManualFlow::showProgressPage()
 {
-    page_ = 4;
+    step_ = Step::Confirm;
     progress_.store(0);
     observer_.statusTextChanged({});
     observer_.targetDescribed(addressText_, cameraVersionText_, newVersion());
-    observer_.pageShown(4);
+    observer_.pageShown(Step::Confirm);
 }
 
 void ManualFlow::showResult()
 {
     // Both the context's status and its navigation may lead here; the result is shown once.
-    if (page_ == 6)
+    if (step_ == Step::Result)
         return;
     timers_.stop(kReconfigureTimer);
     if (savedConfig_ && !savedConfig_->restored()) {
@@ -236,8 +234,8 @@ void ManualFlow::showResult()
         prompter_.show(Message{kRestoreFault, kInformation, MessageIcon::Error, MessageButtons::Ok});
     }
     dropSavedConfig();
-    page_ = 6;
-    observer_.pageShown(6);
+    step_ = Step::Result;
+    observer_.pageShown(Step::Result);
     observer_.resultShown(addressText_, newVersion());
 }
 
@@ -262,7 +260,7 @@ void ManualFlow::startUpgrade()
                  if (!*saved) {
                      removeEmptyFolderOf(*savedConfig_);
                      prompter_.show(Message{kCannotSave, kInformation, MessageIcon::Error, MessageButtons::Ok});
-                     switchPage(3);
+                     switchPage(Step::Target);
                      return;
                  }
                  savedConfigPath_ = savedConfig_->localPath();
@@ -300,7 +298,7 @@ void ManualFlow::onTimer(TimerId id)
         reconfigureInquiry();
         return;
     }
-    if (!context_ || takenOver_ || page_ != 5)
+    if (!context_ || takenOver_ || step_ != Step::Progress)
         return;
     const bool tick = id == context_->tickTimer();
     const bool search = id == context_->searchTimer();
@@ -322,12 +320,12 @@ void ManualFlow::onTimer(TimerId id)
 
 void ManualFlow::followStatus()
 {
-    if (!context_ || takenOver_ || page_ != 5)
+    if (!context_ || takenOver_ || step_ != Step::Progress)
         return;
     if (!takeContextStage())
         return;
     if (shownStage_ == static_cast<int>(StatusCode::Completed))
-        switchPage(6);
+        switchPage(Step::Result);
 }
 
 bool ManualFlow::takeContextStage()
@@ -353,13 +351,15 @@ void ManualFlow::showStage(int stage)
 void ManualFlow::onUpgradeNavigate(int wParam, int lParam)
 {
     // Only the running upgrade navigates, and only once.
-    if (page_ != 5 || takenOver_ || !context_)
+    if (step_ != Step::Progress || takenOver_ || !context_)
         return;
     // The stage the context reached (its last code may have come after its last tick).
     takeContextStage();
     takenOver_ = true;
-    const int target = wParam != 0 ? lParam : page_ + lParam;
-    if (wParam != 0 && lParam == 3) {
+    // The context names the wizard's pages: page 3 (1, 3) is the target step; page 6 (1, 6) and the
+    // page after the running one (0, 1) are the result.
+    const Step target = wParam != 0 && lParam == 3 ? Step::Target : Step::Result;
+    if (target == Step::Target) {
         dropSavedConfig();
         timers_.stop(kReconfigureTimer);
     }
@@ -372,11 +372,11 @@ void ManualFlow::onUpgradeNavigate(int wParam, int lParam)
     startRestore(target);
 }
 
-void ManualFlow::startRestore(int targetPage)
+void ManualFlow::startRestore(Step after)
 {
     shownStage_ = static_cast<int>(StatusCode::LoadingConfig);
     showStage(shownStage_);
-    pageAfterRestore_ = targetPage;
+    stepAfterRestore_ = after;
     job_.run(
         [this, context = context_.get(), backup = savedConfig_.get()](std::stop_token stop) {
             if (context->restoreSaved(*backup, stop) != CameraContext::RestoreOutcome::Stopped)
@@ -395,7 +395,7 @@ void ManualFlow::startRestore(int targetPage)
 
 void ManualFlow::reconfigureInquiry()
 {
-    if (page_ != 5 || !context_ || !takenOver_) {
+    if (step_ != Step::Progress || !context_ || !takenOver_) {
         timers_.stop(kReconfigureTimer);
         return;
     }
@@ -413,17 +413,17 @@ void ManualFlow::reconfigureInquiry()
 
 void ManualFlow::finishReconfigure(bool answered)
 {
-    if (page_ != 5)
+    if (step_ != Step::Progress)
         return;
     if (answered) {
         timers_.stop(kReconfigureTimer);
-        switchPage(pageAfterRestore_);
+        switchPage(stepAfterRestore_);
         return;
     }
     progress_.store(std::min(progress_.load() + kReconfigureStep, kProgressFull));
     if (std::chrono::duration_cast<std::chrono::seconds>(clock_.now() - reconfigureStart_) > kReconfigureLimit) {
         timers_.stop(kReconfigureTimer);
-        switchPage(pageAfterRestore_);
+        switchPage(stepAfterRestore_);
     }
 }
 

@@ -29,6 +29,8 @@ class ManualFlow final {
 public:
     static constexpr TimerId kReconfigureTimer = 0x8016;
 
+    using Step = ManualFlowStep;
+
     struct Seams {
         const Clock& clock;
         TimerService& timers;
@@ -42,22 +44,22 @@ public:
     ManualFlow(const ManualFlow&) = delete;
     ManualFlow& operator=(const ManualFlow&) = delete;
 
-    // Next on the target page: checks the camera and, when it is accepted, shows page 4. False when
-    // not on page 3 or while a check runs.
+    // Next on the target step: checks the camera and, when it is accepted, shows the confirmation.
+    // False when not on the target step or while a check runs.
     bool submitTarget(std::string addressText, const std::string& credentialPlain, bool retain, bool backup);
-    // Next on page 4: asks for confirmation, checks the camera again and starts the upgrade.
+    // Next on the confirmation: asks for confirmation, checks the camera again and starts the upgrade.
     bool confirmUpgrade();
-    // Back: from page 4, or "Re-try" from the result page, to the target page.
+    // Back: from the confirmation, or "Re-try" from the result, to the target step.
     bool back();
 
     void onTimer(TimerId id);
     void onUpgradeNavigate(int wParam, int lParam);
-    // Shows the context's status when it changed (on page 5, until the context's navigation came).
+    // Shows the context's status when it changed (while the upgrade runs, until the context's navigation came).
     // The context's ticks call it; a view may call it from its redraw timer too, since no tick
     // comes while the camera restarts.
     void followStatus();
 
-    int page() const { return page_; }
+    Step step() const { return step_; }
     bool busy() const { return job_.busy(); }
     // The progress bar, 0 to 10000: written by the upgrade's threads, read by the view on its timer.
     const std::atomic<int>& progress() const { return progress_; }
@@ -81,11 +83,11 @@ private:
     // Shows the context's code as the stage when it changed; false when nothing was shown.
     bool takeContextStage();
     void showStage(int stage);
-    void switchPage(int page);
+    void switchPage(Step step);
     void showTarget();
     void showProgressPage();
     void showResult();
-    void startRestore(int targetPage);
+    void startRestore(Step after);
     void reconfigureInquiry();
     void finishReconfigure(bool answered);
     void dropSavedConfig();
@@ -99,7 +101,7 @@ private:
     const PackagedResources& resources_;
     ManualFlowObserver& observer_;
 
-    int page_ = 3;
+    Step step_ = Step::Target;
     std::string addressText_;
     std::string credential_;
     bool retain_ = false;
@@ -112,7 +114,7 @@ private:
     // The context's navigation has arrived: from then on the flow restores and waits itself and
     // the context's ticks no longer move the page.
     bool takenOver_ = false;
-    int pageAfterRestore_ = 6;
+    Step stepAfterRestore_ = Step::Result;
     bool restoreFailed_ = false;
     std::string savedConfigPath_;
     Clock::TimePoint reconfigureStart_{};

@@ -4,14 +4,18 @@
 
 namespace zka {
 
+// The steps of the manual upgrade, in the order the operator meets them: the camera and its login,
+// the confirmation of what will be upgraded, the upgrade running, and its result.
+enum class ManualFlowStep { Target, Confirm, Progress, Result };
+
 // What the manual upgrade flow reports to its view (the wizard's manual pages, or a terminal). All
 // calls come on the user-interface thread.
 class ManualFlowObserver {
 public:
     virtual ~ManualFlowObserver() = default;
 
-    // The page to show: 3 target, 4 confirmation of what will be upgraded, 5 upgrade running, 6 result.
-    virtual void pageShown(int page) = 0;
+    // The step to show.
+    virtual void pageShown(ManualFlowStep step) = 0;
     // A check of the target runs (true) or has ended (false): the wizard shows the wait cursor.
     virtual void busyChanged(bool busy) = 0;
     // The stage line: a status code 0 to 9, shown with its manual stage word (empty for 0).

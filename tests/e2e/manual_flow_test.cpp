@@ -15,6 +15,13 @@ namespace {
 
 using camsim::AfterUpgrade;
 using Events = std::vector<std::string>;
+using Step = ManualFlow::Step;
+
+// The wizard's page number of each step, as the recorded events name it.
+int pageNumber(Step step)
+{
+    return 3 + static_cast<int>(step);
+}
 constexpr Clock::Duration kLimit = std::chrono::minutes(30);
 
 const Message kConfirm{"Proceed to the firmware upgrade?", "Information", MessageIcon::Question,
@@ -28,7 +35,7 @@ const Message kVersionUpError{"Version up error.", "Information", MessageIcon::E
 // The view: everything the flow reports, as short lines.
 class RecordingView final : public ManualFlowObserver {
 public:
-    void pageShown(int page) override { add("page " + std::to_string(page)); }
+    void pageShown(Step step) override { add("page " + std::to_string(pageNumber(step))); }
     void busyChanged(bool busy) override { busy_ = busy; }
     void stageChanged(int stage) override { add("stage " + std::to_string(stage)); }
     void statusTextChanged(const std::string& text) override { add("status " + text); }
@@ -146,9 +153,9 @@ public:
     {
         ASSERT_TRUE(flow->submitTarget(address, login, retain, backup));
         ASSERT_TRUE(runUntil([&] { return !flow->busy(); }));
-        ASSERT_EQ(flow->page(), 4);
+        ASSERT_EQ(flow->step(), Step::Confirm);
         ASSERT_TRUE(flow->confirmUpgrade());
-        ASSERT_TRUE(runUntil([&] { return !flow->busy() && flow->page() != 4 && flow->page() != 5; }));
+        ASSERT_TRUE(runUntil([&] { return !flow->busy() && flow->step() != Step::Confirm && flow->step() != Step::Progress; }));
     }
 
     SystemClock clock;
@@ -170,7 +177,7 @@ TEST(ManualFlowTest, UpgradesWithoutSavingShowsTheResultAndRetriesWithAnEmergenc
     FlowRig rig({camera, emergency});
     ASSERT_TRUE(rig.start());
     rig.upgrade("127.0.0.2", false, true);
-    ASSERT_EQ(rig.flow->page(), 6);
+    ASSERT_EQ(rig.flow->step(), Step::Result);
 
     EXPECT_EQ(rig.view.only("page"), (Events{"page 4", "page 5", "page 6"}));
     EXPECT_TRUE(rig.view.has("target 127.0.0.2 ver2.30 ver2.45"));
@@ -197,14 +204,14 @@ TEST(ManualFlowTest, UpgradesWithoutSavingShowsTheResultAndRetriesWithAnEmergenc
 
     // "Re-try" leads back to the target page; the context stays until the next upgrade.
     EXPECT_TRUE(rig.flow->back());
-    EXPECT_EQ(rig.flow->page(), 3);
+    EXPECT_EQ(rig.flow->step(), Step::Target);
     EXPECT_NE(rig.flow->context(), nullptr);
 
     // A camera with emergency firmware: accepted without the user inquiry, the emergency image
     // while it rewrites its firmware, completed when it reports the new version.
     rig.view.lines.clear();
     rig.upgrade("127.0.0.3", false, false);
-    ASSERT_EQ(rig.flow->page(), 6);
+    ASSERT_EQ(rig.flow->step(), Step::Result);
     EXPECT_TRUE(rig.view.has("target 127.0.0.3 unknown ver2.45"));
     EXPECT_TRUE(rig.view.has("emergency shown"));
     for (const auto& request : rig.fleet.requests("127.0.0.3"))
@@ -224,7 +231,7 @@ TEST(ManualFlowTest, RetainRestoresTheSettingsKeepsTheFileWhenAskedAndReportsAFa
     ASSERT_TRUE(rig.start());
 
     rig.upgrade("127.0.0.2", true, false);
-    ASSERT_EQ(rig.flow->page(), 6);
+    ASSERT_EQ(rig.flow->step(), Step::Result);
     // Saved before the upload; the restore and the reconfiguration wait come before the result.
     const Events stages = rig.view.only("stage");
     EXPECT_EQ(stages.front(), "stage 0");
@@ -248,7 +255,7 @@ TEST(ManualFlowTest, RetainRestoresTheSettingsKeepsTheFileWhenAskedAndReportsAFa
     ASSERT_TRUE(rig.flow->back());
     rig.view.lines.clear();
     rig.upgrade("127.0.0.3", true, true);
-    ASSERT_EQ(rig.flow->page(), 6);
+    ASSERT_EQ(rig.flow->step(), Step::Result);
     ASSERT_TRUE(std::filesystem::exists(rig.view.savedPath));
     EXPECT_EQ(std::filesystem::path(rig.view.savedPath).filename(), "zka-qm410.S000003.cfg");
     std::ifstream in(rig.view.savedPath, std::ios::binary);
@@ -262,7 +269,7 @@ TEST(ManualFlowTest, RetainRestoresTheSettingsKeepsTheFileWhenAskedAndReportsAFa
     ASSERT_TRUE(rig.flow->back());
     rig.prompter.clear();
     rig.upgrade("127.0.0.4", true, false);
-    ASSERT_EQ(rig.flow->page(), 6);
+    ASSERT_EQ(rig.flow->step(), Step::Result);
     EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm, kRestoreFault}));
     EXPECT_TRUE(rig.flow->restoreFailed());
     EXPECT_TRUE(std::filesystem::exists(rig.view.savedPath));
@@ -289,10 +296,10 @@ TEST(ManualFlowTest, AStaleStatusCannotSkipThePendingRestore)
     ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context()->workerDone(); }));
     rig.flow->onTimer(rig.flow->context()->tickTimer());
     rig.flow->followStatus();
-    EXPECT_EQ(rig.flow->page(), 5);
+    EXPECT_EQ(rig.flow->step(), Step::Progress);
     EXPECT_FALSE(rig.view.has("stage 9"));
     EXPECT_EQ(rig.dispatcher.release(), 1u); // the navigation
-    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->page() == 6; }));
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->step() == Step::Result; }));
     EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm}));
     EXPECT_TRUE(rig.view.has("stage 7"));
     EXPECT_FALSE(rig.flow->restoreFailed());
@@ -312,7 +319,7 @@ TEST(ManualFlowTest, RefusedTargetsStayOnTheirPageWithTheMessages)
         EXPECT_TRUE(rig.flow->submitTarget(address, login, false, false));
         EXPECT_FALSE(rig.flow->submitTarget(address, login, false, false)); // busy
         EXPECT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
-        EXPECT_EQ(rig.flow->page(), 3);
+        EXPECT_EQ(rig.flow->step(), Step::Target);
         return rig.prompter.messages();
     };
     const std::string information = "Information";
@@ -337,12 +344,12 @@ TEST(ManualFlowTest, RefusedTargetsStayOnTheirPageWithTheMessages)
     ASSERT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
     rig.prompter.answerNext(MessageAnswer::Cancel);
     EXPECT_TRUE(rig.flow->confirmUpgrade());
-    EXPECT_EQ(rig.flow->page(), 4);
+    EXPECT_EQ(rig.flow->step(), Step::Confirm);
     EXPECT_FALSE(rig.flow->busy());
     for (const auto& request : rig.fleet.requests("127.0.0.2"))
         EXPECT_NE(request.path, "/command/versionup.cgi");
     EXPECT_TRUE(rig.flow->back());
-    EXPECT_EQ(rig.flow->page(), 3);
+    EXPECT_EQ(rig.flow->step(), Step::Target);
 }
 
 TEST(ManualFlowTest, ACameraThatLeavesTheUserInquiryUnansweredIsNotFound)
@@ -362,7 +369,7 @@ TEST(ManualFlowTest, ACameraThatLeavesTheUserInquiryUnansweredIsNotFound)
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.flow->submitTarget(camera.address(), "admin:admin", false, false));
     ASSERT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
-    EXPECT_EQ(rig.flow->page(), 3);
+    EXPECT_EQ(rig.flow->step(), Step::Target);
     const Message notFound{"Cannot find the camera. (The camera may be turned off.)", "Information",
                            MessageIcon::Warning, MessageButtons::Ok};
     EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{notFound}));
@@ -383,7 +390,7 @@ TEST(ManualFlowTest, TheReconfigurationWaitEndsAfter150SecondsWhenTheCameraStays
     ASSERT_TRUE(rig.flow->confirmUpgrade());
     ASSERT_TRUE(rig.runUntil([&] { return rig.view.has("stage 8"); }));
     const auto waitBegan = rig.clock.now();
-    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->page() == 6; }));
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->step() == Step::Result; }));
     const auto waited = std::chrono::duration_cast<std::chrono::seconds>(rig.clock.now() - waitBegan);
     // Inquiries of up to 20 s each, one per tick: the first one that ends after 149 s ends the
     // wait (the upper bound is loose for slow builds; without the cap the wait never ends).
@@ -412,14 +419,14 @@ TEST(ManualFlowTest, FailuresOfTheSaveOrTheUpgradeReturnToTheTargetPage)
     ASSERT_TRUE(rig.start());
 
     rig.upgrade("127.0.0.2", true, false);
-    EXPECT_EQ(rig.flow->page(), 3);
+    EXPECT_EQ(rig.flow->step(), Step::Target);
     EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm, kCannotSave}));
     for (const auto& request : rig.fleet.requests("127.0.0.2"))
         EXPECT_NE(request.path, "/command/versionup.cgi");
 
     rig.prompter.clear();
     rig.upgrade("127.0.0.3", true, false);
-    EXPECT_EQ(rig.flow->page(), 3);
+    EXPECT_EQ(rig.flow->step(), Step::Target);
     EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm, kVersionUpError}));
     // The saved file stays: the upgrade failed before any restore.
     ASSERT_FALSE(rig.view.savedPath.empty());
@@ -446,7 +453,7 @@ TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
         // checking the target
         {hangingCheck, [](const FlowRig& rig) { return rig.flow->busy(); }},
         // saving the configuration
-        {slowSave, [](const FlowRig& rig) { return rig.flow->page() == 5 && rig.flow->busy(); }},
+        {slowSave, [](const FlowRig& rig) { return rig.flow->step() == Step::Progress && rig.flow->busy(); }},
         // the context uploading
         {testCamera(6), [](const FlowRig& rig) { return rig.flow->context() && rig.flow->context()->errorCode() == 4; }},
         // restoring

@@ -107,7 +107,7 @@ public:
         discoverSome(table_);
         automatic_ = new AutomaticTargetPage(
             {{clock_, timers_, prompter, texts, desktop_, resources.supportedModels()},
-             [this](int state) { next_->setEnabled(state == 1); }});
+             [this](ButtonState state) { next_->setEnabled(state == ButtonState::NextOn); }});
         automatic_->setDiscoveryTable(&table_);
         automatic_->fillFromDiscovery();
         automatic_->targetList().setRowLogin(0, QStringLiteral("admin"), QStringLiteral("admin"));
@@ -115,7 +115,7 @@ public:
         pages_->addWidget(automatic_);
         // The batch made of the checked cameras, before it starts.
         progress_ = new AutomaticProgressPage(
-            {clock_, prompter, desktop_, resources, FirmwareDescription::of(resources), [](int) {}});
+            {clock_, prompter, desktop_, resources, FirmwareDescription::of(resources), [](ButtonState) {}});
         progress_->setTargetList(&automatic_->targetList());
         pages_->addWidget(progress_);
         pages_->setFixedSize(560, 310);

@@ -36,7 +36,7 @@ struct PageRig {
         targets.setColumns(TargetCameraList::standardColumns());
         page = std::make_unique<AutomaticProgressPage>(AutomaticProgressPage::Seams{
             seams.clock, seams.prompter(), seams.desktop, resources, FirmwareDescription::of(resources),
-            [this](int state) { states.push_back(state); }});
+            [this](ButtonState state) { states.push_back(static_cast<int>(state)); }});
         page->setTargetList(&targets);
         page->resize(560, 310);
     }

@@ -61,7 +61,7 @@ struct PageOnScreen {
     std::vector<int> states;
     std::vector<QString> dialogs;
     std::function<int(QDialog&)> answer;
-    AutomaticTargetPage page{{seams.seams(), [this](int state) { states.push_back(state); }}};
+    AutomaticTargetPage page{{seams.seams(), [this](ButtonState state) { states.push_back(static_cast<int>(state)); }}};
 };
 
 // Answers a login dialog with a login typed into its edits, and OK.

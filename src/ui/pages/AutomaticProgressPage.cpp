@@ -124,7 +124,7 @@ void AutomaticProgressPage::onShown()
         }
     }
     setOptionsEnabled(true);
-    seams_.setButtonState(2);
+    seams_.setButtonState(ButtonState::Upgrade);
     // A new batch: the counter shows its own count, even where it equals the last one's.
     lastDone_ = -1;
     onCounterTimer();
@@ -204,7 +204,7 @@ void AutomaticProgressPage::onConfirmTimer()
         setOptionsEnabled(true);
         return;
     }
-    seams_.setButtonState(3);
+    seams_.setButtonState(ButtonState::Abort);
     scheduler_->start();
 }
 
@@ -220,7 +220,7 @@ void AutomaticProgressPage::onCounterTimer()
     if (open != 0)
         return;
     timers_.stop(kCounterTimer);
-    seams_.setButtonState(4);
+    seams_.setButtonState(ButtonState::BatchEnded);
     showLog();
 }
 

@@ -5,6 +5,7 @@
 #include "runtime/TimerService.h"
 #include "ui/dialogs/ModalDialogRunner.h"
 #include "ui/seams/QtTimerService.h"
+#include "wizard/WizardButtons.h"
 
 #include <QWidget>
 
@@ -51,7 +52,7 @@ public:
         const PackagedResources& resources;
         FirmwareDescription firmware;
         // The wizard's buttons: 2 Next reads "&Upgrade", 3 "&Abort" (the batch runs), 4 it has ended.
-        std::function<void(int state)> setButtonState;
+        std::function<void(ButtonState state)> setButtonState;
     };
 
     explicit AutomaticProgressPage(Seams seams, QWidget* parent = nullptr);

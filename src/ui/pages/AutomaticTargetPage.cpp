@@ -180,7 +180,7 @@ void AutomaticTargetPage::onShown()
     const bool usable = list_->rowCount() > 0 && !duplicatesFound_;
     accessSetting_->setEnabled(usable);
     testing_->setEnabled(usable);
-    seams_.setButtonState(list_->hasCompleteCheckedRows() ? 1 : 0);
+    seams_.setButtonState(list_->hasCompleteCheckedRows() ? ButtonState::NextOn : ButtonState::NextOff);
 }
 
 void AutomaticTargetPage::onDiscoveryWaitTick()
@@ -230,7 +230,7 @@ bool AutomaticTargetPage::duplicateCheck()
 
 void AutomaticTargetPage::blockForDuplicates()
 {
-    seams_.setButtonState(5);
+    seams_.setButtonState(ButtonState::DeadEnd);
     selectAll_->setEnabled(false);
     accessSetting_->setEnabled(false);
     slide_->setEnabled(false);
@@ -241,7 +241,7 @@ void AutomaticTargetPage::refreshNext()
 {
     // Blocked by duplicates, the page never lets the wizard go on again.
     if (isVisible() && !duplicatesFound_)
-        seams_.setButtonState(list_->hasCompleteCheckedRows() ? 1 : 0);
+        seams_.setButtonState(list_->hasCompleteCheckedRows() ? ButtonState::NextOn : ButtonState::NextOff);
 }
 
 void AutomaticTargetPage::onSelectionReported(bool anySelected)

@@ -2,6 +2,7 @@
 
 #include "ui/dialogs/ModalDialogRunner.h"
 #include "ui/lists/TargetCameraList.h"
+#include "wizard/WizardButtons.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -38,7 +39,7 @@ public:
     struct Seams {
         TargetCameraList::Seams list;
         // The wizard's buttons: 0 Next off, 1 Next on, 5 only Cancel.
-        std::function<void(int state)> setButtonState;
+        std::function<void(ButtonState state)> setButtonState;
     };
 
     explicit AutomaticTargetPage(Seams seams, QWidget* parent = nullptr);
