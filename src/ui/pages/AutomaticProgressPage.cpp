@@ -24,9 +24,11 @@ constexpr std::uint16_t kInformationCaption = 203;
 AutomaticProgressPage::AutomaticProgressPage(Seams seams, QWidget* parent)
     : QWidget(parent)
     , seams_(std::move(seams))
-    , timers_(seams_.clock, [this](TimerId id) { onTimer(id); })
+    , timers_(seams_.clock, [this](TimerId id) { scheduler_->onTimer(id); }) // the scheduler's and its cameras'
     , scheduler_(std::make_unique<BatchScheduler>(BatchScheduler::Seams{seams_.clock, timers_, seams_.prompter},
                                                   seams_.resources, seams_.firmware))
+    , counterTimer_(timers_.makeTimer([this] { onCounterTimer(); }))
+    , confirmTimer_(timers_.makeTimer([this] { onConfirmTimer(); }))
 {
     list_ = new UpgradeProgressList(*scheduler_, this);
     list_->setColumns(list_->standardColumns());
@@ -101,8 +103,8 @@ bool AutomaticProgressPage::backupSettings() const
 
 void AutomaticProgressPage::shutdown()
 {
-    timers_.stop(kCounterTimer);
-    timers_.stop(kConfirmTimer);
+    counterTimer_.stop();
+    confirmTimer_.stop();
     if (list_)
         list_->clearRows();
 }
@@ -128,7 +130,7 @@ void AutomaticProgressPage::onShown()
     // A new batch: the counter shows its own count, even where it equals the last one's.
     lastDone_ = -1;
     onCounterTimer();
-    timers_.start(kCounterTimer, kCounterPeriod);
+    counterTimer_.start(kCounterPeriod);
 }
 
 // ---- Settings ----
@@ -154,7 +156,7 @@ void AutomaticProgressPage::startBatch()
     scheduler_->setBatchOptions(retainSettings(), !backupSettings(), seams_.clock.wallTime());
     setOptionsEnabled(false);
     // The question comes from a timer, after the button's click has been handled.
-    timers_.start(kConfirmTimer, kConfirmDelay);
+    confirmTimer_.start(kConfirmDelay);
 }
 
 bool AutomaticProgressPage::isShown()
@@ -179,19 +181,9 @@ bool AutomaticProgressPage::confirmAbort()
     return seams_.prompter.show(question) == MessageAnswer::Yes && scheduler_->running();
 }
 
-void AutomaticProgressPage::onTimer(TimerId id)
-{
-    if (id == kCounterTimer)
-        onCounterTimer();
-    else if (id == kConfirmTimer)
-        onConfirmTimer();
-    else
-        scheduler_->onTimer(id); // the scheduler's tick and its cameras' timers
-}
-
 void AutomaticProgressPage::onConfirmTimer()
 {
-    timers_.stop(kConfirmTimer);
+    confirmTimer_.stop();
     // Left before the question came: the page stays ready to start.
     if (!isVisible()) {
         setOptionsEnabled(true);
@@ -219,7 +211,7 @@ void AutomaticProgressPage::onCounterTimer()
     counter_->setText(counterText());
     if (open != 0)
         return;
-    timers_.stop(kCounterTimer);
+    counterTimer_.stop();
     seams_.setButtonState(4);
     showLog();
 }

@@ -35,8 +35,6 @@ class AutomaticProgressPage final : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr TimerId kCounterTimer = 0x8014;
-    static constexpr TimerId kConfirmTimer = 0x8015;
     static constexpr Clock::Duration kCounterPeriod{500};
     static constexpr Clock::Duration kConfirmDelay{100};
 
@@ -84,7 +82,6 @@ public:
     void setDialogRunner(DialogRunner runner);
 
 private:
-    void onTimer(TimerId id);
     void onConfirmTimer();
     void onCounterTimer();
     void onRetainToggled(bool retain);
@@ -95,6 +92,9 @@ private:
     // Declared before the scheduler, which stops its timer as it goes.
     QtTimerService timers_;
     std::unique_ptr<BatchScheduler> scheduler_;
+    // The proceeded counter's refresh, and the confirmation asked once the click has been handled.
+    TimerHandle counterTimer_;
+    TimerHandle confirmTimer_;
     const TargetCameraList* targetList_ = nullptr;
     bool filled_ = false;
     int lastDone_ = -1;
