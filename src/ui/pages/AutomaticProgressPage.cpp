@@ -24,13 +24,11 @@ constexpr std::uint16_t kInformationCaption = 203;
 AutomaticProgressPage::AutomaticProgressPage(Seams seams, QWidget* parent)
     : QWidget(parent)
     , seams_(std::move(seams))
-    , timers_(seams_.clock, [this](TimerId id) { scheduler_->onTimer(id); }) // the scheduler's and its cameras'
-    , scheduler_(std::make_unique<BatchScheduler>(BatchScheduler::Seams{seams_.clock, timers_, seams_.prompter},
-                                                  seams_.resources, seams_.firmware))
-    , counterTimer_(timers_.makeTimer([this] { onCounterTimer(); }))
-    , confirmTimer_(timers_.makeTimer([this] { onConfirmTimer(); }))
+    , scheduler_(seams_.batch)
+    , counterTimer_(seams_.timers.makeTimer([this] { onCounterTimer(); }))
+    , confirmTimer_(seams_.timers.makeTimer([this] { onConfirmTimer(); }))
 {
-    list_ = new UpgradeProgressList(*scheduler_, this);
+    list_ = new UpgradeProgressList(scheduler_, this);
     list_->setColumns(list_->standardColumns());
 
     auto* heading = new QLabel(QStringLiteral("Target camera(s):"), this);
@@ -88,7 +86,7 @@ void AutomaticProgressPage::setDialogRunner(DialogRunner runner)
 QString AutomaticProgressPage::counterText() const
 {
     // Cameras an abort left unstarted did not proceed.
-    return QStringLiteral("%1/%2").arg(scheduler_->proceededCount()).arg(scheduler_->rowCount());
+    return QStringLiteral("%1/%2").arg(scheduler_.proceededCount()).arg(scheduler_.rowCount());
 }
 
 bool AutomaticProgressPage::retainSettings() const
@@ -153,7 +151,7 @@ void AutomaticProgressPage::setOptionsEnabled(bool enabled)
 
 void AutomaticProgressPage::startBatch()
 {
-    scheduler_->setBatchOptions(retainSettings(), !backupSettings(), seams_.clock.wallTime());
+    scheduler_.setBatchOptions(retainSettings(), !backupSettings(), seams_.clock.wallTime());
     setOptionsEnabled(false);
     // The question comes from a timer, after the button's click has been handled.
     confirmTimer_.start(kConfirmDelay);
@@ -163,22 +161,22 @@ bool AutomaticProgressPage::isShown()
 {
     if (!isVisible())
         return false;
-    scheduler_->requestStop();
+    scheduler_.requestStop();
     return true;
 }
 
 bool AutomaticProgressPage::confirmAbort()
 {
-    if (!isVisible() || !scheduler_->running())
+    if (!isVisible() || !scheduler_.running())
         return false;
     const std::string text = "Abort the firmware upgrade?\r\nThe cameras being upgraded finish; "
-                             + std::to_string(scheduler_->waitingCount())
+                             + std::to_string(scheduler_.waitingCount())
                              + " waiting camera(s) will not be upgraded.";
     Message question{text, seams_.resources.texts()(kInformationCaption), MessageIcon::Question,
                      MessageButtons::YesNo};
     question.defaultAnswer = MessageAnswer::No;
     // The batch runs on while the question is open: it may have ended by the answer.
-    return seams_.prompter.show(question) == MessageAnswer::Yes && scheduler_->running();
+    return seams_.prompter.show(question) == MessageAnswer::Yes && scheduler_.running();
 }
 
 void AutomaticProgressPage::onConfirmTimer()
@@ -197,13 +195,13 @@ void AutomaticProgressPage::onConfirmTimer()
         return;
     }
     seams_.setButtonState(3);
-    scheduler_->start();
+    scheduler_.start();
 }
 
 void AutomaticProgressPage::onCounterTimer()
 {
-    const int open = int(scheduler_->contextCount());
-    const int done = int(scheduler_->proceededCount());
+    const int open = int(scheduler_.contextCount());
+    const int done = int(scheduler_.proceededCount());
     // The cameras an abort drops end the batch without adding to the count.
     if (done == lastDone_ && open != 0)
         return;
@@ -219,18 +217,18 @@ void AutomaticProgressPage::onCounterTimer()
 void AutomaticProgressPage::showLog()
 {
     std::vector<std::string> lines;
-    for (std::size_t row = 0; row < scheduler_->rowCount(); ++row) {
-        std::string line = scheduler_->logLine(row);
+    for (std::size_t row = 0; row < scheduler_.rowCount(); ++row) {
+        std::string line = scheduler_.logLine(row);
         if (line.empty())
             continue;
         lines.push_back(std::move(line));
         // The cause of a failure goes on a line of its own below the camera's, ended as the log's
         // lines are; a camera never started says why in its own line already.
-        const ProgressRow& shown = scheduler_->row(row);
+        const ProgressRow& shown = scheduler_.row(row);
         if (shown.finalStatus != 0 && !shown.detail.empty())
             lines.push_back("    " + shown.detail + "\r\n");
     }
-    if (const std::string folder = scheduler_->savedConfigurationsLine(); !folder.empty())
+    if (const std::string folder = scheduler_.savedConfigurationsLine(); !folder.empty())
         lines.push_back(folder);
     UpgradeLogDialog dialog(lines, seams_.desktop, seams_.prompter, seams_.resources.texts(), window());
     dialogs_.run(dialog, *this);
