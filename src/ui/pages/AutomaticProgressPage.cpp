@@ -218,7 +218,7 @@ void AutomaticProgressPage::showLog()
 {
     std::vector<std::string> lines;
     for (std::size_t row = 0; row < scheduler_.rowCount(); ++row) {
-        std::string line = scheduler_.logLine(row);
+        std::string line = scheduler_.rowText().logLine(scheduler_.row(row));
         if (line.empty())
             continue;
         lines.push_back(std::move(line));
