@@ -1,13 +1,20 @@
 #include "app/AutomaticPages.h"
 
+#include "upgrade/BatchScheduler.h"
+
 namespace zka {
 
 AutomaticPages::AutomaticPages(Seams seams)
     : seams_(std::move(seams))
+    // Ticks of the scheduler and of its cameras.
+    , batchTimers_(seams_.list.clock, [this](TimerId id) { batch_->onTimer(id); })
+    , batch_(std::make_unique<BatchScheduler>(
+          BatchScheduler::Seams{seams_.list.clock, batchTimers_, seams_.list.prompter}, seams_.resources,
+          seams_.firmware))
 {
     targetPage_ = new AutomaticTargetPage(AutomaticTargetPage::Seams{seams_.list, seams_.setButtonState});
     progressPage_ = new AutomaticProgressPage(AutomaticProgressPage::Seams{
-        seams_.list.clock, seams_.list.prompter, seams_.list.desktop, seams_.resources, seams_.firmware,
+        seams_.list.clock, seams_.list.prompter, seams_.list.desktop, seams_.resources, batchTimers_, *batch_,
         seams_.setButtonState});
     progressPage_->setTargetList(&targetPage_->targetList());
 }
@@ -15,6 +22,8 @@ AutomaticPages::AutomaticPages(Seams seams)
 AutomaticPages::~AutomaticPages()
 {
     shutdown();
+    // The page borrows the batch and its timers: it goes first, wherever the wizard's stack is.
+    delete progressPage_.data();
 }
 
 void AutomaticPages::showTargetPage(bool relaxedAddresses)

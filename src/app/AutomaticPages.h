@@ -2,23 +2,30 @@
 
 #include "resources/FirmwareDescription.h"
 #include "ui/lists/TargetCameraList.h"
+#include "ui/seams/QtTimerService.h"
 #include "ui/pages/AutomaticProgressPage.h"
 #include "ui/pages/AutomaticTargetPage.h"
 
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
 namespace zka {
 
+class BatchScheduler;
 class DiscoveryTable;
 class PackagedResources;
 
-// The automatic mode's pages as the wizard drives them: it creates them, gives them what they need
-// each time the wizard shows them, and ends their work before the wizard frees what that work uses.
-// The wizard adds the pages to its stack (which then owns them) and keeps navigation.
+// The automatic mode as the wizard drives it: the batch of cameras, and the pages that fill and show
+// it. It creates them, gives the pages what they need each time the wizard shows them, and ends
+// their work before the wizard frees what that work uses. The wizard adds the pages to its stack
+// and keeps navigation; the progress page goes with this object, before the batch it shows.
+//
+// The batch runs on timers of its own, apart from the wizard's: its cameras' timers can never meet
+// those of the manual mode's camera.
 class AutomaticPages final {
 public:
     struct Seams {
@@ -58,6 +65,9 @@ public:
 
 private:
     Seams seams_;
+    // Declared before the batch, which stops its timers as it goes.
+    QtTimerService batchTimers_;
+    std::unique_ptr<BatchScheduler> batch_;
     QPointer<AutomaticTargetPage> targetPage_;
     QPointer<AutomaticProgressPage> progressPage_;
 };

@@ -2,6 +2,7 @@
 
 #include "cli/BatchReport.h"
 #include "cli/TerminalText.h"
+#include "upgrade/BatchRowText.h"
 #include "upgrade/BatchScheduler.h"
 
 #include <cstdio>
@@ -17,10 +18,9 @@ BatchConsole::BatchConsole(const BatchScheduler& scheduler, std::chrono::steady_
 std::string BatchConsole::lineOf(std::size_t index) const
 {
     const ProgressRow& row = scheduler_.row(index);
-    const auto& texts = row.texts;
-    return texts[ProgressRow::IdText] + "\t" + texts[ProgressRow::AddressText] + "\t"
-           + escapeControls(texts[ProgressRow::ModelText]) + "\t" + escapeControls(texts[ProgressRow::VersionText])
-           + "\t" + texts[ProgressRow::StatusText] + "\t" + std::to_string(row.progress.load() / 100) + "%"
+    return BatchRowText::id(row) + "\t" + row.address + "\t" + escapeControls(row.model) + "\t"
+           + escapeControls(row.version) + "\t" + scheduler_.rowText().statusWord(row) + "\t"
+           + std::to_string(row.progress.load() / 100) + "%"
            + (row.detail.empty() ? std::string() : "\t" + escapeControls(row.detail));
 }
 
@@ -88,8 +88,8 @@ std::vector<std::string> BatchConsole::inProgress() const
     for (std::size_t index = 0; index < scheduler_.rowCount(); ++index) {
         const ProgressRow& row = scheduler_.row(index);
         if (row.statusCode > 0 && row.statusCode < 9) {
-            rows.push_back(row.texts[ProgressRow::IdText] + " " + row.texts[ProgressRow::AddressText] + " "
-                           + escapeControls(row.texts[ProgressRow::ModelText]) + " " + row.texts[ProgressRow::StatusText]
+            rows.push_back(BatchRowText::id(row) + " " + row.address + " " + escapeControls(row.model) + " "
+                           + scheduler_.rowText().statusWord(row)
                            + (row.savedConfiguration.empty()
                                   ? std::string()
                                   : ", configuration saved in " + escapeControls(row.savedConfiguration)));

@@ -48,7 +48,7 @@ std::string withoutLineEnd(std::string line)
 
 std::string logLineText(const BatchScheduler& scheduler, std::size_t row)
 {
-    return withoutLineEnd(scheduler.logLine(row));
+    return withoutLineEnd(scheduler.rowText().logLine(scheduler.row(row)));
 }
 
 BatchSummary BatchSummary::of(const BatchScheduler& scheduler, int leftOut)
@@ -75,12 +75,12 @@ std::string renderBatchReport(const BatchScheduler& scheduler, int leftOut)
             {"id", row.index + 1},
             {"address", CameraAddress{row.ipAddress, 80}.text()},
             {"port", row.httpPort},
-            {"model", textOrNull(row.texts[ProgressRow::ModelText])},
+            {"model", textOrNull(row.model)},
             {"serial", textOrNull(row.serial)},
             {"versionBefore", textOrNull(row.currentVersion)},
             {"versionAfter", textOrNull(row.versionAfter)},
             {"finalCode", row.finalStatus},
-            {"statusWord", row.texts[ProgressRow::StatusText]},
+            {"statusWord", scheduler.rowText().statusWord(row)},
             {"outcome", outcomeOf(row)},
             {"logLine", textOrNull(logLineText(scheduler, i))},
             {"detail", textOrNull(row.detail)},

@@ -1,12 +1,10 @@
 #include "http/HttpTransfer.h"
-#include "runtime/TimeLimit.h"
 
-#include <curl/curl.h>
+#include "http/CurlHandles.h"
+#include "runtime/TimeLimit.h"
 
 #include <algorithm>
 #include <cctype>
-#include <mutex>
-#include <stdexcept>
 
 namespace zka {
 
@@ -14,52 +12,6 @@ namespace {
 
 // Real time between two looks at the stop token and the time-outs.
 constexpr int kPollStepMs = 10;
-
-void initialiseCurl()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
-            throw std::runtime_error("libcurl could not be initialised");
-    });
-}
-
-struct EasyDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-struct MultiDeleter {
-    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
-};
-struct ListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-struct UrlDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
-using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
-using MultiHandle = std::unique_ptr<CURLM, MultiDeleter>;
-using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
-using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
-
-// Keeps the easy handle attached to the multi handle for the duration of one transfer and detaches
-// it before either is cleaned up.
-class Attachment final {
-public:
-    Attachment(CURLM* multi, CURL* easy) : multi_(multi), easy_(easy), ok_(curl_multi_add_handle(multi, easy) == CURLM_OK) {}
-    ~Attachment()
-    {
-        if (ok_)
-            curl_multi_remove_handle(multi_, easy_);
-    }
-    Attachment(const Attachment&) = delete;
-    Attachment& operator=(const Attachment&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    CURLM* multi_;
-    CURL* easy_;
-    bool ok_;
-};
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix)
 {
@@ -79,40 +31,7 @@ bool hasHeader(const std::vector<std::string>& lines, std::string_view name)
     });
 }
 
-// Host names and dotted addresses only: anything else (a path, a user part, a second port) would
-// make the URL address something other than the camera the operator named.
-bool isPlainHost(std::string_view host)
-{
-    if (host.empty() || host.size() > 253)
-        return false;
-    return std::all_of(host.begin(), host.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '-';
-    });
-}
-
 } // namespace
-
-CameraEndpoint splitAddress(std::string_view addressText)
-{
-    const auto colon = addressText.find(':');
-    if (colon == std::string_view::npos)
-        return {std::string(addressText), "80"};
-    return {std::string(addressText.substr(0, colon)), std::string(addressText.substr(colon + 1))};
-}
-
-long portNumber(const CameraEndpoint& endpoint)
-{
-    if (endpoint.port.empty())
-        return 80;
-    const std::string_view digits = std::string_view(endpoint.port).substr(0, 10);
-    long value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            break;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
 
 const char* transferStatusName(TransferStatus status)
 {
@@ -307,31 +226,7 @@ struct HttpTransfer::Impl {
         lines.emplace_back("Expect:");
         if (!hasHeader(headers, "Content-Type"))
             lines.emplace_back("Content-Type:");
-        curl_slist* list = nullptr;
-        for (const auto& line : lines) {
-            curl_slist* grown = curl_slist_append(list, line.c_str());
-            if (grown == nullptr) {
-                curl_slist_free_all(list);
-                return nullptr;
-            }
-            list = grown;
-        }
-        return HeaderList(list);
-    }
-
-    UrlHandle buildUrl(long port) const
-    {
-        UrlHandle url(curl_url());
-        if (!url)
-            return nullptr;
-        const std::string portText = std::to_string(port);
-        const std::string fullPath = path.empty() || path.front() != '/' ? "/" + path : path;
-        if (curl_url_set(url.get(), CURLUPART_SCHEME, "http", 0) != CURLUE_OK
-            || curl_url_set(url.get(), CURLUPART_HOST, endpoint.host.c_str(), 0) != CURLUE_OK
-            || curl_url_set(url.get(), CURLUPART_PORT, portText.c_str(), 0) != CURLUE_OK
-            || curl_url_set(url.get(), CURLUPART_PATH, fullPath.c_str(), 0) != CURLUE_OK)
-            return nullptr;
-        return url;
+        return makeHeaderList(lines);
     }
 
     bool configure(CURL* easy, CURLU* url, curl_slist* list)
@@ -404,9 +299,9 @@ struct HttpTransfer::Impl {
 
         initialiseCurl();
         const long port = portNumber(endpoint);
-        if (!isPlainHost(endpoint.host) || port < 1 || port > 65535)
+        if (!hasPlainHost(endpoint) || port < 1 || port > 65535)
             return TransferStatus::ConnectFailed;
-        const UrlHandle url = buildUrl(port);
+        const UrlHandle url = makeHttpUrl(endpoint.host, port, path);
         const HeaderList list = buildHeaders();
         const EasyHandle easy(curl_easy_init());
         const MultiHandle multi(curl_multi_init());

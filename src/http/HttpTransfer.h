@@ -1,5 +1,6 @@
 #pragma once
 
+#include "http/CameraEndpoint.h"
 #include "runtime/Clock.h"
 
 #include <cstddef>
@@ -13,16 +14,6 @@
 #include <vector>
 
 namespace zka {
-
-// Host and port of a camera address text: the part before the first ':' and the part after it, or
-// the whole text and "80" when there is no ':'.
-struct CameraEndpoint {
-    std::string host;
-    std::string port;
-};
-CameraEndpoint splitAddress(std::string_view addressText);
-// The port as a number: the decimal value of at most 10 characters of the port text (80 when empty).
-long portNumber(const CameraEndpoint& endpoint);
 
 // How a transfer ended.
 enum class TransferStatus {

@@ -7,7 +7,6 @@
 #include "upgrade/CameraAddressList.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <new>
 
@@ -17,9 +16,7 @@ namespace {
 
 constexpr int kProgressFull = 10000;
 constexpr int kFirstFinal = static_cast<int>(StatusCode::Completed);
-constexpr int kLastCode = static_cast<int>(StatusCode::CannotLoadConfig);
 constexpr const char* kAbortedDetail = "not upgraded: the batch was aborted";
-constexpr const char* kAbortedLogText = "Not upgraded (the batch was aborted).\r\n";
 
 bool isSavingOrUploading(int code)
 {
@@ -41,15 +38,8 @@ BatchScheduler::BatchScheduler(Seams seams, const PackagedResources& resources, 
     , resources_(resources)
     , firmware_(std::move(firmware))
     , parallel_(std::clamp(parallel, 1, kMaxParallel))
+    , rowText_(resources_.texts())
 {
-    // The words are read once: the tick writes them many times a second.
-    for (int code = 0; code <= kLastCode; ++code) {
-        const StatusWords words = statusWords(code);
-        const auto slot = static_cast<std::size_t>(code);
-        listWords_[slot] = resources_.texts()(words.listWord);
-        if (words.logLine != 0)
-            logOutcomes_[slot] = resources_.texts()(words.logLine);
-    }
 }
 
 BatchScheduler::~BatchScheduler()
@@ -77,15 +67,9 @@ bool BatchScheduler::addUpgradeTarget(const UpgradeTarget& target)
     const int position = static_cast<int>(rows_.size());
     auto row = std::make_unique<ProgressRow>();
     row->index = position;
-    char id[16];
-    std::snprintf(id, sizeof id, "%03d", position + 1);
-    row->texts[ProgressRow::IdText] = id;
-    row->texts[ProgressRow::AddressText] = CameraAddress{target.address, target.port}.text();
-    row->texts[ProgressRow::ModelText] = target.model;
-    row->texts[ProgressRow::VersionText] = target.version;
-    row->texts[ProgressRow::StatusText] = listWords_[0];
-    row->texts[ProgressRow::NameText] = target.name;
-    row->texts[ProgressRow::PasswordText] = target.password;
+    row->address = CameraAddress{target.address, target.port}.text();
+    row->model = target.model;
+    row->version = target.version;
     row->ipAddress = target.address;
     row->httpPort = target.port;
     row->dhcp = target.dhcp ? 1 : 0;
@@ -101,7 +85,7 @@ bool BatchScheduler::addUpgradeTarget(const UpgradeTarget& target)
     if (credential) {
         try {
             const CameraHost host{clock_, timers_, navigation_, prompter_, resources_.texts()};
-            entry.context = std::make_unique<CameraContext>(host, added.texts[ProgressRow::AddressText], *credential,
+            entry.context = std::make_unique<CameraContext>(host, added.address, *credential,
                                                             resources_.supportedModels(), position, &retain_,
                                                             &deleteSaved_, &batchStart_, target.serial);
         } catch (const std::bad_alloc&) {
@@ -171,29 +155,6 @@ CameraContext* BatchScheduler::findContext(int tag) const
             return entry.context.get();
     }
     return nullptr;
-}
-
-std::string BatchScheduler::statusWord(int code) const
-{
-    if (code < 0 || code > kLastCode)
-        return {};
-    return listWords_[static_cast<std::size_t>(code)];
-}
-
-std::string BatchScheduler::logLine(std::size_t index) const
-{
-    const ProgressRow& r = row(index);
-    const bool leftByAbort = r.finalStatus == 0 && !r.detail.empty();
-    if (r.progress.load() == 0 && r.finalStatus == 0 && !leftByAbort)
-        return {};
-    const std::string& model = r.texts[ProgressRow::ModelText];
-    const std::string& address = r.texts[ProgressRow::AddressText];
-    std::string line = r.dhcp != 0 ? model + "(DHCP:" + address + ") " : model + "(" + address + ") ";
-    if (leftByAbort)
-        line += kAbortedLogText;
-    else if (r.finalStatus >= kFirstFinal && r.finalStatus <= kLastCode)
-        line += logOutcomes_[static_cast<std::size_t>(r.finalStatus)];
-    return line;
 }
 
 std::string BatchScheduler::savedConfigurationsLine() const
@@ -304,13 +265,13 @@ void BatchScheduler::startCamera(Entry& entry, const StartInquiry::Outcome& outc
     ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
     // A camera added by its address alone is known only from its answer.
     bool described = false;
-    if (row.texts[ProgressRow::ModelText].empty() && !outcome.model.empty()) {
-        row.texts[ProgressRow::ModelText] = outcome.model;
+    if (row.model.empty() && !outcome.model.empty()) {
+        row.model = outcome.model;
         described = true;
     }
     if (row.currentVersion.empty() && !outcome.version.empty()) {
         row.currentVersion = outcome.version;
-        row.texts[ProgressRow::VersionText] = outcome.version;
+        row.version = outcome.version;
         described = true;
     }
     if (row.serial.empty() && !outcome.serial.empty()) {
@@ -319,7 +280,6 @@ void BatchScheduler::startCamera(Entry& entry, const StartInquiry::Outcome& outc
     }
     // The slot by the loader's names, never the one-camera selection of the manual mode.
     const std::size_t slot = resources_.slotFor(outcome.docType);
-    row.packageIndex = static_cast<int>(slot);
     entry.context->setFirmware(firmware_.package(slot), firmware_.newVersionFor(row.currentVersion));
     entry.context->start();
     if (described)
@@ -332,7 +292,6 @@ void BatchScheduler::showCode(int tag, int code)
     if (row.statusCode == code)
         return;
     row.statusCode = code;
-    row.texts[ProgressRow::StatusText] = statusWord(code);
     notifyRow(static_cast<std::size_t>(tag));
 }
 
@@ -350,7 +309,7 @@ void BatchScheduler::finish(std::size_t position, int code)
     // Its threads are joined here: from now on nothing writes the row but this thread.
     entry.context.reset();
     if (code == kFirstFinal)
-        row.texts[ProgressRow::VersionText] = latest;
+        row.version = latest;
     row.versionAfter = latest;
     std::error_code ignored;
     // A file deleted after its restore is no longer there to be named.
@@ -369,7 +328,6 @@ void BatchScheduler::noteSaved(const Entry& entry)
 void BatchScheduler::endRow(ProgressRow& row, int code)
 {
     row.statusCode = code;
-    row.texts[ProgressRow::StatusText] = statusWord(code);
     // A failed camera keeps the progress it reached: a full bar would read as done.
     if (code == kFirstFinal)
         row.progress.store(kProgressFull);

@@ -4,11 +4,11 @@
 #include "resources/FirmwareDescription.h"
 #include "runtime/NoNavigation.h"
 #include "upgrade/BatchObserver.h"
+#include "upgrade/BatchRowText.h"
 #include "upgrade/ProgressRow.h"
 #include "upgrade/StartInquiry.h"
 #include "upgrade/UpgradeTarget.h"
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -92,12 +92,8 @@ public:
     std::size_t contextCount() const { return contexts_.size(); }
     // The context whose tag is `tag`, or null.
     CameraContext* findContext(int tag) const;
-    // The list word of a status code ("Standby" ... "Error7"); empty for any other code.
-    std::string statusWord(int code) const;
-    // The row's line of the upgrade log: "model(address) " or "model(DHCP:address) ", followed by
-    // the outcome of a final code, or by the sentence of a camera the abort left unstarted. Empty
-    // for a row the batch has not reached yet.
-    std::string logLine(std::size_t row) const;
+    // The texts of the rows, for every view of the batch.
+    const BatchRowText& rowText() const { return rowText_; }
     // The upgrade log's closing line: "Saved configurations: FOLDER" with the batch's backup
     // folder when it keeps any file; empty otherwise.
     std::string savedConfigurationsLine() const;
@@ -138,8 +134,7 @@ private:
     const PackagedResources& resources_;
     const FirmwareDescription firmware_;
     const int parallel_;
-    std::array<std::string, 17> listWords_;
-    std::array<std::string, 17> logOutcomes_;
+    const BatchRowText rowText_;
 
     // What every context points at.
     std::atomic<int> retain_{0};

@@ -16,9 +16,14 @@ using namespace std::chrono_literals;
 using camsim::AfterUpgrade;
 using camsim::CameraSpec;
 
-const std::string& text(const ProgressRow& row, ProgressRow::TextIndex index)
+const std::string& status(const BatchRig& rig, const ProgressRow& row)
 {
-    return row.texts[index];
+    return rig.scheduler->rowText().statusWord(row);
+}
+
+std::string logLine(const BatchRig& rig, std::size_t row)
+{
+    return rig.scheduler->rowText().logLine(rig.row(row));
 }
 
 std::string fileText(const std::string& path)
@@ -61,8 +66,8 @@ TEST(BatchSchedulerTest, TwoAtATimeInRowOrderAndNoStartWhileACameraAheadSavesOrU
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_TRUE(followsCourse(rig.course(i), {0, 2, 3, 4, 6, 7, 4, 8, 9})) << "row " << i;
         EXPECT_EQ(rig.row(i).finalStatus, 9);
-        EXPECT_EQ(text(rig.row(i), ProgressRow::StatusText), "Completed");
-        EXPECT_EQ(text(rig.row(i), ProgressRow::VersionText), "2.45");
+        EXPECT_EQ(status(rig, rig.row(i)), "Completed");
+        EXPECT_EQ(rig.row(i).version, "2.45");
         EXPECT_EQ(rig.row(i).progress.load(), 10000);
         // Retain without Backup: each file went once its restore was accepted.
         EXPECT_EQ(rig.row(i).savedConfiguration, "");
@@ -77,8 +82,8 @@ TEST(BatchSchedulerTest, TwoAtATimeInRowOrderAndNoStartWhileACameraAheadSavesOrU
     ASSERT_EQ(third.size(), 3u);
     EXPECT_TRUE(third[0] == 9 || third[1] == 9) << third[0] << " " << third[1];
 
-    EXPECT_EQ(rig.scheduler->logLine(0), "ZKA-QM410(127.0.0.2) Completed successfully.\r\n");
-    EXPECT_EQ(rig.scheduler->logLine(2), "ZKA-QM410(DHCP:127.0.0.4) Completed successfully.\r\n");
+    EXPECT_EQ(logLine(rig, 0), "ZKA-QM410(127.0.0.2) Completed successfully.\r\n");
+    EXPECT_EQ(logLine(rig, 2), "ZKA-QM410(DHCP:127.0.0.4) Completed successfully.\r\n");
     EXPECT_TRUE(rig.backupRoot.files().empty());
     // Every file went: so did the batch's folder.
     EXPECT_TRUE(rig.backupRoot.stampFolders().empty());
@@ -109,14 +114,14 @@ TEST(BatchSchedulerTest, AnAbortWhileUploadingFinishesThatCameraAndDropsTheWaiti
         const ProgressRow& dropped = rig.row(i);
         EXPECT_EQ(changes[changes.size() - 3 + i].row, i);
         EXPECT_EQ(dropped.finalStatus, 0);
-        EXPECT_EQ(text(dropped, ProgressRow::StatusText), "Standby");
+        EXPECT_EQ(status(rig, dropped), "Standby");
         EXPECT_EQ(dropped.progress.load(), 0);
         EXPECT_FALSE(dropped.started.has_value());
         EXPECT_EQ(dropped.detail, "not upgraded: the batch was aborted");
     }
     // The log tells of every camera, the ones never started included.
-    EXPECT_EQ(rig.scheduler->logLine(1), "ZKA-QM410(127.0.0.3) Not upgraded (the batch was aborted).\r\n");
-    EXPECT_EQ(rig.scheduler->logLine(2), "ZKA-QM410(127.0.0.4) Not upgraded (the batch was aborted).\r\n");
+    EXPECT_EQ(logLine(rig, 1), "ZKA-QM410(127.0.0.3) Not upgraded (the batch was aborted).\r\n");
+    EXPECT_EQ(logLine(rig, 2), "ZKA-QM410(127.0.0.4) Not upgraded (the batch was aborted).\r\n");
     EXPECT_EQ(rig.row(0).detail, "");
     EXPECT_TRUE(rig.fleet.requests("127.0.0.3").empty());
     EXPECT_TRUE(rig.fleet.requests("127.0.0.4").empty());
@@ -181,11 +186,11 @@ TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLi
     const std::vector<std::string> words{"Error3", "Error3", "Error1", "Completed", "Error1", "Error1"};
     for (std::size_t i = 0; i < finals.size(); ++i) {
         EXPECT_EQ(rig.row(i).finalStatus, finals[i]) << "row " << i;
-        EXPECT_EQ(text(rig.row(i), ProgressRow::StatusText), words[i]) << "row " << i;
+        EXPECT_EQ(status(rig, rig.row(i)), words[i]) << "row " << i;
     }
-    EXPECT_EQ(rig.scheduler->logLine(0), "ZKA-QM410(127.0.0.2) Login error.\r\n");
-    EXPECT_EQ(rig.scheduler->logLine(2), "ZKA-QM999(127.0.0.4) Network error (missing target).\r\n");
-    EXPECT_EQ(rig.scheduler->logLine(4), "(127.0.0.9) Network error (missing target).\r\n");
+    EXPECT_EQ(logLine(rig, 0), "ZKA-QM410(127.0.0.2) Login error.\r\n");
+    EXPECT_EQ(logLine(rig, 2), "ZKA-QM999(127.0.0.4) Network error (missing target).\r\n");
+    EXPECT_EQ(logLine(rig, 4), "(127.0.0.9) Network error (missing target).\r\n");
     // The system is inquired first: an emergency camera is never asked about its users.
     EXPECT_EQ(rig.inquiries("127.0.0.5", "inq=user"), 0);
     EXPECT_EQ(rig.inquiries("127.0.0.3", "inq=user"), 1);
@@ -251,10 +256,10 @@ TEST(BatchSchedulerTest, TheListWordAndLogOutcomeOfEveryFinalCode)
         {16, "Error7", "Cannot load config.\r\n"},
     };
     for (const auto& final : finals) {
-        EXPECT_EQ(rig.scheduler->statusWord(final.code), final.word) << final.code;
+        EXPECT_EQ(rig.scheduler->rowText().statusWord(final.code), final.word) << final.code;
         EXPECT_EQ(packagedResources().texts()(statusWords(final.code).logLine), final.logOutcome) << final.code;
     }
-    EXPECT_EQ(rig.scheduler->statusWord(17), "");
+    EXPECT_EQ(rig.scheduler->rowText().statusWord(17), "");
 }
 
 TEST(BatchSchedulerTest, The257thTargetIsRefused)
@@ -281,11 +286,11 @@ TEST(BatchSchedulerTest, ARestoreRefusedFourTimesEndsWithError7AndKeepsTheSavedF
 
     const ProgressRow& refused = rig.row(0);
     EXPECT_EQ(refused.finalStatus, 16);
-    EXPECT_EQ(text(refused, ProgressRow::StatusText), "Error7");
-    EXPECT_EQ(text(refused, ProgressRow::ModelText), "ZKA-QM410");
-    EXPECT_EQ(text(refused, ProgressRow::VersionText), "2.30");
+    EXPECT_EQ(status(rig, refused), "Error7");
+    EXPECT_EQ(refused.model, "ZKA-QM410");
+    EXPECT_EQ(refused.version, "2.30");
     EXPECT_EQ(refused.versionAfter, "2.45");
-    EXPECT_EQ(rig.scheduler->logLine(0), "ZKA-QM410(127.0.0.2) Cannot load config.\r\n");
+    EXPECT_EQ(logLine(rig, 0), "ZKA-QM410(127.0.0.2) Cannot load config.\r\n");
     EXPECT_EQ(requestsTo(rig, "127.0.0.2", "/command/all-configuration.cgi"), 4u);
     EXPECT_EQ(requestsTo(rig, "127.0.0.3", "/command/all-configuration.cgi"), 1u);
     ASSERT_FALSE(refused.savedConfiguration.empty());
@@ -316,13 +321,13 @@ TEST(BatchSchedulerTest, FourPositionsAtATimeAndTheVersionColumnAfterCompletion)
     ASSERT_TRUE(rig.runBatch());
 
     EXPECT_EQ(rig.mostInProgress(), 4);
-    EXPECT_EQ(text(rig.row(0), ProgressRow::VersionText), "2.45");
+    EXPECT_EQ(rig.row(0).version, "2.45");
     // A camera at 3.x is given the 3.x firmware, and confirms it.
     EXPECT_EQ(rig.row(1).finalStatus, 9);
-    EXPECT_EQ(text(rig.row(1), ProgressRow::VersionText), "3.15");
+    EXPECT_EQ(rig.row(1).version, "3.15");
     // A camera that came back with its old version keeps it in the column.
     EXPECT_EQ(rig.row(2).finalStatus, 11);
-    EXPECT_EQ(text(rig.row(2), ProgressRow::VersionText), "2.30");
+    EXPECT_EQ(rig.row(2).version, "2.30");
     EXPECT_EQ(rig.row(2).versionAfter, "2.30");
     for (std::size_t i = 3; i < 6; ++i)
         EXPECT_EQ(rig.row(i).finalStatus, 9);

@@ -26,6 +26,7 @@
 #include "ui/pages/ManualResultPage.h"
 #include "ui/pages/ManualTargetPage.h"
 #include "ui/pages/ModePage.h"
+#include "upgrade/BatchScheduler.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -114,8 +115,9 @@ public:
         automatic_->targetList().setRowLogin(1, QStringLiteral("admin"), QString());
         pages_->addWidget(automatic_);
         // The batch made of the checked cameras, before it starts.
-        progress_ = new AutomaticProgressPage(
-            {clock_, prompter, desktop_, resources, FirmwareDescription::of(resources), [](ButtonState) {}});
+        batch_ = std::make_unique<BatchScheduler>(BatchScheduler::Seams{clock_, timers_, prompter}, resources,
+                                                  FirmwareDescription::of(resources));
+        progress_ = new AutomaticProgressPage({clock_, prompter, desktop_, resources, timers_, *batch_, [](ButtonState) {}});
         progress_->setTargetList(&automatic_->targetList());
         pages_->addWidget(progress_);
         pages_->setFixedSize(560, 310);
@@ -157,6 +159,9 @@ public:
         setWindowTitle(intro->windowCaption());
         setWindowIcon(artwork::applicationIcon());
     }
+
+    // The progress page borrows the batch: it goes first.
+    ~Gallery() override { delete progress_; }
 
     int pageCount() const { return pages_->count(); }
     QWidget* currentPage() const { return pages_->currentWidget(); }
@@ -218,6 +223,7 @@ private:
     const SupportedModels& models_;
     SystemClock clock_;
     QtTimerService timers_{clock_};
+    std::unique_ptr<BatchScheduler> batch_;
     test::RecordingDesktop desktop_;
     DiscoveryTable table_;
     AutomaticTargetPage* automatic_ = nullptr;

@@ -6,6 +6,7 @@
 #include "resources/PackagedResources.h"
 #include "ui/lists/UpgradeProgressList.h"
 #include "ui/pages/AutomaticProgressPage.h"
+#include "ui/seams/QtTimerService.h"
 #include "upgrade/BatchScheduler.h"
 
 #include <QCheckBox>
@@ -34,8 +35,11 @@ struct PageRig {
     {
         resources.loadAll();
         targets.setColumns(TargetCameraList::standardColumns());
+        batch = std::make_unique<BatchScheduler>(BatchScheduler::Seams{seams.clock, timers, seams.prompter()},
+                                                 resources, FirmwareDescription::of(resources));
+        timers.setTimerHandler([this](TimerId id) { batch->onTimer(id); });
         page = std::make_unique<AutomaticProgressPage>(AutomaticProgressPage::Seams{
-            seams.clock, seams.prompter(), seams.desktop, resources, FirmwareDescription::of(resources),
+            seams.clock, seams.prompter(), seams.desktop, resources, timers, *batch,
             [this](ButtonState state) { states.push_back(static_cast<int>(state)); }});
         page->setTargetList(&targets);
         page->resize(560, 310);
@@ -60,6 +64,8 @@ struct PageRig {
     PackagedResources resources{embeddedResources(), seams.prompter()};
     TargetCameraList targets{seams.seams()};
     std::vector<int> states;
+    QtTimerService timers{seams.clock};
+    std::unique_ptr<BatchScheduler> batch;
     std::unique_ptr<AutomaticProgressPage> page;
 };
 

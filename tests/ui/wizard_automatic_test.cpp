@@ -46,7 +46,7 @@ QPushButton* pageButton(WizardDriver& driver, const char* name)
 int batchRowOf(const BatchScheduler& batch, const std::string& address)
 {
     for (std::size_t row = 0; row < batch.rowCount(); ++row) {
-        if (batch.row(row).texts[ProgressRow::AddressText] == address)
+        if (batch.row(row).address == address)
             return int(row);
     }
     return -1;
@@ -312,7 +312,7 @@ void WizardAutomaticTest::aBatchEndsEachCameraWithItsOwnWordAndLogLine()
         const ProgressRow& shown = batch.row(std::size_t(row));
         QCOMPARE(page.progressList().model()->index(row, UpgradeProgressList::StatusColumn).data().toString(),
                  QString::fromLatin1(camera.word));
-        QCOMPARE(shown.texts[ProgressRow::VersionText], std::string(shown.finalStatus == 9 ? "2.45" : "2.30"));
+        QCOMPARE(shown.version, std::string(shown.finalStatus == 9 ? "2.45" : "2.30"));
         QCOMPARE(!shown.savedConfiguration.empty(), camera.fileKept);
         inRowOrder[row] = QString::fromLatin1(camera.logLine);
         if (*camera.detail != '\0')
@@ -400,15 +400,15 @@ void WizardAutomaticTest::anAbortFinishesTheRunningCameraAndStartsNoOther()
     }
 
     const ProgressRow& first = batch.row(0);
-    QCOMPARE(first.texts[ProgressRow::StatusText], std::string("Completed"));
+    QCOMPARE(batch.rowText().statusWord(first), std::string("Completed"));
     QStringList expectedLog{QStringLiteral("ZKA-QM410(%1) Completed successfully.")
-                                .arg(QString::fromStdString(first.texts[ProgressRow::AddressText]))};
+                                .arg(QString::fromStdString(first.address))};
     for (std::size_t row = 1; row < 3; ++row) {
-        QCOMPARE(batch.row(row).texts[ProgressRow::StatusText], std::string("Standby"));
+        QCOMPARE(batch.rowText().statusWord(batch.row(row)), std::string("Standby"));
         QCOMPARE(batch.row(row).progress.load(), 0);
-        QCOMPARE(uploadsTo(run.fleet, batch.row(row).texts[ProgressRow::AddressText]), 0u);
+        QCOMPARE(uploadsTo(run.fleet, batch.row(row).address), 0u);
         expectedLog << QStringLiteral("ZKA-QM410(%1) Not upgraded (the batch was aborted).")
-                           .arg(QString::fromStdString(batch.row(row).texts[ProgressRow::AddressText]));
+                           .arg(QString::fromStdString(batch.row(row).address));
     }
     // Backup on: the log closes with the folder of the saved configuration.
     expectedLog << QStringLiteral("Saved configurations: %1")

@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 
 #include <algorithm>
 
@@ -19,16 +18,13 @@ namespace zka {
 namespace {
 
 constexpr std::uint16_t kErrorCaption = 139;
-constexpr int kTipDelayMs = 100;
 const QColor kMissingPasswordColour(0xFF, 0x00, 0x00);
 
 const char* const kDuplicateHead = "There is more than one camera with the same IP address as below.\r\n";
 const char* const kDuplicateTail = "Please assign different addresses to avoid any conflict.";
 
-QString withPort(const TargetRow::Octets& address, int port)
-{
-    return QString::fromStdString(CameraAddress{address, port}.text());
-}
+// A row's texts are its columns in order.
+static_assert(int(TargetRow::NameText) == TargetCameraList::NameColumn);
 
 } // namespace
 
@@ -37,6 +33,7 @@ TargetCameraList::TargetCameraList(Seams seams, QWidget* parent)
     , seams_(seams)
     , probeEvents_(std::make_unique<NoNavigation>())
     , probes_(seams_.clock)
+    , tip_(*viewport(), [this](int index) { return cellRect(index, AddressColumn); })
 {
     setObjectName(QStringLiteral("targetList"));
     using listart::CheckImage;
@@ -46,12 +43,6 @@ TargetCameraList::TargetCameraList(Seams seams, QWidget* parent)
     probeTimer_.setTimerType(Qt::PreciseTimer);
     setScaledInterval(probeTimer_, seams_.clock, kProbePeriod);
     connect(&probeTimer_, &QTimer::timeout, this, &TargetCameraList::onProbeTick);
-    tipTimer_.setSingleShot(true);
-    tipTimer_.setInterval(kTipDelayMs);
-    connect(&tipTimer_, &QTimer::timeout, this, [this] {
-        if (!tipText_.isEmpty() && tipRow_ >= 0)
-            QToolTip::showText(QCursor::pos(), tipText_, viewport(), cellRect(tipRow_, AddressColumn));
-    });
 }
 
 TargetCameraList::~TargetCameraList()
@@ -74,27 +65,11 @@ std::vector<CameraListView::Column> TargetCameraList::standardColumns()
 
 bool TargetCameraList::addCamera(int position, const CameraEntry& entry)
 {
-    const bool known = std::any_of(rows_.begin(), rows_.end(), [&](const TargetRow& row) {
-        if (!entry.mac.isEmpty())
-            return row.texts[MacColumn] == entry.mac;
-        if (!entry.serial.isEmpty())
-            return row.texts[SerialColumn] == entry.serial;
-        return true; // neither: only into an empty list
-    });
-    if (known)
+    // An entry without a MAC address or a serial goes only into an empty list.
+    if (std::any_of(rows_.begin(), rows_.end(), [&](const TargetRow& row) { return row.describes(entry); }))
         return false;
 
-    TargetRow row;
-    row.id = nextId_++;
-    row.spare = entry.spare;
-    row.texts[MacColumn] = entry.mac;
-    row.texts[AddressColumn] = entry.addressText;
-    row.texts[ModelColumn] = entry.model;
-    row.texts[SerialColumn] = entry.serial;
-    row.texts[VersionColumn] = entry.version;
-    row.ipAddress = entry.address;
-    row.httpPort = entry.port;
-
+    TargetRow row(nextId_++, entry);
     const int at = std::clamp(position, 0, int(rows_.size()));
     beginRowsInserted(at, at);
     rows_.insert(rows_.begin() + at, std::move(row));
@@ -104,7 +79,7 @@ bool TargetCameraList::addCamera(int position, const CameraEntry& entry)
 
 void TargetCameraList::clearRows()
 {
-    hideTip();
+    tip_.hide();
     beginRowsReset();
     rows_.clear();
     endRowsReset();
@@ -112,17 +87,8 @@ void TargetCameraList::clearRows()
 
 bool TargetCameraList::getRowDetails(int index, RowDetails& details) const
 {
-    const TargetRow& r = row(index);
-    details.name = r.texts[NameColumn].toStdString();
-    details.password = r.texts[kPasswordText].toStdString();
-    details.model = r.texts[ModelColumn].toStdString();
-    details.version = r.texts[VersionColumn].toStdString();
-    details.serial = r.texts[SerialColumn].toStdString();
-    details.mac = r.texts[MacColumn].toStdString();
-    details.address = r.ipAddress;
-    details.port = r.httpPort;
-    details.dhcp = r.texts[AddressColumn] == QLatin1String("DHCP");
-    return r.checked;
+    details = row(index).target();
+    return row(index).checked;
 }
 
 std::pair<QString, QString> TargetCameraList::getRowLogin(int index) const
@@ -153,14 +119,12 @@ void TargetCameraList::setChecked(int index, bool checked)
 
 QString TargetCameraList::webPage(int index) const
 {
-    const TargetRow& r = row(index);
-    return QStringLiteral("http://") + withPort(r.ipAddress, r.httpPort) + QLatin1Char('/');
+    return row(index).webPage();
 }
 
 QString TargetCameraList::addressTip(int index) const
 {
-    const TargetRow& r = row(index);
-    return r.texts[AddressColumn] == QLatin1String("DHCP") ? withPort(r.ipAddress, r.httpPort) : QString();
+    return row(index).addressTip();
 }
 
 // ---- Selection ----
@@ -322,18 +286,6 @@ int TargetCameraList::rowOfId(int id) const
     return found == rows_.end() ? -1 : int(found - rows_.begin());
 }
 
-QString TargetCameraList::probeWord(int probeState)
-{
-    switch (probeState) {
-    case 1:
-        return QStringLiteral("No answer");
-    case 2:
-        return QStringLiteral("Answered");
-    default:
-        return {};
-    }
-}
-
 // ---- Drawing ----
 
 QString TargetCameraList::cellText(int index, int column) const
@@ -348,12 +300,8 @@ QVariant TargetCameraList::cellData(int index, int column, int role) const
     const TargetRow& r = row(index);
     if (role == Qt::CheckStateRole && column == CheckColumn)
         return r.checked ? Qt::Checked : Qt::Unchecked;
-    if (role == Qt::AccessibleDescriptionRole) {
-        QString description = probeWord(r.probeState);
-        if (r.duplicate)
-            description += (description.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral("Same address");
-        return description;
-    }
+    if (role == Qt::AccessibleDescriptionRole)
+        return r.description();
     return {};
 }
 
@@ -485,38 +433,16 @@ void TargetCameraList::mouseMoveEvent(QMouseEvent* event)
 
 void TargetCameraList::leaveEvent(QEvent* event)
 {
-    hideTip();
+    tip_.hide();
     CameraListView::leaveEvent(event);
 }
 
 void TargetCameraList::updateTip(const QPoint& viewportPoint)
 {
-    if (columnAt(viewportPoint.x()) != AddressColumn || rows_.empty()) {
-        // Outside the address column the tip goes; the row it was made for is remembered.
-        tipText_.clear();
-        tipTimer_.stop();
-        QToolTip::hideText();
-        return;
-    }
-    const int index = rowAt(viewportPoint);
-    if (index < 0 || index == tipRow_)
-        return;
-    tipRow_ = index;
-    tipText_ = addressTip(index);
-    if (tipText_.isEmpty()) {
-        tipTimer_.stop();
-        QToolTip::hideText();
-    } else {
-        tipTimer_.start();
-    }
-}
-
-void TargetCameraList::hideTip()
-{
-    tipText_.clear();
-    tipRow_ = -1;
-    tipTimer_.stop();
-    QToolTip::hideText();
+    if (columnAt(viewportPoint.x()) != AddressColumn || rows_.empty())
+        tip_.leaveColumn();
+    else
+        tip_.pointAt(rowAt(viewportPoint), [this](int index) { return addressTip(index); });
 }
 
 } // namespace zka

@@ -2,7 +2,9 @@
 
 #include "camera/CameraHost.h"
 #include "ui/lists/CameraListView.h"
+#include "ui/lists/CellTip.h"
 #include "ui/lists/ListProbes.h"
+#include "ui/lists/TargetRow.h"
 #include "upgrade/UpgradeTarget.h"
 
 #include <QPixmap>
@@ -19,26 +21,6 @@ namespace zka {
 
 class CameraContext;
 class Desktop;
-
-// One camera of the target list.
-struct TargetRow {
-    using Octets = std::array<std::uint8_t, 4>;
-
-    // Fixed for the row's life and never reused: probes find their row by it, whatever the order.
-    int id = 0;
-    // The value the host gave with the row (the target page gives -1).
-    int spare = -1;
-    bool checked = true;
-    // Column 0 (empty), MAC address, IP address or "DHCP", model, serial, version, administrator
-    // name, administrator password.
-    std::array<QString, 8> texts;
-    Octets ipAddress{192, 168, 0, 100};
-    int httpPort = 80;
-    // 0 not probed, 1 no answer, 2 answered.
-    int probeState = 0;
-    // Another row has the same address (set by the duplicate check).
-    bool duplicate = false;
-};
 
 // The automatic mode's list of cameras: one row per camera found by discovery or added by the
 // operator, with a check box that says whether the camera takes part in the batch and the
@@ -57,7 +39,7 @@ public:
     using Octets = TargetRow::Octets;
 
     enum Column { CheckColumn, MacColumn, AddressColumn, ModelColumn, SerialColumn, VersionColumn, NameColumn };
-    static constexpr int kPasswordText = 7;
+    static constexpr int kPasswordText = TargetRow::PasswordText;
     static constexpr Clock::Duration kProbePeriod{500};
 
     struct Seams {
@@ -70,16 +52,7 @@ public:
     };
 
     // A camera as the host adds it.
-    struct CameraEntry {
-        QString mac;
-        QString addressText; // "a.b.c.d", "a.b.c.d:port" or "DHCP"
-        QString model;
-        QString serial;
-        QString version;
-        Octets address{192, 168, 0, 100};
-        int port = 80;
-        int spare = -1;
-    };
+    using CameraEntry = TargetRow::Entry;
 
     // What the batch takes over from a row.
     using RowDetails = UpgradeTarget;
@@ -126,15 +99,13 @@ public:
     // Ends every probe at once; no result of theirs arrives any more.
     void stopProbing();
     bool probing() const { return !probes_.empty(); }
-    // The word for a row's probe state, as the list tells it to assistive technology.
-    static QString probeWord(int probeState);
 
     // The web page a double click opens: "http://a.b.c.d/" or "http://a.b.c.d:port/".
     QString webPage(int index) const;
     // The address a "DHCP" row shows as a tip; empty elsewhere.
     QString addressTip(int index) const;
     // The tip shown now (empty: none).
-    QString currentTip() const { return tipText_; }
+    QString currentTip() const { return tip_.text(); }
 
 signals:
     void checksChanged();
@@ -168,7 +139,6 @@ private:
     void onProbeTick();
     void finishProbe(int rowId, CameraContext& context);
     void updateTip(const QPoint& viewportPoint);
-    void hideTip();
 
     Seams seams_;
     std::vector<TargetRow> rows_;
@@ -185,9 +155,7 @@ private:
     bool swallowRelease_ = false;
 
     std::array<QPixmap, 3> checkImages_;
-    QTimer tipTimer_;
-    QString tipText_;
-    int tipRow_ = -1;
+    CellTip tip_;
 };
 
 } // namespace zka

@@ -1,5 +1,6 @@
 #include "ui/lists/UpgradeProgressList.h"
 
+#include "upgrade/BatchRowText.h"
 #include "upgrade/BatchScheduler.h"
 
 #include <QApplication>
@@ -99,10 +100,17 @@ int UpgradeProgressList::listRowCount() const
 
 QString UpgradeProgressList::cellText(int row, int column) const
 {
-    // The columns are the row's first six texts; the progress text is always empty.
-    if (column < 0 || column > StatusColumn || row < 0 || row >= listRowCount())
+    if (row < 0 || row >= listRowCount())
         return {};
-    return QString::fromStdString(scheduler_.row(std::size_t(row)).texts[std::size_t(column)]);
+    const ProgressRow& shown = scheduler_.row(std::size_t(row));
+    switch (column) {
+    case IdColumn: return QString::fromStdString(BatchRowText::id(shown));
+    case AddressColumn: return QString::fromStdString(shown.address);
+    case ModelColumn: return QString::fromStdString(shown.model);
+    case VersionColumn: return QString::fromStdString(shown.version);
+    case StatusColumn: return QString::fromStdString(scheduler_.rowText().statusWord(shown));
+    default: return {}; // the progress column is a bar
+    }
 }
 
 CameraListView::RowLook UpgradeProgressList::rowLook(int, bool) const

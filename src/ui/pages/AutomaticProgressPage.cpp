@@ -24,11 +24,11 @@ constexpr std::uint16_t kInformationCaption = 203;
 AutomaticProgressPage::AutomaticProgressPage(Seams seams, QWidget* parent)
     : QWidget(parent)
     , seams_(std::move(seams))
-    , timers_(seams_.clock, [this](TimerId id) { onTimer(id); })
-    , scheduler_(std::make_unique<BatchScheduler>(BatchScheduler::Seams{seams_.clock, timers_, seams_.prompter},
-                                                  seams_.resources, seams_.firmware))
+    , scheduler_(seams_.batch)
+    , counterTimer_(seams_.timers.makeTimer([this] { onCounterTimer(); }))
+    , confirmTimer_(seams_.timers.makeTimer([this] { onConfirmTimer(); }))
 {
-    list_ = new UpgradeProgressList(*scheduler_, this);
+    list_ = new UpgradeProgressList(scheduler_, this);
     list_->setColumns(list_->standardColumns());
 
     auto* heading = new QLabel(QStringLiteral("Target camera(s):"), this);
@@ -86,7 +86,7 @@ void AutomaticProgressPage::setDialogRunner(DialogRunner runner)
 QString AutomaticProgressPage::counterText() const
 {
     // Cameras an abort left unstarted did not proceed.
-    return QStringLiteral("%1/%2").arg(scheduler_->proceededCount()).arg(scheduler_->rowCount());
+    return QStringLiteral("%1/%2").arg(scheduler_.proceededCount()).arg(scheduler_.rowCount());
 }
 
 bool AutomaticProgressPage::retainSettings() const
@@ -101,8 +101,8 @@ bool AutomaticProgressPage::backupSettings() const
 
 void AutomaticProgressPage::shutdown()
 {
-    timers_.stop(kCounterTimer);
-    timers_.stop(kConfirmTimer);
+    counterTimer_.stop();
+    confirmTimer_.stop();
     if (list_)
         list_->clearRows();
 }
@@ -128,7 +128,7 @@ void AutomaticProgressPage::onShown()
     // A new batch: the counter shows its own count, even where it equals the last one's.
     lastDone_ = -1;
     onCounterTimer();
-    timers_.start(kCounterTimer, kCounterPeriod);
+    counterTimer_.start(kCounterPeriod);
 }
 
 // ---- Settings ----
@@ -151,47 +151,37 @@ void AutomaticProgressPage::setOptionsEnabled(bool enabled)
 
 void AutomaticProgressPage::startBatch()
 {
-    scheduler_->setBatchOptions(retainSettings(), !backupSettings(), seams_.clock.wallTime());
+    scheduler_.setBatchOptions(retainSettings(), !backupSettings(), seams_.clock.wallTime());
     setOptionsEnabled(false);
     // The question comes from a timer, after the button's click has been handled.
-    timers_.start(kConfirmTimer, kConfirmDelay);
+    confirmTimer_.start(kConfirmDelay);
 }
 
 bool AutomaticProgressPage::isShown()
 {
     if (!isVisible())
         return false;
-    scheduler_->requestStop();
+    scheduler_.requestStop();
     return true;
 }
 
 bool AutomaticProgressPage::confirmAbort()
 {
-    if (!isVisible() || !scheduler_->running())
+    if (!isVisible() || !scheduler_.running())
         return false;
     const std::string text = "Abort the firmware upgrade?\r\nThe cameras being upgraded finish; "
-                             + std::to_string(scheduler_->waitingCount())
+                             + std::to_string(scheduler_.waitingCount())
                              + " waiting camera(s) will not be upgraded.";
     Message question{text, seams_.resources.texts()(kInformationCaption), MessageIcon::Question,
                      MessageButtons::YesNo};
     question.defaultAnswer = MessageAnswer::No;
     // The batch runs on while the question is open: it may have ended by the answer.
-    return seams_.prompter.show(question) == MessageAnswer::Yes && scheduler_->running();
-}
-
-void AutomaticProgressPage::onTimer(TimerId id)
-{
-    if (id == kCounterTimer)
-        onCounterTimer();
-    else if (id == kConfirmTimer)
-        onConfirmTimer();
-    else
-        scheduler_->onTimer(id); // the scheduler's tick and its cameras' timers
+    return seams_.prompter.show(question) == MessageAnswer::Yes && scheduler_.running();
 }
 
 void AutomaticProgressPage::onConfirmTimer()
 {
-    timers_.stop(kConfirmTimer);
+    confirmTimer_.stop();
     // Left before the question came: the page stays ready to start.
     if (!isVisible()) {
         setOptionsEnabled(true);
@@ -205,13 +195,13 @@ void AutomaticProgressPage::onConfirmTimer()
         return;
     }
     seams_.setButtonState(ButtonState::Abort);
-    scheduler_->start();
+    scheduler_.start();
 }
 
 void AutomaticProgressPage::onCounterTimer()
 {
-    const int open = int(scheduler_->contextCount());
-    const int done = int(scheduler_->proceededCount());
+    const int open = int(scheduler_.contextCount());
+    const int done = int(scheduler_.proceededCount());
     // The cameras an abort drops end the batch without adding to the count.
     if (done == lastDone_ && open != 0)
         return;
@@ -219,7 +209,7 @@ void AutomaticProgressPage::onCounterTimer()
     counter_->setText(counterText());
     if (open != 0)
         return;
-    timers_.stop(kCounterTimer);
+    counterTimer_.stop();
     seams_.setButtonState(ButtonState::BatchEnded);
     showLog();
 }
@@ -227,18 +217,18 @@ void AutomaticProgressPage::onCounterTimer()
 void AutomaticProgressPage::showLog()
 {
     std::vector<std::string> lines;
-    for (std::size_t row = 0; row < scheduler_->rowCount(); ++row) {
-        std::string line = scheduler_->logLine(row);
+    for (std::size_t row = 0; row < scheduler_.rowCount(); ++row) {
+        std::string line = scheduler_.rowText().logLine(scheduler_.row(row));
         if (line.empty())
             continue;
         lines.push_back(std::move(line));
         // The cause of a failure goes on a line of its own below the camera's, ended as the log's
         // lines are; a camera never started says why in its own line already.
-        const ProgressRow& shown = scheduler_->row(row);
+        const ProgressRow& shown = scheduler_.row(row);
         if (shown.finalStatus != 0 && !shown.detail.empty())
             lines.push_back("    " + shown.detail + "\r\n");
     }
-    if (const std::string folder = scheduler_->savedConfigurationsLine(); !folder.empty())
+    if (const std::string folder = scheduler_.savedConfigurationsLine(); !folder.empty())
         lines.push_back(folder);
     UpgradeLogDialog dialog(lines, seams_.desktop, seams_.prompter, seams_.resources.texts(), window());
     dialogs_.run(dialog, *this);

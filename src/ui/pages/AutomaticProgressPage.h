@@ -1,16 +1,12 @@
 #pragma once
 
-// The page drives its batch with timers of its own: the Qt timer service of the wizard's seams.
-#include "resources/FirmwareDescription.h"
 #include "runtime/TimerService.h"
 #include "ui/dialogs/ModalDialogRunner.h"
-#include "ui/seams/QtTimerService.h"
 #include "wizard/WizardButtons.h"
 
 #include <QWidget>
 
 #include <functional>
-#include <memory>
 
 class QCheckBox;
 class QDialog;
@@ -29,15 +25,12 @@ class UpgradeProgressList;
 // operator comes forward from it, what happens to their settings, a confirmation before the batch
 // starts, the count of cameras that are through, and the upgrade log once every camera is.
 //
-// The page owns the batch scheduler and the timer service the scheduler and its cameras run on, so
-// that the cameras' timers (0x8100 + row, 0x8200 + row, 0x8300 + row) can never meet those of the
-// manual mode's camera, which run on the wizard's. Its list shows the scheduler's rows.
+// The batch itself belongs to the application; the page fills it, starts and stops it on the
+// operator's word and shows it: its list observes the scheduler's rows.
 class AutomaticProgressPage final : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr TimerId kCounterTimer = 0x8014;
-    static constexpr TimerId kConfirmTimer = 0x8015;
     static constexpr Clock::Duration kCounterPeriod{500};
     static constexpr Clock::Duration kConfirmDelay{100};
 
@@ -48,10 +41,13 @@ public:
         const Clock& clock;
         Prompter& prompter;
         Desktop& desktop;
-        // The model list, the package names, the texts and the packages; they outlive the page.
+        // The texts of the page's questions; they outlive the page.
         const PackagedResources& resources;
-        FirmwareDescription firmware;
-        // The wizard's buttons: 2 Next reads "&Upgrade", 3 "&Abort" (the batch runs), 4 it has ended.
+        // The timers of the page's counter and confirmation.
+        TimerService& timers;
+        // The batch the page shows; it outlives the page.
+        BatchScheduler& batch;
+        // The wizard's buttons: Upgrade (Next reads "&Upgrade"), Abort (the batch runs), BatchEnded.
         std::function<void(ButtonState state)> setButtonState;
     };
 
@@ -78,14 +74,13 @@ public:
     void shutdown();
 
     UpgradeProgressList& progressList() { return *list_; }
-    const BatchScheduler& scheduler() const { return *scheduler_; }
+    const BatchScheduler& scheduler() const { return scheduler_; }
     QString counterText() const;
     bool retainSettings() const;
     bool backupSettings() const;
     void setDialogRunner(DialogRunner runner);
 
 private:
-    void onTimer(TimerId id);
     void onConfirmTimer();
     void onCounterTimer();
     void onRetainToggled(bool retain);
@@ -93,9 +88,10 @@ private:
     void showLog();
 
     Seams seams_;
-    // Declared before the scheduler, which stops its timer as it goes.
-    QtTimerService timers_;
-    std::unique_ptr<BatchScheduler> scheduler_;
+    BatchScheduler& scheduler_;
+    // The proceeded counter's refresh, and the confirmation asked once the click has been handled.
+    TimerHandle counterTimer_;
+    TimerHandle confirmTimer_;
     const TargetCameraList* targetList_ = nullptr;
     bool filled_ = false;
     int lastDone_ = -1;

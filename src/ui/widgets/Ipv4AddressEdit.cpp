@@ -1,5 +1,7 @@
 #include "ui/widgets/Ipv4AddressEdit.h"
 
+#include "ui/widgets/OctetValidator.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QHBoxLayout>
@@ -9,32 +11,12 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStyleOptionFrame>
-#include <QValidator>
 
 #include <optional>
 #include <utility>
 
 namespace zka {
 namespace {
-
-// Digits only, at most three, at most 255. A keystroke that would break this is refused.
-class OctetValidator final : public QValidator {
-public:
-    using QValidator::QValidator;
-
-    State validate(QString& input, int&) const override
-    {
-        if (input.isEmpty())
-            return Acceptable;
-        if (input.size() > 3)
-            return Invalid;
-        for (const QChar c : input) {
-            if (c < u'0' || c > u'9')
-                return Invalid;
-        }
-        return input.toInt() <= 255 ? Acceptable : Invalid;
-    }
-};
 
 std::optional<Ipv4AddressEdit::Octets> parseDotted(const QString& text)
 {
