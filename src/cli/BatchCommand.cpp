@@ -4,6 +4,7 @@
 
 #include "cli/BatchConsole.h"
 #include "cli/BatchReport.h"
+#include "cli/BatchReportFile.h"
 #include "cli/BatchTargets.h"
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
@@ -20,7 +21,6 @@
 #include "upgrade/CameraAddressList.h"
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
@@ -32,6 +32,8 @@ namespace zka::cli {
 namespace {
 
 constexpr int kExitFailed = 1;
+// The shell's status of a process ended by SIGINT: the operator left with cameras under way.
+constexpr int kExitAbandoned = 130;
 constexpr std::uint16_t kDuplicateAddressText = 352;
 // The command's own timer: held-back lines and progress, four times a second of real time.
 constexpr double kRefreshRealMilliseconds = 250.0;
@@ -203,15 +205,6 @@ int runBatch(const std::vector<std::string>& args)
         std::fprintf(stderr, "zka-upgrade-cli batch: no camera to upgrade\n");
         return kExitFailed;
     }
-    // Opened before any camera is upgraded, so that a report that cannot be written is known at once.
-    std::ofstream report;
-    if (request->reportPath) {
-        report.open(*request->reportPath, std::ios::binary | std::ios::trunc);
-        if (!report) {
-            std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the report \"%s\"\n", request->reportPath->c_str());
-            return CommandLine::kExitUsage;
-        }
-    }
 
     BatchScheduler scheduler(BatchScheduler::Seams{clock, loop, prompter}, resources, FirmwareDescription::of(resources),
                              request->parallel);
@@ -219,6 +212,17 @@ int runBatch(const std::vector<std::string>& args)
     scheduler.addObserver(console);
     for (const UpgradeTarget& target : targets.targets())
         scheduler.addUpgradeTarget(target);
+    std::optional<BatchReportFile> report;
+    if (request->reportPath) {
+        report.emplace(scheduler, *request->reportPath, leftOut);
+        // Written before any camera is upgraded, so that a report that cannot be written is known at once.
+        if (const std::string failure = report->begin(); !failure.empty()) {
+            std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the report \"%s\": %s\n",
+                         request->reportPath->c_str(), failure.c_str());
+            return CommandLine::kExitUsage;
+        }
+        scheduler.addObserver(*report);
+    }
     scheduler.setBatchOptions(request->retain, !request->backup, clock.wallTime());
     const bool leftEarly = runScheduler(scheduler, console, loop, signals, request->timeScale);
 
@@ -230,15 +234,18 @@ int runBatch(const std::vector<std::string>& args)
     }
     console.printLog(leftOut);
     bool reported = true;
-    if (report.is_open()) {
-        report << renderBatchReport(scheduler, leftOut);
-        report.close();
-        reported = !report.fail();
-        if (!reported)
-            std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the report \"%s\"\n", request->reportPath->c_str());
+    if (report) {
+        scheduler.removeObserver(*report);
+        if (const std::string failure = report->end(); !failure.empty()) {
+            reported = false;
+            std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the report \"%s\": %s\n",
+                         request->reportPath->c_str(), failure.c_str());
+        }
     }
     // Leaving early, the cameras' threads are stopped as the scheduler goes: nothing waits for them.
-    return reported && !leftEarly && BatchSummary::of(scheduler, leftOut).allCompleted() ? 0 : kExitFailed;
+    if (leftEarly)
+        return kExitAbandoned;
+    return reported && BatchSummary::of(scheduler, leftOut).allCompleted() ? 0 : kExitFailed;
 }
 
 const CommandRegistration registration{Command{
@@ -270,7 +277,10 @@ const CommandRegistration registration{Command{
     "                        afterwards (the saved file is deleted after a successful restore)\n"
     "  --backup              with --retain, keep the saved files\n"
     "  --parallel N          the number of cameras worked on at a time, 1 to 16 (default 2)\n"
-    "  --report FILE         write a JSON report of every camera to FILE at the end\n"
+    "  --report FILE         write a JSON report of every camera to FILE before the first camera\n"
+    "                        starts, and again each time a camera ends: the new report replaces\n"
+    "                        the file at once, so that however the run ends the file holds every\n"
+    "                        camera that had ended\n"
     "  --time-scale X        run every wait X times as long (for demonstrations with the simulator)\n"
     "\n"
     "At most 256 cameras: those past the 256th are left out, counted as not started. A second\n"
@@ -282,12 +292,13 @@ const CommandRegistration registration{Command{
     "\n"
     "The first SIGINT (Ctrl+C) or SIGTERM aborts: nothing new starts, the cameras in the middle of\n"
     "an upgrade finish, the waiting ones are not started. A second one leaves at once and names the\n"
-    "cameras that were in the middle of an upgrade, with the configuration each one saved.\n"
+    "cameras that were in the middle of an upgrade, with the configuration each one saved; the\n"
+    "report names them \"abandoned\".\n"
     "\n"
     "Saved configurations go below $ProgramFiles/VELM/ZKA FirmwareUpgrade/Configurations/.\n"
     "\n"
     "Exit status: 0 every camera completed; 1 any did not, or there was no camera to upgrade;\n"
-    "64 usage error (also a malformed TARGETS or logins file).\n",
+    "64 usage error (also a malformed TARGETS or logins file); 130 left by a second signal.\n",
     runBatch,
 }};
 
