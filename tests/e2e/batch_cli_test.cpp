@@ -144,6 +144,7 @@ TEST_F(BatchCommandTest, UsageErrorsExit64BeforeAnyCameraIsTouched)
     write("faulty.txt", "127.0.0.2\n\n127.0.0.300\n");
     write("logins.txt", "127.0.0.2 admin\n");
     write("only-two.txt", "127.0.0.2 admin admin\n");
+    write("foreign.json", "{\"cameras\": [{\"address\": \"127.0.0.2\"}], \"summary\": {}}\n");
     const std::string login = " --user admin --password-file password";
     const std::vector<std::string> refused{
         "--user admin --password-file password",
@@ -158,6 +159,10 @@ TEST_F(BatchCommandTest, UsageErrorsExit64BeforeAnyCameraIsTouched)
         "targets.txt" + login + " --logins logins.txt",
         "targets.txt --logins only-two.txt --password-file password",
         "targets.txt" + login + " --report no/such/folder/report.json",
+        "--retry foreign.json" + login,
+        "--retry targets.txt" + login,
+        "--retry missing.json" + login,
+        "targets.txt --retry foreign.json" + login,
     };
     for (const auto& arguments : refused) {
         const CliResult result = run(arguments);
@@ -170,6 +175,9 @@ TEST_F(BatchCommandTest, UsageErrorsExit64BeforeAnyCameraIsTouched)
               "zka-upgrade-cli batch: logins.txt:1: expected ADDRESS[:PORT] NAME PASSWORD\n");
     EXPECT_EQ(run("targets.txt --logins only-two.txt --password-file password").err,
               "zka-upgrade-cli batch: no login for 127.0.0.3: give --user or a line in --logins\n");
+    EXPECT_EQ(run("--retry foreign.json" + login).err,
+              "zka-upgrade-cli batch: foreign.json: not a report of zka-upgrade-cli batch: camera 1 has no camera's "
+              "address and port\n");
     EXPECT_TRUE(fleet_->requests("127.0.0.2").empty());
     EXPECT_TRUE(fleet_->requests("127.0.0.3").empty());
 }
