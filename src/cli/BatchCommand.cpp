@@ -4,6 +4,7 @@
 
 #include "cli/BatchConsole.h"
 #include "cli/BatchReport.h"
+#include "cli/BatchReportFile.h"
 #include "cli/BatchTargets.h"
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
@@ -11,6 +12,7 @@
 #include "cli/DiscoveryRun.h"
 #include "cli/LoginOptions.h"
 #include "cli/LoginsFile.h"
+#include "cli/RetryList.h"
 #include "cli/SecretFile.h"
 #include "cli/SignalWatch.h"
 #include "cli/TerminalText.h"
@@ -19,6 +21,7 @@
 #include "upgrade/BatchScheduler.h"
 #include "upgrade/CameraAddressList.h"
 
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -32,6 +35,8 @@ namespace zka::cli {
 namespace {
 
 constexpr int kExitFailed = 1;
+// The shell's status of a process ended by SIGINT: the operator left with cameras under way.
+constexpr int kExitAbandoned = 130;
 constexpr std::uint16_t kDuplicateAddressText = 352;
 // The command's own timer: held-back lines and progress, four times a second of real time.
 constexpr double kRefreshRealMilliseconds = 250.0;
@@ -42,6 +47,7 @@ constexpr Clock::Duration kRunLimit = std::chrono::hours(24 * 7);
 struct BatchRequest {
     std::optional<std::string> targetsPath; // "-" for standard input
     bool discover = false;
+    std::optional<std::string> retryPath; // an earlier report whose unfinished cameras are the targets
     std::optional<LoginOptions> commonLogin;
     std::optional<LoginsFile> logins;
     bool retain = false;
@@ -59,9 +65,11 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
     LoginOptions::Arguments loginArguments;
     std::string loginsPath;
     std::string reportPath;
+    std::string retryPath;
     BatchRequest request;
     line.addArguments(positional);
     line.app().add_flag("--discover", request.discover);
+    const CLI::Option* retryOption = line.app().add_option("--retry", retryPath);
     loginArguments.addTo(line.app());
     const CLI::Option* loginsOption = line.app().add_option("--logins", loginsPath);
     line.app().add_flag("--retain", request.retain);
@@ -77,8 +85,13 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
         return std::nullopt;
     if (positional.size() > 1)
         return refuse("give at most one TARGETS file");
-    if (positional.empty() && !request.discover)
-        return refuse("give a TARGETS file (\"-\" for standard input), --discover, or both");
+    if (retryOption->count() != 0) {
+        if (!positional.empty() || request.discover)
+            return refuse("--retry takes its cameras from the report alone: give no TARGETS and no --discover");
+        request.retryPath = retryPath;
+    } else if (positional.empty() && !request.discover) {
+        return refuse("give a TARGETS file (\"-\" for standard input), --discover, or both; or --retry REPORT");
+    }
     if (!positional.empty())
         request.targetsPath = positional.front();
     request.timeScale = line.timeScale();
@@ -122,6 +135,35 @@ bool readTargets(const std::string& path, CameraAddressList& list)
         std::fprintf(stderr, "zka-upgrade-cli batch: cannot read the targets file \"%s\"\n", path.c_str());
     }
     return false;
+}
+
+// Reads the cameras to retry from an earlier report; nullopt after its fault was printed.
+std::optional<RetryList> readRetry(const std::string& path)
+{
+    // A report of 256 cameras is a few hundred kilobytes: anything far larger is not one.
+    constexpr std::size_t kLargest = 16 << 20;
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    std::array<char, 65536> buffer;
+    while (in && text.size() <= kLargest) {
+        in.read(buffer.data(), buffer.size());
+        text.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
+    }
+    if (!in.is_open() || in.bad()) {
+        std::fprintf(stderr, "zka-upgrade-cli batch: cannot read the report \"%s\"\n", path.c_str());
+        return std::nullopt;
+    }
+    RetryList list = text.size() > kLargest ? RetryList{{}, 0, "far too large"} : RetryList::fromReport(text);
+    if (!list.fault.empty()) {
+        std::fprintf(stderr, "zka-upgrade-cli batch: %s: not a report of zka-upgrade-cli batch: %s\n", path.c_str(),
+                     list.fault.c_str());
+        return std::nullopt;
+    }
+    if (list.leftOut > 0) {
+        std::fprintf(stderr, "zka-upgrade-cli batch: %s: %d cameras past the 256th of that batch are not in it\n",
+                     path.c_str(), list.leftOut);
+    }
+    return list;
 }
 
 // Runs the batch until it ends, or until a second signal; true when the operator left early.
@@ -171,6 +213,17 @@ int runBatch(const std::vector<std::string>& args)
     CameraAddressList list;
     if (request->targetsPath && !readTargets(*request->targetsPath, list))
         return CommandLine::kExitUsage;
+    std::optional<RetryList> retry;
+    if (request->retryPath) {
+        retry = readRetry(*request->retryPath);
+        if (!retry)
+            return CommandLine::kExitUsage;
+        if (retry->cameras.empty()) {
+            std::fprintf(stderr, "zka-upgrade-cli batch: nothing to retry: every camera of %s completed or was skipped\n",
+                         request->retryPath->c_str());
+            return 0;
+        }
+    }
 
     EventLoop loop(clock);
     // Before any other thread: from here on SIGINT and SIGTERM are counted, not fatal.
@@ -184,7 +237,7 @@ int runBatch(const std::vector<std::string>& args)
             return kExitFailed;
         }
     }
-    targets.addListed(list.entries());
+    targets.addListed(retry ? retry->cameras : list.entries());
     for (const std::string& refusal : targets.refusals())
         std::fprintf(stderr, "zka-upgrade-cli batch: %s\n", refusal.c_str());
     // A batch holds 256 cameras: the rest are never touched, and the run cannot count as a success.
@@ -203,15 +256,6 @@ int runBatch(const std::vector<std::string>& args)
         std::fprintf(stderr, "zka-upgrade-cli batch: no camera to upgrade\n");
         return kExitFailed;
     }
-    // Opened before any camera is upgraded, so that a report that cannot be written is known at once.
-    std::ofstream report;
-    if (request->reportPath) {
-        report.open(*request->reportPath, std::ios::binary | std::ios::trunc);
-        if (!report) {
-            std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the report \"%s\"\n", request->reportPath->c_str());
-            return CommandLine::kExitUsage;
-        }
-    }
 
     BatchScheduler scheduler(BatchScheduler::Seams{clock, loop, prompter}, resources, FirmwareDescription::of(resources),
                              request->parallel);
@@ -219,6 +263,17 @@ int runBatch(const std::vector<std::string>& args)
     scheduler.addObserver(console);
     for (const UpgradeTarget& target : targets.targets())
         scheduler.addUpgradeTarget(target);
+    std::optional<BatchReportFile> report;
+    if (request->reportPath) {
+        report.emplace(scheduler, *request->reportPath, leftOut);
+        // Written before any camera is upgraded, so that a report that cannot be written is known at once.
+        if (const std::string failure = report->begin(); !failure.empty()) {
+            std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the report \"%s\": %s\n",
+                         request->reportPath->c_str(), failure.c_str());
+            return CommandLine::kExitUsage;
+        }
+        scheduler.addObserver(*report);
+    }
     scheduler.setBatchOptions(request->retain, !request->backup, clock.wallTime());
     const bool leftEarly = runScheduler(scheduler, console, loop, signals, request->timeScale);
 
@@ -230,15 +285,18 @@ int runBatch(const std::vector<std::string>& args)
     }
     console.printLog(leftOut);
     bool reported = true;
-    if (report.is_open()) {
-        report << renderBatchReport(scheduler, leftOut);
-        report.close();
-        reported = !report.fail();
-        if (!reported)
-            std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the report \"%s\"\n", request->reportPath->c_str());
+    if (report) {
+        scheduler.removeObserver(*report);
+        if (const std::string failure = report->end(); !failure.empty()) {
+            reported = false;
+            std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the report \"%s\": %s\n",
+                         request->reportPath->c_str(), failure.c_str());
+        }
     }
     // Leaving early, the cameras' threads are stopped as the scheduler goes: nothing waits for them.
-    return reported && !leftEarly && BatchSummary::of(scheduler, leftOut).allCompleted() ? 0 : kExitFailed;
+    if (leftEarly)
+        return kExitAbandoned;
+    return reported && BatchSummary::of(scheduler, leftOut).allCompleted() ? 0 : kExitFailed;
 }
 
 const CommandRegistration registration{Command{
@@ -247,6 +305,7 @@ const CommandRegistration registration{Command{
     "usage: zka-upgrade-cli batch [TARGETS] [--discover] --user NAME [--password-file FILE]\n"
     "                             [--logins FILE] [--retain] [--backup] [--parallel N]\n"
     "                             [--report FILE] [--time-scale X]\n"
+    "       zka-upgrade-cli batch --retry REPORT --user NAME [--password-file FILE] [OPTIONS]\n"
     "\n"
     "Upgrades a batch of cameras as the wizard's automatic mode does: one camera starts after\n"
     "another, at most N at a time, each after an inquiry of its model and its administrator login,\n"
@@ -258,6 +317,10 @@ const CommandRegistration registration{Command{
     "                        skipped; whatever follows the port's digits is ignored.\n"
     "  --discover            add every supported camera that one discovery (10 s) finds, before\n"
     "                        those of TARGETS\n"
+    "  --retry REPORT        instead of TARGETS and --discover: the cameras of an earlier batch's\n"
+    "                        --report whose outcome was not \"completed\" or \"skipped\", at their\n"
+    "                        addresses and ports; nothing to retry ends at once with status 0.\n"
+    "                        REPORT may be this batch's --report FILE.\n"
     "  --user NAME           the administrator name for every camera\n"
     "  --password-file FILE  its password, the first line of FILE; without this option the password\n"
     "                        comes from the environment variable ZKA_PASSWORD. A password is never\n"
@@ -270,7 +333,10 @@ const CommandRegistration registration{Command{
     "                        afterwards (the saved file is deleted after a successful restore)\n"
     "  --backup              with --retain, keep the saved files\n"
     "  --parallel N          the number of cameras worked on at a time, 1 to 16 (default 2)\n"
-    "  --report FILE         write a JSON report of every camera to FILE at the end\n"
+    "  --report FILE         write a JSON report of every camera to FILE before the first camera\n"
+    "                        starts, and again each time a camera ends: the new report replaces\n"
+    "                        the file at once, so that however the run ends the file holds every\n"
+    "                        camera that had ended\n"
     "  --time-scale X        run every wait X times as long (for demonstrations with the simulator)\n"
     "\n"
     "At most 256 cameras: those past the 256th are left out, counted as not started. A second\n"
@@ -282,12 +348,14 @@ const CommandRegistration registration{Command{
     "\n"
     "The first SIGINT (Ctrl+C) or SIGTERM aborts: nothing new starts, the cameras in the middle of\n"
     "an upgrade finish, the waiting ones are not started. A second one leaves at once and names the\n"
-    "cameras that were in the middle of an upgrade, with the configuration each one saved.\n"
+    "cameras that were in the middle of an upgrade, with the configuration each one saved; the\n"
+    "report names them \"abandoned\".\n"
     "\n"
     "Saved configurations go below $ProgramFiles/VELM/ZKA FirmwareUpgrade/Configurations/.\n"
     "\n"
     "Exit status: 0 every camera completed; 1 any did not, or there was no camera to upgrade;\n"
-    "64 usage error (also a malformed TARGETS or logins file).\n",
+    "64 usage error (also a malformed TARGETS or logins file, or a REPORT that is not a report\n"
+    "of this command or cannot be read); 130 left by a second signal.\n",
     runBatch,
 }};
 

@@ -34,7 +34,10 @@ const char* outcomeOf(const ProgressRow& row)
 {
     if (row.finalStatus == 9)
         return "completed";
-    return row.finalStatus != 0 ? "failed" : "not-started";
+    if (row.finalStatus != 0)
+        return "failed";
+    // Begun and not ended: the batch was left, or the report was written while it ran.
+    return row.statusCode != 0 ? "abandoned" : "not-started";
 }
 
 } // namespace
@@ -94,6 +97,7 @@ std::string renderBatchReport(const BatchScheduler& scheduler, int leftOut)
     if (summary.leftOut > 0)
         counts["leftOut"] = summary.leftOut;
     const json report = {
+        {"schemaVersion", kReportSchemaVersion},
         {"cameras", std::move(cameras)},
         {"summary", std::move(counts)},
     };

@@ -24,9 +24,14 @@ std::string withoutLineEnd(std::string line);
 // The row's line of the upgrade log without its line end; empty for a row the batch never reached.
 std::string logLineText(const BatchScheduler& scheduler, std::size_t row);
 
-// The report of a batch as JSON: {"cameras": [...], "summary": {...}}, one object per camera in row
-// order with its address, identity, versions, final code and word, log line, kept backup file and
-// the times it started and ended (ISO 8601, UTC; null when it never started). Unknown texts are null.
+// The version of the report's layout, its first key: a reader knows by it what the keys mean.
+inline constexpr int kReportSchemaVersion = 1;
+
+// The report of a batch as JSON: {"schemaVersion": 1, "cameras": [...], "summary": {...}}, one
+// object per camera in row order with its address, identity, versions, final code and word, outcome
+// (completed, failed, not-started, or abandoned: begun and not ended), log line, kept backup file
+// and the times it started and ended (ISO 8601, UTC; null when it never started). Unknown texts are
+// null.
 std::string renderBatchReport(const BatchScheduler& scheduler, int leftOut = 0);
 
 } // namespace zka::cli

@@ -1,19 +1,12 @@
 // "zka-upgrade-cli batch" as an operator runs it against simulated cameras in the network sandbox:
 // its lines, log, report and exit status, its usage errors, and SIGINT/SIGTERM.
-#include "procedure_rig.h"
+#include "batch_cli_rig.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <condition_variable>
 #include <csignal>
-#include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <regex>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace zka::test {
 namespace {
@@ -21,130 +14,6 @@ namespace {
 using namespace std::chrono_literals;
 using camsim::CameraSpec;
 using nlohmann::json;
-
-std::string fileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-    std::chrono::steady_clock::duration elapsed{};
-};
-
-// The command line run in a child process with its output in files of a folder of its own.
-class CliProcess final {
-public:
-    CliProcess(const std::string& folder, const std::string& arguments)
-        : out_(folder + "/out.txt")
-        , err_(folder + "/err.txt")
-        , started_(std::chrono::steady_clock::now())
-    {
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const std::string command = "cd '" + folder + "' && exec '" + ZKA_CLI_PATH + "' batch " + arguments
-                                        + " >'" + out_ + "' 2>'" + err_ + "'";
-            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-    }
-    void signal(int number) const { ::kill(pid_, number); }
-    CliResult wait() const
-    {
-        CliResult result;
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        result.elapsed = std::chrono::steady_clock::now() - started_;
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = fileText(out_);
-        result.err = fileText(err_);
-        return result;
-    }
-
-private:
-    std::string out_;
-    std::string err_;
-    std::chrono::steady_clock::time_point started_;
-    pid_t pid_ = -1;
-};
-
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-// The lines after "Upgrade log:".
-std::vector<std::string> logOf(const std::string& out)
-{
-    const auto lines = linesOf(out);
-    const auto start = std::find(lines.begin(), lines.end(), "Upgrade log:");
-    return start == lines.end() ? std::vector<std::string>{} : std::vector<std::string>(start + 1, lines.end());
-}
-
-class BatchCommandTest : public testing::Test {
-protected:
-    // Starts the fleet; every upload the cameras have taken in is counted.
-    void startFleet(std::vector<CameraSpec> cameras)
-    {
-        fleet_ = std::make_unique<camsim::Fleet>(std::move(cameras), 0.01);
-        fleet_->setRequestLog([this](const CameraSpec& camera, const camsim::RecordedRequest& request) {
-            std::lock_guard lock(mutex_);
-            if (request.body == "inq=system")
-                systemInquiries_.push_back({camera.address, std::chrono::steady_clock::now()});
-            if (request.path != "/command/versionup.cgi")
-                return;
-            ++uploads_;
-            uploaded_.notify_all();
-        });
-        std::string error;
-        ASSERT_TRUE(fleet_->start(error)) << error;
-    }
-    void TearDown() override
-    {
-        if (fleet_)
-            fleet_->stop();
-    }
-    bool waitForUploads(int count)
-    {
-        std::unique_lock lock(mutex_);
-        return uploaded_.wait_for(lock, 60s, [&] { return uploads_ >= count; });
-    }
-    std::string write(const std::string& name, const std::string& text, mode_t mode = 0600) const
-    {
-        const std::string path = root_.path().string() + "/" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        ::chmod(path.c_str(), mode);
-        return path;
-    }
-    // Waits until the camera at `address` has received a request with this body.
-    bool waitForRequest(const std::string& address, const std::string& body) const
-    {
-        const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            const auto requests = fleet_->requests(address);
-            if (std::any_of(requests.begin(), requests.end(), [&](const auto& r) { return r.body == body; }))
-                return true;
-            std::this_thread::sleep_for(5ms);
-        }
-        return false;
-    }
-    std::string folder() const { return root_.path().string(); }
-    CliResult run(const std::string& arguments) const { return CliProcess(folder(), arguments).wait(); }
-
-    BackupRoot root_;
-    std::unique_ptr<camsim::Fleet> fleet_;
-    std::mutex mutex_;
-    std::condition_variable uploaded_;
-    int uploads_ = 0;
-    std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> systemInquiries_;
-};
 
 TEST_F(BatchCommandTest, DiscoveredAndListedCamerasWithTheirLinesLogReportAndExitStatus)
 {
@@ -160,7 +29,9 @@ TEST_F(BatchCommandTest, DiscoveredAndListedCamerasWithTheirLinesLogReportAndExi
                                  "--report report.json --time-scale 0.01");
     EXPECT_EQ(result.status, 1) << result.out << result.err;
     EXPECT_EQ(result.err, "zka-upgrade-cli batch: 127.0.0.2: A camera with this IP address already exists.\n");
-    const json report = json::parse(fileText(folder() + "/report.json"));
+    const std::string reportText = fileText(folder() + "/report.json");
+    EXPECT_EQ(reportText.rfind("{\n  \"schemaVersion\": 1,\n", 0), 0u) << reportText;
+    const json report = json::parse(reportText);
     // The log closes with the folder that keeps the saved configurations.
     const std::string kept = std::filesystem::path(report["cameras"][0]["savedConfiguration"].get<std::string>())
                                  .parent_path()
@@ -273,6 +144,7 @@ TEST_F(BatchCommandTest, UsageErrorsExit64BeforeAnyCameraIsTouched)
     write("faulty.txt", "127.0.0.2\n\n127.0.0.300\n");
     write("logins.txt", "127.0.0.2 admin\n");
     write("only-two.txt", "127.0.0.2 admin admin\n");
+    write("foreign.json", "{\"cameras\": [{\"address\": \"127.0.0.2\"}], \"summary\": {}}\n");
     const std::string login = " --user admin --password-file password";
     const std::vector<std::string> refused{
         "--user admin --password-file password",
@@ -287,6 +159,10 @@ TEST_F(BatchCommandTest, UsageErrorsExit64BeforeAnyCameraIsTouched)
         "targets.txt" + login + " --logins logins.txt",
         "targets.txt --logins only-two.txt --password-file password",
         "targets.txt" + login + " --report no/such/folder/report.json",
+        "--retry foreign.json" + login,
+        "--retry targets.txt" + login,
+        "--retry missing.json" + login,
+        "targets.txt --retry foreign.json" + login,
     };
     for (const auto& arguments : refused) {
         const CliResult result = run(arguments);
@@ -299,6 +175,9 @@ TEST_F(BatchCommandTest, UsageErrorsExit64BeforeAnyCameraIsTouched)
               "zka-upgrade-cli batch: logins.txt:1: expected ADDRESS[:PORT] NAME PASSWORD\n");
     EXPECT_EQ(run("targets.txt --logins only-two.txt --password-file password").err,
               "zka-upgrade-cli batch: no login for 127.0.0.3: give --user or a line in --logins\n");
+    EXPECT_EQ(run("--retry foreign.json" + login).err,
+              "zka-upgrade-cli batch: foreign.json: not a report of zka-upgrade-cli batch: camera 1 has no camera's "
+              "address and port\n");
     EXPECT_TRUE(fleet_->requests("127.0.0.2").empty());
     EXPECT_TRUE(fleet_->requests("127.0.0.3").empty());
 }
@@ -325,13 +204,7 @@ TEST_F(BatchCommandTest, EveryHelpSaysAWaitLastsXTimesAsLong)
 
 TEST_F(BatchCommandTest, AFirstSignalAbortsAndTheWaitingCamerasAreNotStarted)
 {
-    startFleet({testCamera(2), testCamera(3), testCamera(4)});
-    write("password", "admin\n");
-    write("targets.txt", "127.0.0.2\n127.0.0.3\n127.0.0.4\n");
-
-    // One at a time: the second camera is not touched before the first has ended.
-    const CliProcess batch(folder(), "targets.txt --user admin --password-file password --report report.json "
-                                     "--parallel 1 --time-scale 0.01");
+    const CliProcess batch = startOneAtATime({testCamera(2), testCamera(3), testCamera(4)});
     ASSERT_TRUE(waitForUploads(1));
     batch.signal(SIGINT);
     const CliResult result = batch.wait();
@@ -415,13 +288,14 @@ TEST_F(BatchCommandTest, ASecondSignalLeavesAtOnceNamingTheCamerasInTheMiddleOfA
     batch.signal(SIGINT);
     batch.signal(SIGTERM);
     const CliResult result = batch.wait();
-    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_EQ(result.status, 130) << result.out << result.err;
     EXPECT_NE(result.err.find("left while these cameras were in the middle of an upgrade:\n  001 127.0.0.2 ZKA-QM410 "),
               std::string::npos)
         << result.err;
     // The camera's settings may need restoring by hand: its saved file is named on the console and
     // in the report.
     const json report = json::parse(fileText(folder() + "/report.json"));
+    EXPECT_EQ(report["cameras"][0]["outcome"], "abandoned");
     const json& saved = report["cameras"][0]["savedConfiguration"];
     ASSERT_TRUE(saved.is_string()) << report.dump();
     EXPECT_EQ(fileText(saved.get<std::string>()), fleet_->cameras()[0].configuration);

@@ -1,0 +1,9 @@
+# Pieces of fleet upgrades that need no camera: version order, the selection of a retry.
+zka_add_test(version_order_test TIMEOUT 60
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/version_order_test.cpp
+  LIBS zka_upgrade)
+
+# The cameras a retry takes from an earlier batch report.
+zka_add_test(retry_list_test TIMEOUT 60
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/retry_list_test.cpp
+  LIBS zka_cli)
