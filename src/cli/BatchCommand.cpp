@@ -1,8 +1,10 @@
 // zka-upgrade-cli batch: the automatic mode of the wizard from a terminal. The cameras come from an
 // address list and/or one discovery; the batch scheduler upgrades them; the terminal shows a line
-// per change of a camera, then the upgrade log and the summary.
+// per change of a camera, then the upgrade log and the summary; --events writes the changes as JSON
+// lines for a program that follows the batch.
 
 #include "cli/BatchConsole.h"
+#include "cli/BatchEvents.h"
 #include "cli/BatchReport.h"
 #include "cli/BatchReportFile.h"
 #include "cli/BatchTargets.h"
@@ -22,10 +24,14 @@
 #include "upgrade/CameraAddressList.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,8 +60,19 @@ struct BatchRequest {
     bool backup = false;
     int parallel = BatchScheduler::kDefaultParallel;
     std::optional<std::string> reportPath;
+    std::optional<std::string> eventsPath; // "-" for standard output
     double timeScale = 1.0;
 };
+
+// The events' stream: standard output (not closed), or a file opened for them.
+struct EventsStreamCloser {
+    void operator()(std::FILE* stream) const
+    {
+        if (stream != stdout)
+            std::fclose(stream);
+    }
+};
+using EventsStream = std::unique_ptr<std::FILE, EventsStreamCloser>;
 
 // Parses and checks the command line; nullopt after a usage error was printed.
 std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
@@ -66,6 +83,7 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
     std::string loginsPath;
     std::string reportPath;
     std::string retryPath;
+    std::string eventsPath;
     BatchRequest request;
     line.addArguments(positional);
     line.app().add_flag("--discover", request.discover);
@@ -76,6 +94,7 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
     line.app().add_flag("--backup", request.backup);
     line.app().add_option("--parallel", request.parallel)->check(CLI::Range(1, BatchScheduler::kMaxParallel));
     const CLI::Option* reportOption = line.app().add_option("--report", reportPath);
+    const CLI::Option* eventsOption = line.app().add_option("--events", eventsPath);
     line.addTimeScale();
     const auto refuse = [&line](const std::string& error) -> std::optional<BatchRequest> {
         line.usageError(error);
@@ -113,6 +132,8 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
     }
     if (reportOption->count() != 0)
         request.reportPath = reportPath;
+    if (eventsOption->count() != 0)
+        request.eventsPath = eventsPath;
     return request;
 }
 
@@ -166,15 +187,29 @@ std::optional<RetryList> readRetry(const std::string& path)
     return list;
 }
 
+// Opens the events' stream, truncating a file; null after its fault was printed.
+EventsStream openEvents(const std::string& path)
+{
+    if (path == "-")
+        return EventsStream(stdout);
+    EventsStream stream(std::fopen(path.c_str(), "we"));
+    if (!stream) {
+        std::fprintf(stderr, "zka-upgrade-cli batch: cannot open the events file \"%s\": %s\n", path.c_str(),
+                     std::strerror(errno));
+    }
+    return stream;
+}
+
 // Runs the batch until it ends, or until a second signal; true when the operator left early.
-bool runScheduler(BatchScheduler& scheduler, BatchConsole& console, EventLoop& loop, const SignalWatch& signals,
-                  double timeScale)
+// refreshViews: on the command's own timer, for the views' held-back lines and moving progress.
+bool runScheduler(BatchScheduler& scheduler, BatchConsole& console, const std::function<void()>& refreshViews,
+                  EventLoop& loop, const SignalWatch& signals, double timeScale)
 {
     loop.setTimerHandler([&](TimerId id) { scheduler.onTimer(id); });
     const TimerHandle refresh = loop.startTimer(
         std::chrono::duration_cast<Clock::Duration>(
             std::chrono::duration<double, std::milli>(kRefreshRealMilliseconds / timeScale)),
-        [&console] { console.refresh(); });
+        refreshViews);
     scheduler.start();
     bool aborted = false;
     bool leftEarly = false;
@@ -202,8 +237,10 @@ int runBatch(const std::vector<std::string>& args)
     if (!request)
         return CommandLine::kExitUsage;
 
+    const bool eventsOnOutput = request->eventsPath == "-";
     SystemClock clock(request->timeScale);
-    ConsolePrompter prompter;
+    // With the events on standard output, the messages go where the other messages go.
+    ConsolePrompter prompter(eventsOnOutput ? stderr : stdout);
     PackagedResources resources(embeddedResources(), prompter);
     resources.loadAll();
     if (resources.supportedModels().empty() || !resources.isLoaded(0))
@@ -223,6 +260,13 @@ int runBatch(const std::vector<std::string>& args)
                          request->retryPath->c_str());
             return 0;
         }
+    }
+
+    EventsStream eventsStream;
+    if (request->eventsPath) {
+        eventsStream = openEvents(*request->eventsPath);
+        if (!eventsStream)
+            return CommandLine::kExitUsage;
     }
 
     EventLoop loop(clock);
@@ -259,8 +303,14 @@ int runBatch(const std::vector<std::string>& args)
 
     BatchScheduler scheduler(BatchScheduler::Seams{clock, loop, prompter}, resources, FirmwareDescription::of(resources),
                              request->parallel);
-    BatchConsole console(scheduler);
+    BatchConsole console(scheduler,
+                         eventsOnOutput ? BatchConsole::Output::logOnStandardError : BatchConsole::Output::standard);
     scheduler.addObserver(console);
+    std::optional<BatchEvents> events;
+    if (eventsStream) {
+        events.emplace(scheduler, clock, eventsStream.get(), leftOut);
+        scheduler.addObserver(*events);
+    }
     for (const UpgradeTarget& target : targets.targets())
         scheduler.addUpgradeTarget(target);
     std::optional<BatchReportFile> report;
@@ -275,7 +325,12 @@ int runBatch(const std::vector<std::string>& args)
         scheduler.addObserver(*report);
     }
     scheduler.setBatchOptions(request->retain, !request->backup, clock.wallTime());
-    const bool leftEarly = runScheduler(scheduler, console, loop, signals, request->timeScale);
+    const auto refreshViews = [&console, &events] {
+        console.refresh();
+        if (events)
+            events->refresh();
+    };
+    const bool leftEarly = runScheduler(scheduler, console, refreshViews, loop, signals, request->timeScale);
 
     console.flush();
     if (leftEarly) {
@@ -285,6 +340,14 @@ int runBatch(const std::vector<std::string>& args)
     }
     console.printLog(leftOut);
     bool reported = true;
+    if (events) {
+        scheduler.removeObserver(*events);
+        if (!events->end()) {
+            reported = false;
+            std::fprintf(stderr, "zka-upgrade-cli batch: cannot write the events to \"%s\"\n",
+                         request->eventsPath->c_str());
+        }
+    }
     if (report) {
         scheduler.removeObserver(*report);
         if (const std::string failure = report->end(); !failure.empty()) {
@@ -304,7 +367,7 @@ const CommandRegistration registration{Command{
     "upgrade many cameras, at most N at a time (the automatic mode)",
     "usage: zka-upgrade-cli batch [TARGETS] [--discover] --user NAME [--password-file FILE]\n"
     "                             [--logins FILE] [--retain] [--backup] [--parallel N]\n"
-    "                             [--report FILE] [--time-scale X]\n"
+    "                             [--report FILE] [--events FILE] [--time-scale X]\n"
     "       zka-upgrade-cli batch --retry REPORT --user NAME [--password-file FILE] [OPTIONS]\n"
     "\n"
     "Upgrades a batch of cameras as the wizard's automatic mode does: one camera starts after\n"
@@ -337,6 +400,13 @@ const CommandRegistration registration{Command{
     "                        starts, and again each time a camera ends: the new report replaces\n"
     "                        the file at once, so that however the run ends the file holds every\n"
     "                        camera that had ended\n"
+    "  --events FILE         write a JSON line to FILE as each change happens, flushed at once:\n"
+    "                        {\"event\": \"row\", \"time\", \"id\", \"address\", \"port\", \"stage\",\n"
+    "                        \"statusCode\", \"progress\" (in %), \"detail\"} per change of a camera\n"
+    "                        (a moving progress at most once a second), and at the end\n"
+    "                        {\"event\": \"summary\", \"time\", and the report's counts}. \"-\" writes\n"
+    "                        them to standard output instead of the lines below; the upgrade log\n"
+    "                        and the messages then go to standard error\n"
     "  --time-scale X        run every wait X times as long (for demonstrations with the simulator)\n"
     "\n"
     "At most 256 cameras: those past the 256th are left out, counted as not started. A second\n"
@@ -353,9 +423,10 @@ const CommandRegistration registration{Command{
     "\n"
     "Saved configurations go below $ProgramFiles/VELM/ZKA FirmwareUpgrade/Configurations/.\n"
     "\n"
-    "Exit status: 0 every camera completed; 1 any did not, or there was no camera to upgrade;\n"
-    "64 usage error (also a malformed TARGETS or logins file, or a REPORT that is not a report\n"
-    "of this command or cannot be read); 130 left by a second signal.\n",
+    "Exit status: 0 every camera completed; 1 any did not, there was no camera to upgrade, or the\n"
+    "report or the events could not be written; 64 usage error (also a malformed TARGETS or logins\n"
+    "file, a REPORT that is not a report of this command or cannot be read, or an events FILE that\n"
+    "cannot be opened); 130 left by a second signal.\n",
     runBatch,
 }};
 

@@ -9,8 +9,10 @@
 
 namespace zka::cli {
 
-BatchConsole::BatchConsole(const BatchScheduler& scheduler, std::chrono::steady_clock::duration gap)
+BatchConsole::BatchConsole(const BatchScheduler& scheduler, Output output, std::chrono::steady_clock::duration gap)
     : scheduler_(scheduler)
+    , rowLines_(output == Output::standard)
+    , log_(output == Output::standard ? stdout : stderr)
     , gap_(gap)
 {
 }
@@ -26,6 +28,8 @@ std::string BatchConsole::lineOf(std::size_t index) const
 
 void BatchConsole::print(std::size_t row, bool whateverTheGap)
 {
+    if (!rowLines_)
+        return;
     if (shown_.size() < scheduler_.rowCount())
         shown_.resize(scheduler_.rowCount());
     Shown& shown = shown_[row];
@@ -63,23 +67,24 @@ void BatchConsole::flush()
 
 void BatchConsole::printLog(int leftOut) const
 {
-    std::printf("Upgrade log:\n");
+    std::fprintf(log_, "Upgrade log:\n");
     for (std::size_t row = 0; row < scheduler_.rowCount(); ++row) {
         const std::string line = logLineText(scheduler_, row);
         if (line.empty())
             continue;
-        std::printf("%s\n", escapeControls(line).c_str());
+        std::fprintf(log_, "%s\n", escapeControls(line).c_str());
         // A camera never started says why in its own line already.
         const ProgressRow& shown = scheduler_.row(row);
         if (shown.finalStatus != 0 && !shown.detail.empty())
-            std::printf("    %s\n", escapeControls(shown.detail).c_str());
+            std::fprintf(log_, "    %s\n", escapeControls(shown.detail).c_str());
     }
     const std::string folder = withoutLineEnd(scheduler_.savedConfigurationsLine());
     if (!folder.empty())
-        std::printf("%s\n", escapeControls(folder).c_str());
+        std::fprintf(log_, "%s\n", escapeControls(folder).c_str());
     const BatchSummary summary = BatchSummary::of(scheduler_, leftOut);
-    std::printf("%d completed, %d failed, %d not started\n", summary.completed, summary.failed, summary.notStarted);
-    std::fflush(stdout);
+    std::fprintf(log_, "%d completed, %d failed, %d not started\n", summary.completed, summary.failed,
+                 summary.notStarted);
+    std::fflush(log_);
 }
 
 std::vector<std::string> BatchConsole::inProgress() const

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,13 @@ namespace zka::cli {
 // The terminal as a view of a batch: one line per change of a row (ID, address, model, version,
 // status word, progress in %, tab-separated), at most one a second per row; at the end the upgrade
 // log and the summary. The camera's texts are printed with their control characters escaped.
+// When standard output carries something else (the events), the row lines are left out and the
+// log goes to standard error.
 class BatchConsole final : public BatchObserver {
 public:
-    explicit BatchConsole(const BatchScheduler& scheduler,
+    enum class Output { standard, logOnStandardError };
+
+    explicit BatchConsole(const BatchScheduler& scheduler, Output output = Output::standard,
                           std::chrono::steady_clock::duration gap = std::chrono::seconds(1));
 
     void rowChanged(std::size_t row) override;
@@ -45,6 +50,8 @@ private:
     void print(std::size_t row, bool whateverTheGap);
 
     const BatchScheduler& scheduler_;
+    const bool rowLines_;
+    std::FILE* const log_;
     const std::chrono::steady_clock::duration gap_;
     std::vector<Shown> shown_;
     bool ended_ = false;

@@ -13,21 +13,9 @@ namespace {
 // Keys stay in the order they are written.
 using json = nlohmann::ordered_json;
 
-json textOrNull(const std::string& text)
-{
-    return text.empty() ? json(nullptr) : json(text);
-}
-
 json timeOrNull(const std::optional<std::chrono::system_clock::time_point>& when)
 {
-    if (!when)
-        return nullptr;
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(*when);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
+    return when ? json(isoTime(*when)) : json(nullptr);
 }
 
 const char* outcomeOf(const ProgressRow& row)
@@ -41,6 +29,39 @@ const char* outcomeOf(const ProgressRow& row)
 }
 
 } // namespace
+
+std::string reportAddress(const ProgressRow& row)
+{
+    return CameraAddress{row.ipAddress, 80}.text();
+}
+
+json textOrNull(const std::string& text)
+{
+    return text.empty() ? json(nullptr) : json(text);
+}
+
+std::string isoTime(std::chrono::system_clock::time_point when)
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+json summaryJson(const BatchSummary& summary)
+{
+    json counts = {{"completed", summary.completed}, {"failed", summary.failed}, {"notStarted", summary.notStarted}};
+    if (summary.leftOut > 0)
+        counts["leftOut"] = summary.leftOut;
+    return counts;
+}
+
+std::string jsonText(const json& value, int indent)
+{
+    return value.dump(indent, ' ', false, json::error_handler_t::replace);
+}
 
 std::string withoutLineEnd(std::string line)
 {
@@ -76,7 +97,7 @@ std::string renderBatchReport(const BatchScheduler& scheduler, int leftOut)
         const ProgressRow& row = scheduler.row(i);
         cameras.push_back({
             {"id", row.index + 1},
-            {"address", CameraAddress{row.ipAddress, 80}.text()},
+            {"address", reportAddress(row)},
             {"port", row.httpPort},
             {"model", textOrNull(row.model)},
             {"serial", textOrNull(row.serial)},
@@ -92,17 +113,12 @@ std::string renderBatchReport(const BatchScheduler& scheduler, int leftOut)
             {"ended", timeOrNull(row.ended)},
         });
     }
-    const BatchSummary summary = BatchSummary::of(scheduler, leftOut);
-    json counts = {{"completed", summary.completed}, {"failed", summary.failed}, {"notStarted", summary.notStarted}};
-    if (summary.leftOut > 0)
-        counts["leftOut"] = summary.leftOut;
     const json report = {
         {"schemaVersion", kReportSchemaVersion},
         {"cameras", std::move(cameras)},
-        {"summary", std::move(counts)},
+        {"summary", summaryJson(BatchSummary::of(scheduler, leftOut))},
     };
-    // A camera's texts need not be UTF-8: what cannot be encoded is replaced, never an exception.
-    return report.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+    return jsonText(report, 2) + "\n";
 }
 
 } // namespace zka::cli

@@ -2,6 +2,9 @@
 
 #include "upgrade/BatchScheduler.h"
 
+#include <nlohmann/json_fwd.hpp>
+
+#include <chrono>
 #include <string>
 
 namespace zka::cli {
@@ -23,6 +26,16 @@ std::string withoutLineEnd(std::string line);
 
 // The row's line of the upgrade log without its line end; empty for a row the batch never reached.
 std::string logLineText(const BatchScheduler& scheduler, std::size_t row);
+
+// What the report and the events share, so that a reader finds the same values in both: the
+// camera's address as the report gives it (without its port), a text or null when it is empty, a
+// time as ISO 8601 in UTC, the summary's counts, and a value as JSON text.
+std::string reportAddress(const ProgressRow& row);
+nlohmann::ordered_json textOrNull(const std::string& text);
+std::string isoTime(std::chrono::system_clock::time_point when);
+nlohmann::ordered_json summaryJson(const BatchSummary& summary);
+// indent < 0: one line. A camera's texts need not be UTF-8: what cannot be encoded is replaced.
+std::string jsonText(const nlohmann::ordered_json& value, int indent = -1);
 
 // The version of the report's layout, its first key: a reader knows by it what the keys mean.
 inline constexpr int kReportSchemaVersion = 1;

@@ -20,8 +20,8 @@ MessageAnswer ConsolePrompter::show(const Message& message)
     {
         std::lock_guard lock(mutex_);
         // Messages can quote what a camera sent.
-        std::printf("%s: %s\n", message.caption.c_str(), escapeControls(plain, "\t\n").c_str());
-        std::fflush(stdout);
+        std::fprintf(out_, "%s: %s\n", message.caption.c_str(), escapeControls(plain, "\t\n").c_str());
+        std::fflush(out_);
     }
     return message.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
 }

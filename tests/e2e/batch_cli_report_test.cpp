@@ -1,5 +1,6 @@
-// The report of "zka-upgrade-cli batch" as it stands on disk while the batch runs, and a batch of
-// the cameras an earlier report did not see through (--retry).
+// The report of "zka-upgrade-cli batch" as it stands on disk while the batch runs, the events a
+// follower reads while it runs (--events), and a batch of the cameras an earlier report did not see
+// through (--retry).
 #include "batch_cli_rig.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <map>
 
 namespace zka::test {
 namespace {
@@ -35,6 +37,65 @@ TEST_F(BatchCommandTest, AKilledBatchLeavesTheReportOfEveryCameraThatHadEnded)
     }
     EXPECT_NE(cameras[2]["outcome"], "completed");
     EXPECT_EQ(report["summary"]["completed"], 2);
+}
+
+// Every line is JSON; each camera's lines come in order and end with its final code and cause as the
+// report gives them; the last line is the summary, with the report's totals.
+void expectEventsAgreeWithTheReport(const std::string& events, const json& report)
+{
+    const auto lines = linesOf(events);
+    ASSERT_GE(lines.size(), 2u) << events;
+    std::map<int, std::vector<json>> byCamera;
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+        const json line = json::parse(lines[i], nullptr, false);
+        ASSERT_FALSE(line.is_discarded()) << lines[i];
+        EXPECT_EQ(line["event"], "row") << lines[i];
+        byCamera[line["id"].get<int>()].push_back(line);
+    }
+    const json summary = json::parse(lines.back(), nullptr, false);
+    ASSERT_FALSE(summary.is_discarded()) << lines.back();
+    EXPECT_EQ(summary["event"], "summary");
+    for (const auto& [key, count] : report["summary"].items())
+        EXPECT_EQ(summary[key], count) << key;
+    ASSERT_EQ(byCamera.size(), report["cameras"].size()) << events;
+    for (const json& camera : report["cameras"]) {
+        const std::vector<json>& seen = byCamera[camera["id"].get<int>()];
+        ASSERT_FALSE(seen.empty()) << camera;
+        for (std::size_t i = 1; i < seen.size(); ++i)
+            EXPECT_LE(seen[i - 1]["time"].get<std::string>(), seen[i]["time"].get<std::string>());
+        const json& last = seen.back();
+        EXPECT_EQ(last["address"], camera["address"]);
+        EXPECT_EQ(last["port"], camera["port"]);
+        EXPECT_EQ(last["statusCode"], camera["finalCode"]) << last;
+        EXPECT_EQ(last["stage"], camera["statusWord"]);
+        EXPECT_EQ(last["detail"], camera["detail"]);
+    }
+}
+
+TEST_F(BatchCommandTest, EventsFollowEveryCameraToItsEndAndCloseWithTheSummary)
+{
+    CameraSpec ownPort = testCamera(3);
+    ownPort.webPort = 8080;
+    startFleet({testCamera(2), ownPort});
+    write("password", "admin\n");
+    write("targets.txt", "127.0.0.2\n127.0.0.3:8080\n127.0.0.9\n");
+    const std::string batch = "targets.txt --user admin --password-file password --report report.json "
+                              "--time-scale 0.01 --events ";
+
+    const CliResult toFile = run(batch + "events.jsonl");
+    EXPECT_EQ(toFile.status, 1) << toFile.out << toFile.err;
+    const std::string events = fileText(folder() + "/events.jsonl");
+    const json report = json::parse(fileText(folder() + "/report.json"));
+    expectEventsAgreeWithTheReport(events, report);
+    // The upload's progress shows on the way.
+    EXPECT_NE(events.find("\"stage\":\"Uploading\""), std::string::npos) << events;
+    EXPECT_EQ(logOf(toFile.out).back(), "2 completed, 1 failed, 0 not started");
+
+    // On standard output the events take the place of the terminal's lines and log.
+    const CliResult toOutput = run(batch + "-");
+    EXPECT_EQ(toOutput.status, 1) << toOutput.out << toOutput.err;
+    expectEventsAgreeWithTheReport(toOutput.out, json::parse(fileText(folder() + "/report.json")));
+    EXPECT_EQ(logOf(toOutput.err).back(), "2 completed, 1 failed, 0 not started") << toOutput.err;
 }
 
 TEST_F(BatchCommandTest, ARetryTakesTheCamerasOfAnEarlierReportThatDidNotComplete)

@@ -159,6 +159,7 @@ TEST_F(BatchCommandTest, UsageErrorsExit64BeforeAnyCameraIsTouched)
         "targets.txt" + login + " --logins logins.txt",
         "targets.txt --logins only-two.txt --password-file password",
         "targets.txt" + login + " --report no/such/folder/report.json",
+        "targets.txt" + login + " --events no/such/folder/events.jsonl",
         "--retry foreign.json" + login,
         "--retry targets.txt" + login,
         "--retry missing.json" + login,
