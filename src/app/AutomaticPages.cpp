@@ -58,6 +58,17 @@ bool AutomaticPages::abortBatch()
     return progressPage_ && progressPage_->confirmAbort() && progressPage_->isShown();
 }
 
+bool AutomaticPages::batchLeftFailures() const
+{
+    return progressPage_ && progressPage_->hasFailedCameras();
+}
+
+void AutomaticPages::retryFailed()
+{
+    if (progressPage_)
+        progressPage_->retryFailed();
+}
+
 void AutomaticPages::shutdown()
 {
     if (targetPage_)

@@ -59,6 +59,11 @@ public:
     // "&Abort": asks the operator and, on Yes, the batch to stop while its page is shown. True
     // when the batch was asked to stop.
     bool abortBatch();
+    // The batch that ended left cameras that did not complete.
+    bool batchLeftFailures() const;
+    // "Retry failed": those cameras as a new batch, with their logins and the batch's settings,
+    // at its confirmation.
+    void retryFailed();
     // Stops the target page's probes and timers and the batch with every camera's threads; nothing
     // of theirs runs afterwards.
     void shutdown();

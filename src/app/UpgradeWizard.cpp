@@ -189,7 +189,10 @@ void UpgradeWizard::buildFrame()
     nextButton_->setObjectName(QStringLiteral("nextButton"));
     cancelButton_ = new QPushButton(this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
-    for (QPushButton* button : {backButton_, static_cast<QPushButton*>(nextButton_), cancelButton_}) {
+    retryButton_ = new QPushButton(QStringLiteral("&Retry failed"), this);
+    retryButton_->setObjectName(QStringLiteral("retryFailedButton"));
+    retryButton_->hide();
+    for (QPushButton* button : {backButton_, static_cast<QPushButton*>(nextButton_), retryButton_, cancelButton_}) {
         button->setMinimumWidth(kButtonMinimumWidth);
         // Enter goes to the wizard, which decides by the focus (onEnter); the buttons do not take it.
         button->setAutoDefault(false);
@@ -199,6 +202,7 @@ void UpgradeWizard::buildFrame()
     connect(backButton_, &QPushButton::clicked, this, &UpgradeWizard::onBack);
     connect(nextButton_, &QPushButton::clicked, this, &UpgradeWizard::onNext);
     connect(cancelButton_, &QPushButton::clicked, this, &UpgradeWizard::onCancel);
+    connect(retryButton_, &QPushButton::clicked, this, [this] { steps_.retryFailed(); });
     // Queued: the release is reported as a posted command, handled after the key event.
     connect(nextButton_, &KeyReportButton::kKeyReleased, this, &UpgradeWizard::enterRelaxedAddressMode,
             Qt::QueuedConnection);
@@ -209,6 +213,7 @@ void UpgradeWizard::buildFrame()
     buttons->addWidget(backButton_);
     buttons->addWidget(nextButton_);
     buttons->addSpacing(8);
+    buttons->addWidget(retryButton_);
     buttons->addWidget(cancelButton_);
 
     auto* layout = new QVBoxLayout(this);
@@ -250,6 +255,8 @@ WizardSteps::Frame UpgradeWizard::frameForSteps()
         [this] { return table_.stopRequested(); },
         [this] { return automatic_->abortBatch(); },
         [this] { accept(); },
+        [this] { return automatic_->batchLeftFailures(); },
+        [this] { automatic_->retryFailed(); },
     };
 }
 
@@ -301,6 +308,8 @@ void UpgradeWizard::showButtons(const WizardButtons& buttons, ButtonFocus focus)
         button->setEnabled(look.enabled);
     }
     setCloseEnabled(buttons.close);
+    retryButton_->setVisible(buttons.retryShown);
+    retryButton_->setEnabled(buttons.retryEnabled);
     if (focus == ButtonFocus::Next)
         nextButton_->setFocus(Qt::OtherFocusReason);
     else if (focus == ButtonFocus::Cancel)
@@ -337,6 +346,8 @@ void UpgradeWizard::onEnter()
         onBack();
     else if (cancelButton_->hasFocus())
         onCancel();
+    else if (retryButton_->hasFocus())
+        steps_.retryFailed();
     else
         onNext();
 }

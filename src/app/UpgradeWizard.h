@@ -90,7 +90,7 @@ public:
     void onNext();
     void onBack();
     void onCancel();
-    // Enter: Back when it has the focus, Cancel when it has, else Next.
+    // Enter: Back, Cancel or "Retry failed" when it has the focus, else Next.
     void onEnter();
     // The Next button reported a release of K: on the first page only, the relaxed address mode.
     void enterRelaxedAddressMode();
@@ -148,6 +148,7 @@ private:
     QPushButton* backButton_ = nullptr;
     KeyReportButton* nextButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
+    QPushButton* retryButton_ = nullptr;
 
     bool relaxedAddressMode_ = false;
     bool closeEnabled_ = true;

@@ -26,6 +26,10 @@ struct WizardButtons {
     ButtonLook cancel{ButtonCaption::Cancel, true};
     // The window's close button.
     bool close = true;
+    // "Retry failed" beside Cancel: shown on the batch's page, enabled once an ended batch left
+    // cameras that did not complete.
+    bool retryShown = false;
+    bool retryEnabled = false;
 };
 
 enum class ButtonFocus { Keep, Next, Cancel };

@@ -143,6 +143,7 @@ void WizardSteps::setButtonState(ButtonState state)
         buttons_.next.enabled = false;
         buttons_.cancel = {ButtonCaption::FinishBatch, true};
         buttons_.close = true;
+        buttons_.retryEnabled = frame_.batchLeftFailures();
         finished_ = true;
         confirmQuit_ = false;
         break;
@@ -155,6 +156,23 @@ void WizardSteps::setButtonState(ButtonState state)
         return;
     }
     publish();
+}
+
+void WizardSteps::retryFailed()
+{
+    if (!buttons_.retryEnabled || busy_)
+        return;
+    // As on coming forward from the target page: Back, Cancel with its question, and Next as the
+    // page sets it for the new batch.
+    finished_ = false;
+    abortRequested_ = false;
+    confirmQuit_ = true;
+    page_ = WizardPage::AutomaticReady;
+    buttons_.retryEnabled = false;
+    buttons_.back.enabled = true;
+    buttons_.cancel = {ButtonCaption::Cancel, true};
+    publish();
+    frame_.retryFailed();
 }
 
 void WizardSteps::showManualStep(ManualFlowStep step)
@@ -186,7 +204,7 @@ WizardButtons WizardSteps::shown() const
     if (!busy_)
         return buttons_;
     WizardButtons held = buttons_;
-    held.back.enabled = held.next.enabled = held.cancel.enabled = held.close = false;
+    held.back.enabled = held.next.enabled = held.cancel.enabled = held.close = held.retryEnabled = false;
     return held;
 }
 
@@ -202,6 +220,7 @@ void WizardSteps::go(WizardPage page)
 void WizardSteps::setPageButtons(WizardPage page)
 {
     ButtonFocus focus = ButtonFocus::Keep;
+    buttons_.retryShown = page == WizardPage::AutomaticReady || page == WizardPage::AutomaticRunning;
     switch (page) {
     case WizardPage::Intro:
         buttons_.back.enabled = false;

@@ -54,6 +54,10 @@ public:
         std::function<bool()> abortBatch;
         // Next after the batch ended.
         std::function<void()> finish;
+        // The batch that just ended left cameras that did not complete.
+        std::function<bool()> batchLeftFailures;
+        // "Retry failed": a new batch of those cameras, which asks for its confirmation.
+        std::function<void()> retryFailed;
     };
 
     explicit WizardSteps(Frame frame);
@@ -67,6 +71,8 @@ public:
     void next();
     void back();
     void setButtonState(ButtonState state);
+    // "Retry failed" pressed after a batch: the wizard is back before a batch, on the batch's page.
+    void retryFailed();
     // The manual flow moved to this step.
     void showManualStep(ManualFlowStep step);
     // A check of the camera runs: every button and Close are held off, then given back as they were.

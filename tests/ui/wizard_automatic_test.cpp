@@ -1,7 +1,7 @@
 // The automatic mode in the wizard against simulated cameras: the discovered fleet on the target
 // page, the 256-camera cap, logins given one by one and as a batch, "Testing..." probes against
 // cameras that answer, refuse the login and do not answer, and batches upgraded to the end and
-// aborted, with the word each row ends with and the upgrade log.
+// aborted, with the word each row ends with and the upgrade log, and the failed cameras retried.
 #include "UiTestSupport.h"
 #include "WizardDriver.h"
 
@@ -104,6 +104,7 @@ private slots:
     void aBatchEndsEachCameraWithItsOwnWordAndLogLine();
     void anAbortFinishesTheRunningCameraAndStartsNoOther();
     void theWizardGoingMidBatchEndsEveryCamera();
+    void retryFailedUpgradesOnlyTheCamerasThatDidNotComplete();
 };
 
 void WizardAutomaticTest::theDiscoveredFleetFillsTheTargetPage()
@@ -452,6 +453,65 @@ void WizardAutomaticTest::theWizardGoingMidBatchEndsEveryCamera()
     ending.start();
     run.wizard.reset();
     QVERIFY2(ending.elapsed() < 5000, QByteArray::number(ending.elapsed()).constData());
+}
+
+void WizardAutomaticTest::retryFailedUpgradesOnlyTheCamerasThatDidNotComplete()
+{
+    // The first camera completes. The second, with a login of its own, refuses its settings four
+    // times: it fails the first batch and completes the second. The third refuses the login given.
+    auto ownLogin = testCamera(3);
+    ownLogin.adminPassword = "own";
+    ownLogin.restoreRefusals = 4;
+    auto refused = testCamera(4);
+    refused.adminPassword = "secret";
+    BackupRoot backups;
+    AutomaticRun run({testCamera(2), ownLogin, refused});
+    QVERIFY(run.ready);
+    WizardDriver& driver = run.driver();
+    UpgradeWizard& wizard = driver.wizard();
+    TargetCameraList& list = run.list();
+    driver.answerLoginDialogsWith("admin", "admin");
+    driver.click(pageButton(driver, "selectAllButton"));
+    driver.click(pageButton(driver, "accessSettingButton"));
+    list.setRowLogin(rowOf(list, "127.0.0.3"), "admin", "own");
+    auto* retry = wizard.findChild<QPushButton*>("retryFailedButton");
+    QVERIFY(retry);
+    driver.click(driver.next());
+    QCOMPARE(wizard.pageIndex(), 8);
+    QVERIFY(retry->isVisible());
+    QVERIFY(!retry->isEnabled());
+    // Retain and Backup: the retried camera keeps its file as well.
+    AutomaticProgressPage& page = driver.automaticProgressPage();
+    clickButton(page.findChild<QCheckBox*>("batchBackupSettings"));
+    driver.captureUpgradeLog();
+    driver.click(driver.next());
+    QTRY_COMPARE(wizard.pageIndex(), 9);
+    QVERIFY(!retry->isEnabled());
+    QVERIFY(driver.waitForUpgradeLog(240000));
+    QVERIFY(retry->isEnabled());
+
+    // Alt+R: the two cameras that did not complete, at the confirmation, as a batch starts.
+    driver.upgradeLog.reset();
+    QTest::keyClick(&wizard, Qt::Key_R, Qt::AltModifier);
+    QTRY_COMPARE(driver.prompter.count(), 2u);
+    QCOMPARE(driver.prompter.messages()[1].text, std::string("Proceed to the firmware upgrade?"));
+    QTRY_COMPARE(wizard.pageIndex(), 9);
+    QVERIFY(!retry->isEnabled());
+    QCOMPARE(driver.cancel()->text(), QStringLiteral("Cancel"));
+    const BatchScheduler& batch = page.scheduler();
+    QCOMPARE(batch.rowCount(), 2u);
+    QVERIFY(driver.waitForUpgradeLog(240000));
+    // The retried camera took its own login and kept its file: the log names the folder.
+    QCOMPARE(logLines(driver), (QStringList{"ZKA-QM410(127.0.0.3) Completed successfully.",
+                                            "ZKA-QM410(127.0.0.4) Login error.", "    login refused",
+                                            QStringLiteral("Saved configurations: %1")
+                                                .arg(QString::fromStdString(
+                                                    std::filesystem::path(batch.row(0).savedConfiguration)
+                                                        .parent_path()))}));
+    QCOMPARE(uploadsTo(run.fleet, "127.0.0.2"), 1u);
+    QCOMPARE(uploadsTo(run.fleet, "127.0.0.3"), 2u);
+    // The camera that still refuses its login can be retried once more.
+    QVERIFY(retry->isEnabled());
 }
 
 ZKA_QTEST_MAIN(WizardAutomaticTest)

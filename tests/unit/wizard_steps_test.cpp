@@ -1,5 +1,6 @@
 // The wizard's rules where the wizard's own tests would need a whole batch or a camera check held
-// open: the ended batch's buttons, and the buttons held off while a check runs.
+// open: the ended batch's buttons, "Retry failed" after it, and the buttons held off while a check
+// runs.
 #include "wizard/WizardSteps.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@ namespace {
 struct StepsRig {
     WizardButtons shown;
     int finished = 0;
+    bool failures = false;
+    int retries = 0;
     WizardSteps steps{WizardSteps::Frame{
         [](WizardPage) {},
         [this](const WizardButtons& buttons, ButtonFocus) { shown = buttons; },
@@ -18,6 +21,8 @@ struct StepsRig {
         [] { return true; },
         [] { return true; },
         [this] { ++finished; },
+        [this] { return failures; },
+        [this] { ++retries; },
     }};
 
     // Through the first pages to the automatic mode's batch, ready to start.
@@ -48,6 +53,23 @@ TEST(WizardStepsTest, AnEndedBatchKeepsItsButtonsAndNextFinishes)
     rig.steps.back();
     EXPECT_EQ(rig.steps.page(), WizardPage::AutomaticRunning);
     EXPECT_EQ(rig.finished, 0);
+}
+
+TEST(WizardStepsTest, RetryFailedOnlyAfterABatchThatLeftFailures)
+{
+    for (const bool failures : {false, true}) {
+        StepsRig rig;
+        rig.failures = failures;
+        rig.steps.setButtonState(ButtonState::Abort);
+        rig.steps.setButtonState(ButtonState::BatchEnded);
+        EXPECT_EQ(rig.shown.retryEnabled, failures);
+        rig.steps.retryFailed();
+        EXPECT_EQ(rig.retries, failures ? 1 : 0);
+        // Retried: the batch's page before a start, from which Back leads to the target page.
+        EXPECT_EQ(rig.steps.page(), failures ? WizardPage::AutomaticReady : WizardPage::AutomaticRunning);
+        rig.steps.back();
+        EXPECT_EQ(rig.shown.retryShown, !failures);
+    }
 }
 
 TEST(WizardStepsTest, ABusyCheckHoldsEveryButtonAndGivesBackTheLatestState)

@@ -1,5 +1,6 @@
 #include "ui/pages/AutomaticProgressPage.h"
 
+#include "camera/StatusCode.h"
 #include "resources/PackagedResources.h"
 #include "runtime/Prompter.h"
 #include "ui/dialogs/UpgradeLogDialog.h"
@@ -18,6 +19,11 @@ namespace {
 
 constexpr std::uint16_t kProceedQuestion = 209;
 constexpr std::uint16_t kInformationCaption = 203;
+
+bool completed(const ProgressRow& row)
+{
+    return row.finalStatus == int(StatusCode::Completed);
+}
 
 } // namespace
 
@@ -115,13 +121,24 @@ void AutomaticProgressPage::onShown()
     if (filled_)
         return;
     filled_ = true;
-    list_->clearRows();
+    std::vector<UpgradeTarget> checked;
     if (targetList_) {
         TargetCameraList::RowDetails details;
         for (int row = 0; row < targetList_->rowCount(); ++row) {
             if (targetList_->getRowDetails(row, details))
-                list_->addUpgradeTarget(details);
+                checked.push_back(details);
         }
+    }
+    fill(std::move(checked));
+}
+
+void AutomaticProgressPage::fill(std::vector<UpgradeTarget> targets)
+{
+    list_->clearRows();
+    targets_.clear();
+    for (UpgradeTarget& target : targets) {
+        if (list_->addUpgradeTarget(target))
+            targets_.push_back(std::move(target));
     }
     setOptionsEnabled(true);
     seams_.setButtonState(ButtonState::Upgrade);
@@ -177,6 +194,32 @@ bool AutomaticProgressPage::confirmAbort()
     question.defaultAnswer = MessageAnswer::No;
     // The batch runs on while the question is open: it may have ended by the answer.
     return seams_.prompter.show(question) == MessageAnswer::Yes && scheduler_.running();
+}
+
+bool AutomaticProgressPage::hasFailedCameras() const
+{
+    for (std::size_t row = 0; row < scheduler_.rowCount(); ++row) {
+        if (!completed(scheduler_.row(row)))
+            return true;
+    }
+    return false;
+}
+
+void AutomaticProgressPage::retryFailed()
+{
+    if (scheduler_.running())
+        return;
+    std::vector<UpgradeTarget> failed;
+    for (std::size_t row = 0; row < scheduler_.rowCount() && row < targets_.size(); ++row) {
+        if (!completed(scheduler_.row(row)))
+            failed.push_back(targets_[row]);
+    }
+    if (failed.empty())
+        return;
+    fill(std::move(failed));
+    list_->setFocus(Qt::OtherFocusReason);
+    // The check boxes still hold the settings of the batch that ended.
+    startBatch();
 }
 
 void AutomaticProgressPage::onConfirmTimer()

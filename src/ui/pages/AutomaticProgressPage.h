@@ -2,11 +2,13 @@
 
 #include "runtime/TimerService.h"
 #include "ui/dialogs/ModalDialogRunner.h"
+#include "upgrade/UpgradeTarget.h"
 #include "wizard/WizardButtons.h"
 
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class QCheckBox;
 class QDialog;
@@ -69,6 +71,11 @@ public:
     // "&Abort" pressed: asks whether to abort, saying how many waiting cameras would not be
     // upgraded (No is the default, so a stray Enter changes nothing). True on Yes.
     bool confirmAbort();
+    // The batch has a camera that did not complete: it failed, or an abort left it unstarted.
+    bool hasFailedCameras() const;
+    // Those cameras, with the logins they had, become the batch; the settings stay as they were and
+    // the confirmation follows, as after "&Upgrade".
+    void retryFailed();
     // Stops the batch at once and joins every thread of its cameras; nothing of the batch runs
     // afterwards. The wizard calls it before it frees what the cameras use.
     void shutdown();
@@ -81,6 +88,8 @@ public:
     void setDialogRunner(DialogRunner runner);
 
 private:
+    // The batch becomes these cameras, ready to start.
+    void fill(std::vector<UpgradeTarget> targets);
     void onConfirmTimer();
     void onCounterTimer();
     void onRetainToggled(bool retain);
@@ -93,6 +102,8 @@ private:
     TimerHandle counterTimer_;
     TimerHandle confirmTimer_;
     const TargetCameraList* targetList_ = nullptr;
+    // The batch's cameras in row order, with the logins they were given.
+    std::vector<UpgradeTarget> targets_;
     bool filled_ = false;
     int lastDone_ = -1;
     ModalDialogRunner dialogs_;
