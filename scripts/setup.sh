@@ -17,6 +17,7 @@ packages=(
   qt6-svg-dev scdoc                              # the scalable icon and the man pages
   dpkg-dev lintian desktop-file-utils appstream file   # the Debian packages and their checks
   clang libclang-rt-14-dev llvm                  # the fuzz targets (libFuzzer and its sanitizers)
+  ansible-core                                   # the fleet playbook in contrib/ansible and its test
 )
 
 missing=()

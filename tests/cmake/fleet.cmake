@@ -7,3 +7,8 @@ zka_add_test(version_order_test TIMEOUT 60
 zka_add_test(retry_list_test TIMEOUT 60
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/retry_list_test.cpp
   LIBS zka_cli)
+
+# Batch reports read for the fleet report, and its table.
+zka_add_test(fleet_table_test TIMEOUT 60
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/fleet_table_test.cpp
+  LIBS zka_cli)

@@ -1,6 +1,6 @@
 // The report of "zka-upgrade-cli batch" as it stands on disk while the batch runs, the events a
 // follower reads while it runs (--events), and a batch of the cameras an earlier report did not see
-// through (--retry).
+// through (--retry), and the fleet table of several segments' reports (report).
 #include "batch_cli_rig.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +134,48 @@ TEST_F(BatchCommandTest, ARetryTakesTheCamerasOfAnEarlierReportThatDidNotComplet
     const CliResult again = run("--retry earlier.json --user admin --password-file password --time-scale 0.01");
     EXPECT_EQ(again.status, 0) << again.out << again.err;
     EXPECT_NE(again.err.find("nothing to retry"), std::string::npos) << again.err;
+}
+
+
+TEST_F(BatchCommandTest, TheReportsOfSeveralSegmentsMakeOneFleetTable)
+{
+    CameraSpec refusing = testCamera(3);
+    refusing.adminPassword = "secret";
+    const CliResult batch = startOneAtATime({testCamera(2), refusing}).wait();
+    ASSERT_EQ(batch.status, 1) << batch.out << batch.err;
+    std::filesystem::create_directory(folder() + "/reports");
+    std::filesystem::rename(folder() + "/report.json", folder() + "/reports/north.json");
+    json south = json::parse(fileText(folder() + "/reports/north.json"));
+    south["cameras"] = json::array({south["cameras"][0]});
+    write("reports/south-vlan.json", south.dump());
+    write("reports/notes.txt", "not a report");
+
+    const CliResult fleet = run("reports --label south=reports/south-vlan.json --csv fleet.csv", "report");
+    EXPECT_EQ(fleet.status, 1) << fleet.out << fleet.err;
+    EXPECT_EQ(fleet.out, "SEGMENT  ID  ADDRESS    MODEL      VERSION       OUTCOME    DETAIL\n"
+                         "north    1   127.0.0.2  ZKA-QM410  2.30 -> 2.45  completed\n"
+                         "north    2   127.0.0.3  -          -             failed     login refused\n"
+                         "south    1   127.0.0.2  ZKA-QM410  2.30 -> 2.45  completed\n"
+                         "\n"
+                         "north: 1 completed, 0 skipped, 1 failed, 0 not started, 0 abandoned (2 cameras)\n"
+                         "south: 1 completed, 0 skipped, 0 failed, 0 not started, 0 abandoned (1 camera)\n"
+                         "all 2 segments: 2 completed, 0 skipped, 1 failed, 0 not started, 0 abandoned (3 cameras)\n");
+    EXPECT_EQ(linesOf(fileText(folder() + "/fleet.csv")).size(), 4u);
+
+    // Every camera of the south segment completed.
+    EXPECT_EQ(run("reports/south-vlan.json", "report").status, 0);
+
+    // A file that is no report, or one of a later layout, is named and refused.
+    south["schemaVersion"] = 2;
+    write("reports/later.json", south.dump());
+    const CliResult later = run("reports/south-vlan.json reports/later.json", "report");
+    EXPECT_EQ(later.status, 64);
+    EXPECT_EQ(later.err, "zka-upgrade-cli report: reports/later.json: not a report of zka-upgrade-cli batch: a "
+                         "schema version other than 1\n");
+    EXPECT_EQ(later.out, "");
+    const CliResult notes = run("reports/notes.txt", "report");
+    EXPECT_EQ(notes.status, 64);
+    EXPECT_NE(notes.err.find("reports/notes.txt: not a report of zka-upgrade-cli batch: not JSON"), std::string::npos);
 }
 
 } // namespace

@@ -37,16 +37,16 @@ struct CliResult {
 // The command line run in a child process with its output in files of a folder of its own.
 class CliProcess final {
 public:
-    CliProcess(const std::string& folder, const std::string& arguments)
+    CliProcess(const std::string& folder, const std::string& arguments, const std::string& command = "batch")
         : out_(folder + "/out.txt")
         , err_(folder + "/err.txt")
         , started_(std::chrono::steady_clock::now())
     {
         pid_ = ::fork();
         if (pid_ == 0) {
-            const std::string command = "cd '" + folder + "' && exec '" + ZKA_CLI_PATH + "' batch " + arguments
-                                        + " >'" + out_ + "' 2>'" + err_ + "'";
-            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            const std::string shell = "cd '" + folder + "' && exec '" + ZKA_CLI_PATH + "' " + command + " " + arguments
+                                      + " >'" + out_ + "' 2>'" + err_ + "'";
+            ::execl("/bin/sh", "sh", "-c", shell.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
     }
@@ -148,7 +148,10 @@ protected:
         return false;
     }
     std::string folder() const { return root_.path().string(); }
-    CliResult run(const std::string& arguments) const { return CliProcess(folder(), arguments).wait(); }
+    CliResult run(const std::string& arguments, const std::string& command = "batch") const
+    {
+        return CliProcess(folder(), arguments, command).wait();
+    }
 
     BackupRoot root_;
     std::unique_ptr<camsim::Fleet> fleet_;
