@@ -94,8 +94,11 @@ ReportedBatch ReportedBatch::fromFile(const std::string& path)
         in.read(buffer.data(), buffer.size());
         text.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
     }
-    if (!in.is_open() || in.bad())
-        return refused("cannot be read");
+    if (!in.is_open() || in.bad()) {
+        ReportedBatch unread = refused("cannot be read");
+        unread.readable = false;
+        return unread;
+    }
     if (text.size() > kLargest)
         return refused("far too large");
     return fromText(text);

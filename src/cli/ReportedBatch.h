@@ -27,6 +27,7 @@ struct ReportedBatch {
     std::vector<ReportedCamera> cameras;
     int leftOut = 0;   // the batch's cameras past the 256th, which the report does not name
     std::string fault; // why the text is not such a report; empty when it is
+    bool readable = true; // false: the file could not be read at all
 
     static ReportedBatch fromText(std::string_view reportText);
     // The report in a file; a file that cannot be read, or is far larger than any report, is a fault.

@@ -6,7 +6,11 @@ namespace zka::cli {
 
 RetryList RetryList::fromReport(std::string_view reportText)
 {
-    const ReportedBatch batch = ReportedBatch::fromText(reportText);
+    return fromBatch(ReportedBatch::fromText(reportText));
+}
+
+RetryList RetryList::fromBatch(const ReportedBatch& batch)
+{
     RetryList list;
     if (!batch.fault.empty()) {
         list.fault = batch.fault;

@@ -8,6 +8,8 @@
 
 namespace zka::cli {
 
+struct ReportedBatch;
+
 // The cameras of an earlier batch to try again, read from that batch's JSON report (ReportedBatch
 // says which texts are such a report): every camera whose outcome was not "completed" or "skipped"
 // (failed, not started, abandoned), with its address and port, in the report's order.
@@ -17,6 +19,7 @@ struct RetryList {
     std::string fault; // why the text is not such a report; empty when it is
 
     static RetryList fromReport(std::string_view reportText);
+    static RetryList fromBatch(const ReportedBatch& batch);
 };
 
 } // namespace zka::cli
