@@ -1,7 +1,5 @@
 #include "camera/CameraContext.h"
 
-#include "http/AsyncQuery.h"
-
 namespace zka {
 
 CameraContext::CameraContext(CameraHost host, std::string addressText, std::string credential,
@@ -17,15 +15,16 @@ CameraContext::CameraContext(CameraHost host, std::string addressText, std::stri
     , deleteFlag_(deleteFlag)
     , batchTime_(batchTime)
     , serial_(std::move(serial))
+    , client_(host.clock, addressText_, credential_)
 {
 }
 
 CameraContext::~CameraContext()
 {
-    // Every thread of this context checks stop_ at its next wait or network step; the queries are
-    // then joined here and the remaining threads (the members declared last) as they are destroyed.
+    // The worker checks stop_ at its next wait or network step; queries that others run through
+    // the client are joined here, and the worker and the upload as their members go.
     stop_.request_stop();
-    abandonRequests();
+    client_.abandonQueries();
 }
 
 std::string CameraContext::currentVersion() const

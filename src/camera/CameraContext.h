@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera/CameraClient.h"
 #include "camera/CameraHost.h"
 #include "camera/CameraIdentity.h"
 #include "camera/ProcedureGate.h"
@@ -22,8 +23,6 @@
 namespace zka {
 
 class ConfigBackup;
-class AsyncQuery;
-class UploadExchange;
 
 // One camera's HTTP and upgrade context: its address and login, the versions it reports, its status
 // code and progress, its requests and its worker. Owned by the wizard (manual mode) or by the batch
@@ -39,22 +38,8 @@ public:
     CameraContext(const CameraContext&) = delete;
     CameraContext& operator=(const CameraContext&) = delete;
 
-    // ---- Requests and inquiry ----
-    // One inquiry, synchronous: the reply text, empty when the nominal time-out expired or the camera
-    // could not be reached, "401 Unauthorized" when the login was refused. The time-out is the only
-    // bound; the query also ends, with an empty text, when `stop` or the context's own stop is raised.
-    std::string runQuery(const std::string& body, Clock::Duration timeout, std::stop_token stop = {});
-    // One inquiry, polled: starts it and returns at once. A previous polled query still running is
-    // stopped and joined first.
-    void startQuery(const std::string& body);
-    bool queryStarted() const;
-    // True once the polled query's thread has ended (false before the first startQuery).
-    bool queryFinished() const;
-    // The polled query's reply text; empty while it still runs (a reply being written is never read).
-    std::string asyncReply() const;
-    Clock::TimePoint asyncStartTime() const;
-    // Stops the queries in flight, of both kinds, and waits until their threads have ended.
-    void abandonRequests();
+    // The camera's HTTP operations, for the inquiries of whoever drives this context.
+    CameraClient& client() { return client_; }
 
     bool checkSystemReply(const std::string& reply, bool showMessage);
     struct SystemInfo {
@@ -73,19 +58,16 @@ public:
     // ---- Firmware upload ----
     // The package is borrowed, never copied: it must outlive the upload.
     void setFirmware(std::span<const std::uint8_t> data, std::string newVersionText);
-    // Sends the package on a transfer thread of this context and waits, on the calling thread, until
-    // the camera's response headers came: 0; the body could not be sent: -1; the camera did not
-    // complete the request (no answer within 60 s, connection dropped): -2. An emergency camera
-    // returns 0 once the body is out, without awaiting an answer. The answer is left to
-    // readUploadAnswer; closeUpload() ends the transfer.
+    // Sends the package through the client and, unless the camera runs emergency firmware, waits
+    // until the camera's response headers came: 0; the package did not go out: -1; the camera did
+    // not complete the request (no answer within 60 s, connection dropped): -2. The answer is left
+    // to readUploadAnswer; closeUpload() ends the transfer.
     int uploadFirmware(std::stop_token stop = {});
     void reportUploadFailure(bool showMessage);
     // Follows the camera's answer until it ended (replyResult 1), a read failed (replyResult 0) or
     // stop was requested (replyResult stays 1). An emergency camera only sets emergencyStep.
     void readUploadAnswer(std::stop_token stop = {});
-    // Consumes the answer accumulated so far: 0 once its end was seen, 1 to read on.
-    int parseUploadAnswer();
-    // Stops the upload's transfer thread and joins it; harmless when there is none.
+    // Ends the upload's transfer; harmless when there is none.
     void closeUpload();
     int replyResult() const { return replyResult_.load(); }
     int emergencyStep() const { return emergencyStep_.load(); }
@@ -165,17 +147,9 @@ private:
     std::string serial_;
     std::string mac_;
 
-    // Raised first by the destructor: every thread of this context leaves at its next check.
+    // Raised first by the destructor: the worker leaves at its next check.
     std::stop_source stop_;
 
-    // Requests: synchronous queries in flight (their threads belong to runQuery's frame) and the
-    // polled query, created by the first startQuery and reused.
-    std::mutex syncMutex_;
-    std::condition_variable syncIdle_;
-    int syncActive_ = 0;
-    std::stop_source syncAbandon_;
-    mutable std::mutex asyncMutex_;
-    std::unique_ptr<AsyncQuery> asyncQuery_;
     // Inquiry: the supported-model check (with its message) and the version bookkeeping.
     bool checkModel(std::string_view reply, const CameraIdentity& identity, bool showMessage);
     void warn(const std::string& text);
@@ -204,13 +178,10 @@ private:
     // The bytes to send: the firmware package, replaced by the saved configuration for a restore.
     std::span<const std::uint8_t> outgoing_;
 
-    // Firmware upload: the answer's parser (used by the reader thread only) and the state shared with
-    // the transfer thread. The transfer thread is declared after every member it uses, so that it is
-    // stopped and joined before any of them is destroyed.
+    // The answer's parser, used by the reader thread only.
     UploadAnswerParser answerParser_{emergencyStep_};
-    std::mutex uploadMutex_;
-    std::shared_ptr<UploadExchange> upload_;
-    std::jthread uploadThread_;
+    // Declared after everything its transfer callbacks touch, before the worker that uses it.
+    CameraClient client_;
 
     // ---- Upgrade procedure ----
     enum class RebootResult { Confirmed, NotConfirmed, Stopped };

@@ -224,7 +224,7 @@ CameraContext::RebootResult CameraContext::inquireNewVersion(ProcedurePhase inqu
         return RebootResult::Stopped;
     const Clock::Duration timeout = listRow_ != nullptr ? kAutomaticInquiryTimeout : kInquiryTimeout;
     for (int i = 0; i < kInquiries; ++i) {
-        const std::string reply = runQuery("inq=system", timeout, stop);
+        const std::string reply = client_.query("inq=system", timeout, stop).text;
         if (stop.stop_requested())
             return RebootResult::Stopped;
         if (reply.empty())
@@ -378,7 +378,7 @@ void CameraContext::reconfigureWait(std::stop_token stop)
     host_.timers.start(reconfigureTimer(), kReconfigurePeriod);
     // One inquiry per tick of the reconfigure timer; ticks that come while one runs are merged.
     while (reconfigureDue_.wait(stop)) {
-        const std::string reply = runQuery("inq=system", kReconfigureInquiryTimeout, stop);
+        const std::string reply = client_.query("inq=system", kReconfigureInquiryTimeout, stop).text;
         if (stop.stop_requested())
             return;
         bool done = false;

@@ -161,11 +161,7 @@ void ManualFlow::runCheck(CheckOutcome& outcome, std::stop_token stop)
 {
     CameraContext& probe = *outcome.context;
     const TargetCheck check(resources_.supportedModels(), probe.credential());
-    const TargetCheck::Result result = check.run(
-        [&probe](const std::string& body, Clock::Duration timeout, std::stop_token queryStop) {
-            return probe.runQuery(body, timeout, queryStop);
-        },
-        stop);
+    const TargetCheck::Result result = check.run(probe.client(), stop);
     if (result.verdict == TargetVerdict::Stopped)
         return;
     if (result.systemPassed) {
@@ -405,7 +401,7 @@ void ManualFlow::reconfigureInquiry()
     auto answered = std::make_shared<bool>(false);
     job_.run(
         [context = context_.get(), answered](std::stop_token stop) {
-            const std::string reply = context->runQuery("inq=system", TargetCheck::kInquiryTimeout, stop);
+            const std::string reply = context->client().query("inq=system", TargetCheck::kInquiryTimeout, stop).text;
             *answered = !stop.stop_requested() && context->checkSystemReply(reply, false);
         },
         [this, answered] { finishReconfigure(*answered); });

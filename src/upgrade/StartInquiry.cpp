@@ -16,11 +16,7 @@ StartInquiry::StartInquiry(CameraContext& context, int tag)
 void StartInquiry::run(std::stop_token stop)
 {
     const TargetCheck check(context_.supportedModels(), context_.credential());
-    const TargetCheck::Result result = check.run(
-        [this](const std::string& body, Clock::Duration timeout, std::stop_token queryStop) {
-            return context_.runQuery(body, timeout, queryStop);
-        },
-        stop);
+    const TargetCheck::Result result = check.run(context_.client(), stop);
     if (result.verdict == TargetVerdict::Stopped)
         return;
     if (result.systemPassed) {

@@ -88,7 +88,7 @@ protected:
 TEST_F(CameraInquiryTest, ManualCheckOfAnAdministratorsCamera)
 {
     auto context = contextFor(Plain);
-    const std::string system = context->runQuery("inq=system", 20000ms);
+    const std::string system = context->client().query("inq=system", 20000ms).text;
     CameraContext::SystemInfo info;
     ASSERT_TRUE(context->readSystemReply(system, true, info)) << system;
     EXPECT_EQ(info.model, "ZKA-QM410");
@@ -97,7 +97,7 @@ TEST_F(CameraInquiryTest, ManualCheckOfAnAdministratorsCamera)
     EXPECT_EQ(readDocType(system), "");
     EXPECT_EQ(context->currentVersion(), "ver2.30");
     EXPECT_FALSE(context->emergency());
-    EXPECT_TRUE(context->checkUserReply(context->runQuery("inq=user", 20000ms)));
+    EXPECT_TRUE(context->checkUserReply(context->client().query("inq=user", 20000ms).text));
     EXPECT_EQ(env.prompter.count(), 0u);
 
     const auto requests = received(Plain);
@@ -120,13 +120,13 @@ TEST_F(CameraInquiryTest, ManualCheckOfAnAdministratorsCamera)
 TEST_F(CameraInquiryTest, RefusedAndInsufficientLogins)
 {
     auto wrong = contextFor(Plain, "admin", "wrong");
-    EXPECT_EQ(wrong->runQuery("inq=user", 20000ms), "401 Unauthorized");
+    EXPECT_EQ(wrong->client().query("inq=user", 20000ms).text, "401 Unauthorized");
     // A refused login still gets the model check's answer on a system inquiry: none.
-    EXPECT_EQ(wrong->runQuery("inq=system", 20000ms), "401 Unauthorized");
+    EXPECT_EQ(wrong->client().query("inq=system", 20000ms).text, "401 Unauthorized");
     EXPECT_FALSE(wrong->checkUserReply("401 Unauthorized"));
 
     auto viewer = contextFor(WithViewer, "viewer", "look");
-    const std::string user = viewer->runQuery("inq=user", 20000ms);
+    const std::string user = viewer->client().query("inq=user", 20000ms).text;
     EXPECT_NE(user.find("Administrator="), std::string::npos);
     EXPECT_FALSE(viewer->checkUserReply(user));
     EXPECT_EQ(env.prompter.messages(),
@@ -137,11 +137,11 @@ TEST_F(CameraInquiryTest, RefusedAndInsufficientLogins)
     std::atomic<int> row{0};
     auto batchWrong = contextFor(Plain, "admin", "wrong");
     batchWrong->setListRow(&row);
-    EXPECT_FALSE(batchWrong->checkUserReply(batchWrong->runQuery("inq=user", 20000ms)));
+    EXPECT_FALSE(batchWrong->checkUserReply(batchWrong->client().query("inq=user", 20000ms).text));
     EXPECT_EQ(batchWrong->errorCode(), 12);
     auto batchViewer = contextFor(WithViewer, "viewer", "look");
     batchViewer->setListRow(&row);
-    EXPECT_FALSE(batchViewer->checkUserReply(batchViewer->runQuery("inq=user", 20000ms)));
+    EXPECT_FALSE(batchViewer->checkUserReply(batchViewer->client().query("inq=user", 20000ms).text));
     EXPECT_EQ(batchViewer->errorCode(), 12);
     EXPECT_EQ(env.prompter.count(), 2u);
 }
@@ -150,13 +150,13 @@ TEST_F(CameraInquiryTest, UnsupportedModelAndEmergencyFirmware)
 {
     auto other = contextFor(OtherModel);
     CameraContext::SystemInfo info;
-    EXPECT_FALSE(other->readSystemReply(other->runQuery("inq=system", 20000ms), true, info));
+    EXPECT_FALSE(other->readSystemReply(other->client().query("inq=system", 20000ms).text, true, info));
     EXPECT_EQ(info.model, "ZKA-QM999");
     EXPECT_EQ(env.prompter.messages(),
               std::vector<Message>{warning("This program works for the ZKA-QM410. Please select the correct camera.")});
 
     auto emergency = contextFor(Emergency);
-    EXPECT_TRUE(emergency->readSystemReply(emergency->runQuery("inq=system", 20000ms), true, info));
+    EXPECT_TRUE(emergency->readSystemReply(emergency->client().query("inq=system", 20000ms).text, true, info));
     EXPECT_TRUE(emergency->emergency());
     EXPECT_EQ(emergency->currentVersion(), "unknown");
     EXPECT_EQ(info.version, "unknown");
@@ -165,7 +165,7 @@ TEST_F(CameraInquiryTest, UnsupportedModelAndEmergencyFirmware)
 TEST_F(CameraInquiryTest, OversizedReplyIsCutAt5120Bytes)
 {
     auto context = contextFor(Oversized);
-    const std::string reply = context->runQuery("inq=system", 20000ms);
+    const std::string reply = context->client().query("inq=system", 20000ms).text;
     EXPECT_EQ(reply.size(), kReplyCapacity);
     EXPECT_EQ(reply.rfind("ModelName=ZKA-QM410&Serial=S24&SoftVersion=2.30", 0), 0u);
     EXPECT_TRUE(context->checkSystemReply(reply, true));
@@ -180,13 +180,13 @@ TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
         CameraContext context(host.host(), addressOf(fleet->cameras()[Slow]), *makeCredential("admin", "admin"),
                               host.models, Slow);
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(context.runQuery("inq=system", 20000ms), "");
+        EXPECT_EQ(context.client().query("inq=system", 20000ms).text, "");
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_GE(took, least) << scale;
         EXPECT_LE(took, most) << scale;
         // Given longer than the camera needs, the same inquiry is answered.
         if (answeredGivenLonger) {
-            EXPECT_TRUE(context.checkSystemReply(context.runQuery("inq=system", 60000ms), false));
+            EXPECT_TRUE(context.checkSystemReply(context.client().query("inq=system", 60000ms).text, false));
         }
     };
     // At 0.075 the time-out lasts 1.5 s, above the second that no time-out goes under: the time-out
@@ -200,14 +200,14 @@ TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
 TEST_F(CameraInquiryTest, PolledNetworkInquiryOnPort8080)
 {
     auto context = contextFor(Port8080);
-    context->startQuery("inq=network");
+    context->client().startQuery("inq=network");
     const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!context->queryFinished() && std::chrono::steady_clock::now() < deadline)
+    while (!context->client().queryFinished() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
-    ASSERT_TRUE(context->queryFinished());
+    ASSERT_TRUE(context->client().queryFinished());
     std::string mac;
     int tag = -1;
-    EXPECT_TRUE(context->readMacAddress(context->asyncReply(), mac, tag));
+    EXPECT_TRUE(context->readMacAddress(context->client().polledReply().text, mac, tag));
     EXPECT_EQ(mac, "08-00-46-00-00-26");
     EXPECT_EQ(tag, static_cast<int>(Port8080));
     const auto requests = received(Port8080);

@@ -264,7 +264,7 @@ TEST_F(UploadE2eTest, EmergencyCameraGetsTheBodyWithoutAwaitingAnAnswer)
     sim.softVersion = "emergency";
     startFleet({sim});
     auto ctx = context();
-    ASSERT_TRUE(ctx->checkSystemReply(ctx->runQuery("inq=system", 60000ms), false));
+    ASSERT_TRUE(ctx->checkSystemReply(ctx->client().query("inq=system", 60000ms).text, false));
     ASSERT_TRUE(ctx->emergency());
     std::atomic<int> bar{0};
     ctx->setProgressControl(&bar);
@@ -309,7 +309,7 @@ TEST_F(UploadE2eTest, RestoreUsesTheFactoryLoginAndSwitchesToPresetForGood)
     EXPECT_EQ(fleet->configuration("127.0.0.2"), configuration);
 
     // The camera reports pan-tilt once: every later restore takes the preset path.
-    ctx->rememberSystemReply(ctx->runQuery("inq=system", 60000ms));
+    ctx->rememberSystemReply(ctx->client().query("inq=system", 60000ms).text);
     ctx->detectPanTilt();
     EXPECT_TRUE(ctx->panTilt());
     ctx->rememberSystemReply("ModelName=ZKA-QM410&SoftVersion=2.45");
@@ -376,7 +376,7 @@ TEST_F(UploadE2eTest, AnEmergencyCamerasRestoreCountsOnlyWhenTheCameraAcceptedIt
     sim.restoreRefusals = 1; // the first restore is read, then dropped without an answer
     startFleet({sim});
     auto ctx = context();
-    ASSERT_TRUE(ctx->checkSystemReply(ctx->runQuery("inq=system", 60000ms), false));
+    ASSERT_TRUE(ctx->checkSystemReply(ctx->client().query("inq=system", 60000ms).text, false));
     ASSERT_TRUE(ctx->emergency());
     const std::string configuration = "[camera]\nname=emergency\n";
     ctx->setRestoreData(bytesOf(configuration));

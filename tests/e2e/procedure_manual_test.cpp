@@ -61,7 +61,7 @@ TEST(ManualProcedureTest, EveryEndIsAMessageAndANavigation)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         auto& context = rig.add(cameras[i].address, {.automatic = false});
         // As the wizard's check of the target does: the context knows the camera's firmware.
-        context.checkSystemReply(context.runQuery("inq=system", std::chrono::seconds(20)), false);
+        context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text, false);
         context.start();
         ASSERT_TRUE(rig.runUntil([&] { return context.workerDone() || context.phase() > ProcedurePhase::Uploading; },
                                  kLimit));
@@ -360,7 +360,7 @@ TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRu
                                                     phase == ProcedurePhase::Settling ||
                                                     phase == ProcedurePhase::Reconfiguring});
         if (phase == ProcedurePhase::EmergencyWait)
-            context.checkSystemReply(context.runQuery("inq=system", std::chrono::seconds(20)), false);
+            context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text, false);
         context.start();
     }
     // The hanging camera is deleted while an inquiry hangs, well after its reboot pause.
