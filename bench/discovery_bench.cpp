@@ -55,26 +55,21 @@ int main(int argc, char** argv)
     zka::DiscoveryListener::Environment environment{clock, prompter};
     environment.finished = [&loop] { loop.post([] {}); };
 
-    // A fast timer of the bench's own watches the count while the run goes on.
-    constexpr zka::TimerId kWatchTimer = zka::DiscoverySession::kTimerId + 1;
+    // A fast timer of the bench's own watches the count while the run goes on: its last look before
+    // the second enquiry is the count the first one brought.
     int afterFirst = -1;
     std::chrono::steady_clock::time_point allStored{};
     zka::DiscoverySession session(table, loop, std::move(environment));
-    loop.setTimerHandler([&](zka::TimerId id) {
-        if (id == kWatchTimer) {
-            if (table.count() == expected && allStored == std::chrono::steady_clock::time_point{})
-                allStored = std::chrono::steady_clock::now();
-            return;
-        }
-        if (session.sendCount() == 0)
-            afterFirst = table.count();
-        session.onTimer(id);
-    });
     const auto started = std::chrono::steady_clock::now();
     session.start();
-    loop.start(kWatchTimer, zka::Clock::Duration(1));
+    const zka::TimerHandle watch = loop.startTimer(zka::Clock::Duration(1), [&] {
+        if (session.sendCount() == 0)
+            afterFirst = table.count();
+        if (table.count() == expected && allStored == std::chrono::steady_clock::time_point{})
+            allStored = std::chrono::steady_clock::now();
+    });
     loop.runUntil([&] { return session.finished(); }, 15000ms);
-    loop.stop(kWatchTimer);
+    watch.stop();
     const auto ended = std::chrono::steady_clock::now();
 
     std::printf("simulated cameras: %d, each answering both enquiries\n", expected);

@@ -547,9 +547,6 @@ void UpgradeWizard::showMessage(const std::string& text, const std::string& capt
 
 void UpgradeWizard::onTimer(TimerId id)
 {
-    // Discovery keeps its own timer to the end, also while a manual upgrade runs.
-    if (discovery_ && discovery_->onTimer(id))
-        return;
     flow_->onTimer(id);
 }
 

@@ -34,7 +34,6 @@ namespace {
 constexpr int kExitFailed = 1;
 constexpr std::uint16_t kDuplicateAddressText = 352;
 // The command's own timer: held-back lines and progress, four times a second of real time.
-constexpr TimerId kRefreshTimer = 0x9100;
 constexpr double kRefreshRealMilliseconds = 250.0;
 // Bounds a run whose cameras never let the batch end; the procedure's own limits come far earlier.
 constexpr Clock::Duration kRunLimit = std::chrono::hours(24 * 7);
@@ -129,14 +128,11 @@ bool readTargets(const std::string& path, CameraAddressList& list)
 bool runScheduler(BatchScheduler& scheduler, BatchConsole& console, EventLoop& loop, const SignalWatch& signals,
                   double timeScale)
 {
-    loop.setTimerHandler([&](TimerId id) {
-        if (id == kRefreshTimer)
-            console.refresh();
-        else
-            scheduler.onTimer(id);
-    });
-    loop.start(kRefreshTimer, std::chrono::duration_cast<Clock::Duration>(
-                                  std::chrono::duration<double, std::milli>(kRefreshRealMilliseconds / timeScale)));
+    loop.setTimerHandler([&](TimerId id) { scheduler.onTimer(id); });
+    const TimerHandle refresh = loop.startTimer(
+        std::chrono::duration_cast<Clock::Duration>(
+            std::chrono::duration<double, std::milli>(kRefreshRealMilliseconds / timeScale)),
+        [&console] { console.refresh(); });
     scheduler.start();
     bool aborted = false;
     bool leftEarly = false;
@@ -153,7 +149,7 @@ bool runScheduler(BatchScheduler& scheduler, BatchConsole& console, EventLoop& l
             return leftEarly || console.ended();
         },
         kRunLimit);
-    loop.stop(kRefreshTimer);
+    refresh.stop();
     loop.setTimerHandler({});
     return leftEarly;
 }

@@ -20,11 +20,9 @@ std::vector<CameraRecord> runDiscovery(EventLoop& loop, const Clock& clock, Prom
     // The listener's end wakes the loop, which then sees the run finished.
     environment.finished = [&loop] { loop.post([] {}); };
     DiscoverySession session(table, loop, std::move(environment));
-    loop.setTimerHandler([&session](TimerId id) { session.onTimer(id); });
     session.start();
     loop.runUntil([&] { return session.finished() || (interrupted && interrupted()); }, kRunLimit);
     session.cancel();
-    loop.setTimerHandler({});
     return table.snapshot();
 }
 

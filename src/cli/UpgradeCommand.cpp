@@ -24,7 +24,6 @@ namespace zka::cli {
 namespace {
 
 // The command's own timer: the progress line, at most once a second of real time.
-constexpr TimerId kProgressTimer = 0x9100;
 // Bounds a run whose camera never lets the flow end; the procedure's own limits come far earlier.
 constexpr Clock::Duration kRunLimit = std::chrono::hours(24);
 
@@ -203,14 +202,7 @@ int runUpgrade(const std::vector<std::string>& args)
     EventLoop loop(clock);
     ConsoleView view(resources.texts());
     ManualFlow flow(ManualFlow::Seams{clock, loop, loop, prompter, resources.texts()}, resources, view);
-    loop.setTimerHandler([&](TimerId id) {
-        if (id == kProgressTimer) {
-            flow.followStatus();
-            view.printProgress(flow.progress().load());
-        } else {
-            flow.onTimer(id);
-        }
-    });
+    loop.setTimerHandler([&](TimerId id) { flow.onTimer(id); });
 
     // The page ends when no check or save runs and the upgrade is not under way.
     const auto settled = [&flow] { return !flow.busy() && flow.page() != 5; };
@@ -218,9 +210,14 @@ int runUpgrade(const std::vector<std::string>& args)
         loop.runUntil(settled, kRunLimit);
     if (flow.page() == 4 && flow.confirmUpgrade()) {
         // Nominally one real second, whatever the time scale.
-        loop.start(kProgressTimer, std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double, std::milli>(1000.0 / timeScale)));
+        const TimerHandle progress = loop.startTimer(
+            std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double, std::milli>(1000.0 / timeScale)),
+            [&] {
+                flow.followStatus();
+                view.printProgress(flow.progress().load());
+            });
         loop.runUntil(settled, kRunLimit);
-        loop.stop(kProgressTimer);
+        progress.stop();
         view.printProgress(flow.progress().load());
     }
 

@@ -24,33 +24,25 @@ void DiscoverySession::start()
     listener_ = std::make_unique<DiscoveryListener>(environment_);
     listener_->startDiscovery(table_);
     sendCount_ = 0;
-    timers_.start(kTimerId, kTimerPeriod);
-    timerRunning_ = true;
+    timer_ = timers_.startTimer(kTimerPeriod, [this] { onTick(); });
     sendEnquiry();
 }
 
-bool DiscoverySession::onTimer(TimerId id)
+void DiscoverySession::onTick()
 {
-    if (id != kTimerId || !timerRunning_)
-        return id == kTimerId;
     if (sendCount_ == 0) {
         sendEnquiry();
         sendCount_ = 1;
     } else {
         // The listener notices within one receive time-out; nothing waits for it here.
-        timers_.stop(kTimerId);
-        timerRunning_ = false;
+        timer_ = {};
         table_.setStopRequested(true);
     }
-    return true;
 }
 
 void DiscoverySession::cancel()
 {
-    if (timerRunning_) {
-        timers_.stop(kTimerId);
-        timerRunning_ = false;
-    }
+    timer_ = {};
     if (listener_) {
         listener_->stop();
         listener_.reset();

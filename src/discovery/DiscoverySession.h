@@ -10,11 +10,10 @@ namespace zka {
 
 // One run of discovery as the owner window drives it: start the listener and send the enquiry,
 // send it again on the first tick of the discovery timer (5 s), ask the listener to stop on the
-// second (10 s). The owner forwards its timer ticks to onTimer(). Runs on the owner's thread; only
-// the listener inside runs on a thread of its own.
+// second (10 s). Runs on the owner's thread, which delivers the timer's ticks; only the listener
+// inside runs on a thread of its own.
 class DiscoverySession final {
 public:
-    static constexpr TimerId kTimerId = 0x7F00;
     static constexpr Clock::Duration kTimerPeriod{5000};
 
     DiscoverySession(DiscoveryTable& table, TimerService& timers, DiscoveryListener::Environment environment);
@@ -25,8 +24,6 @@ public:
 
     // Starts the listener on the table, starts the discovery timer and sends the first enquiry.
     void start();
-    // Handles a tick of the owner's timers; returns whether it was the discovery timer.
-    bool onTimer(TimerId id);
     // Stops the timer, stops a running listener (waiting for its acknowledgement) and frees it.
     void cancel();
     // True once the listener is not running: after the stop, a cancel, or a failed start.
@@ -35,13 +32,14 @@ public:
 
 private:
     void sendEnquiry();
+    void onTick();
 
     DiscoveryTable& table_;
     TimerService& timers_;
     DiscoveryListener::Environment environment_;
     std::unique_ptr<DiscoveryListener> listener_;
     int sendCount_ = 0;
-    bool timerRunning_ = false;
+    TimerHandle timer_;
 };
 
 } // namespace zka

@@ -50,6 +50,12 @@ bool EventLoop::isRunning(TimerId id) const
     return timers_.count(id) != 0;
 }
 
+std::size_t EventLoop::runningTimerCount() const
+{
+    std::lock_guard lock(mutex_);
+    return timers_.size();
+}
+
 void EventLoop::quit()
 {
     {

@@ -4,6 +4,7 @@
 #include "runtime/TimerService.h"
 
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -29,6 +30,7 @@ public:
 
     void post(std::function<void()> task) override;
     bool isRunning(TimerId id) const;
+    std::size_t runningTimerCount() const;
 
     void run();
     // Runs until done() holds (checked after every event) or the nominal time-out passes; returns done().

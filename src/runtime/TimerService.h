@@ -35,6 +35,8 @@ public:
     void stop() const;
     bool running() const;
     bool valid() const { return service_ != nullptr; }
+    // Names the timer to its service.
+    TimerId id() const { return id_; }
 
 private:
     friend class TimerService;

@@ -42,38 +42,39 @@ void SeamsTest::timerTicksOnUiThreadWhenStartedElsewhere()
 {
     const SystemClock clock(0.01);
     const auto uiThread = std::this_thread::get_id();
-    std::vector<TimerId> ticks;
+    int ticks = 0;
     bool offThread = false;
-    QtTimerService timers(clock, [&](TimerId id) {
+    QtTimerService timers(clock);
+    const TimerHandle timer = timers.makeTimer([&] {
         offThread = offThread || std::this_thread::get_id() != uiThread;
-        ticks.push_back(id);
+        ++ticks;
     });
 
-    std::thread([&] { timers.start(0x8100, 1000ms); }).join(); // 10 ms real
-    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 3, 3000);
+    std::thread([&] { timer.start(1000ms); }).join(); // 10 ms real
+    QTRY_VERIFY_WITH_TIMEOUT(ticks >= 3, 3000);
     QVERIFY(!offThread);
-    QVERIFY(std::all_of(ticks.begin(), ticks.end(), [](TimerId id) { return id == 0x8100; }));
 
-    std::thread([&] { timers.stop(0x8100); }).join();
-    QTRY_VERIFY(!timers.isRunning(0x8100));
-    const auto stoppedAt = ticks.size();
+    std::thread([&] { timer.stop(); }).join();
+    QTRY_VERIFY(!timer.running());
+    const int stoppedAt = ticks;
     QTest::qWait(60);
-    QCOMPARE(ticks.size(), stoppedAt);
+    QCOMPARE(ticks, stoppedAt);
 }
 
 void SeamsTest::timerPeriodsAreScaled()
 {
     const SystemClock clock(0.01);
     QtTimerService timers(clock);
-    timers.start(1, 5000ms);
-    timers.start(2, 33ms); // below a millisecond once scaled: runs at the shortest period
-    QCOMPARE(timers.realIntervalMs(1), 50);
-    QCOMPARE(timers.realIntervalMs(2), 1);
-    timers.start(1, 1000ms); // restarting takes the new period
-    QCOMPARE(timers.realIntervalMs(1), 10);
-    timers.stop(1);
-    QCOMPARE(timers.realIntervalMs(1), 0);
-    QVERIFY(timers.isRunning(2));
+    const TimerHandle slow = timers.startTimer(5000ms, [] {});
+    // Below a millisecond once scaled: runs at the shortest period.
+    const TimerHandle fast = timers.startTimer(33ms, [] {});
+    QCOMPARE(timers.realIntervalMs(slow), 50);
+    QCOMPARE(timers.realIntervalMs(fast), 1);
+    slow.start(1000ms); // restarting takes the new period
+    QCOMPARE(timers.realIntervalMs(slow), 10);
+    slow.stop();
+    QCOMPARE(timers.realIntervalMs(slow), 0);
+    QVERIFY(fast.running());
 }
 
 void SeamsTest::timerCallsTakeEffectInCallOrder()
@@ -81,15 +82,26 @@ void SeamsTest::timerCallsTakeEffectInCallOrder()
     const SystemClock clock(1.0);
     QtTimerService timers(clock);
     // A worker's start reaches the timers before a later stop on the user-interface thread.
-    std::thread([&] { timers.start(7, 1000ms); }).join();
-    timers.stop(7);
-    QVERIFY(!timers.isRunning(7));
+    const TimerHandle first = timers.makeTimer([] {});
+    std::thread([&] { first.start(1000ms); }).join();
+    first.stop();
+    QVERIFY(!first.running());
     QCoreApplication::processEvents();
-    QVERIFY(!timers.isRunning(7));
+    QVERIFY(!first.running());
 
-    timers.stop(8);
-    std::thread([&] { timers.start(8, 1000ms); }).join();
-    QVERIFY(timers.isRunning(8));
+    const TimerHandle second = timers.makeTimer([] {});
+    second.stop();
+    std::thread([&] { second.start(1000ms); }).join();
+    QVERIFY(second.running());
+
+    // A dropped handle stops its timer for good, also when it was the last word from a worker.
+    int ticks = 0;
+    TimerHandle dropped = timers.startTimer(1ms, [&] { ++ticks; });
+    QTRY_VERIFY_WITH_TIMEOUT(ticks >= 1, 3000);
+    std::thread([&] { dropped = {}; }).join();
+    const int droppedAt = ticks;
+    QTest::qWait(30);
+    QCOMPARE(ticks, droppedAt);
 }
 
 void SeamsTest::timerTicksNeverOverlap()
@@ -100,31 +112,33 @@ void SeamsTest::timerTicksNeverOverlap()
     int slowTicks = 0;
     int fastTicks = 0;
     int fastDuringSlow = 0;
-    QtTimerService* service = nullptr;
-    QtTimerService timers(clock, [&](TimerId id) {
+    QtTimerService timers(clock);
+    TimerHandle slow;
+    slow = timers.makeTimer([&] {
         ++depth;
         deepest = std::max(deepest, depth);
-        if (id == 1) {
-            ++slowTicks;
-            service->stop(1);
-            // A modal box would run an event loop here, in which the fast timer falls due.
-            const int fastBefore = fastTicks;
-            QEventLoop modal;
-            QTimer::singleShot(40, &modal, &QEventLoop::quit);
-            modal.exec();
-            fastDuringSlow += fastTicks - fastBefore;
-        } else {
-            ++fastTicks;
-        }
+        ++slowTicks;
+        slow.stop();
+        // A modal box would run an event loop here, in which the fast timer falls due.
+        const int fastBefore = fastTicks;
+        QEventLoop modal;
+        QTimer::singleShot(40, &modal, &QEventLoop::quit);
+        modal.exec();
+        fastDuringSlow += fastTicks - fastBefore;
         --depth;
     });
-    service = &timers;
-    timers.start(1, 5ms);
-    timers.start(2, 2ms);
+    const TimerHandle fast = timers.makeTimer([&] {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        ++fastTicks;
+        --depth;
+    });
+    slow.start(5ms);
+    fast.start(2ms);
     QTRY_VERIFY_WITH_TIMEOUT(slowTicks == 1 && fastTicks >= 3, 3000);
     QCOMPARE(deepest, 1);
     QCOMPARE(fastDuringSlow, 0);
-    timers.stop(2);
+    fast.stop();
 }
 
 void SeamsTest::dispatcherAndNavigationRunQueuedInOrder()

@@ -34,36 +34,37 @@ static void runEventsFor(int milliseconds)
 void TimerStopTest::noTickAfterAWorkerStopsTheTimer()
 {
     const SystemClock clock(1.0);
-    std::vector<TimerId> ticks;
+    std::vector<int> ticks;
     int stoppedAt = -1;
-    QtTimerService* service = nullptr;
-    QtTimerService timers(clock, [&](TimerId id) {
-        ticks.push_back(id);
-        if (id != 1 || stoppedAt >= 0)
+    QtTimerService timers(clock);
+    const TimerHandle fast = timers.makeTimer([&] { ticks.push_back(2); });
+    TimerHandle slow;
+    slow = timers.makeTimer([&] {
+        ticks.push_back(1);
+        if (stoppedAt >= 0)
             return;
         // While this tick is handled the fast timer falls due and is held back; then a worker stops
         // it. Its stop reaches the QTimer only after this handler, the held-back tick comes first.
         runEventsFor(30);
-        std::thread([&] { service->stop(2); }).join();
+        std::thread([&] { fast.stop(); }).join();
         stoppedAt = int(ticks.size());
     });
-    service = &timers;
-    timers.start(2, 2ms);
-    timers.start(1, 20ms);
+    fast.start(2ms);
+    slow.start(20ms);
     QTRY_VERIFY_WITH_TIMEOUT(stoppedAt >= 0, 3000);
     runEventsFor(50);
-    timers.stop(1);
-    QVERIFY(!timers.isRunning(2));
-    const std::vector<TimerId> after(ticks.begin() + stoppedAt, ticks.end());
-    QVERIFY2(std::find(after.begin(), after.end(), TimerId(2)) == after.end(), "a tick came after the stop");
+    slow.stop();
+    QVERIFY(!fast.running());
+    const std::vector<int> after(ticks.begin() + stoppedAt, ticks.end());
+    QVERIFY2(std::find(after.begin(), after.end(), 2) == after.end(), "a tick came after the stop");
 
     // A worker's stop while the tick is already queued on the user-interface thread: the user-interface
     // thread is held up (not running events) while the timer falls due and the worker stops it.
     ticks.clear();
-    timers.start(3, 1ms);
+    const TimerHandle third = timers.startTimer(1ms, [&] { ticks.push_back(3); });
     QTRY_VERIFY_WITH_TIMEOUT(!ticks.empty(), 3000);
     std::this_thread::sleep_for(20ms);
-    std::thread([&] { timers.stop(3); }).join();
+    std::thread([&] { third.stop(); }).join();
     const auto before = ticks.size();
     runEventsFor(30);
     QCOMPARE(ticks.size(), before);
@@ -72,25 +73,26 @@ void TimerStopTest::noTickAfterAWorkerStopsTheTimer()
 void TimerStopTest::aWorkerRestartStartsAFreshTimer()
 {
     const SystemClock clock(1.0);
-    std::vector<TimerId> ticks;
-    QtTimerService timers(clock, [&](TimerId id) { ticks.push_back(id); });
+    int ticks = 0;
+    QtTimerService timers(clock);
+    const TimerHandle timer = timers.makeTimer([&] { ++ticks; });
     // Stopped and started again from workers: the timer runs (the later call counts) ...
-    timers.start(4, 1000ms);
+    timer.start(1000ms);
     std::thread([&] {
-        timers.stop(4);
-        timers.start(4, 2ms);
+        timer.stop();
+        timer.start(2ms);
     }).join();
-    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 2, 3000);
-    QCOMPARE(timers.realIntervalMs(4), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks >= 2, 3000);
+    QCOMPARE(timers.realIntervalMs(timer), 2);
     // ... and started then stopped from a worker, it never ticks again.
     std::thread([&] {
-        timers.start(4, 1ms);
-        timers.stop(4);
+        timer.start(1ms);
+        timer.stop();
     }).join();
-    const auto before = ticks.size();
+    const auto before = ticks;
     runEventsFor(30);
-    QCOMPARE(ticks.size(), before);
-    QVERIFY(!timers.isRunning(4));
+    QCOMPARE(ticks, before);
+    QVERIFY(!timer.running());
 }
 
 ZKA_QTEST_MAIN(TimerStopTest)

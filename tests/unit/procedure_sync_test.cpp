@@ -151,14 +151,14 @@ TEST(EventLoopTest, NoTickReachesTheHandlerOnceAnotherThreadsStopHasReturned)
 {
     const SystemClock clock(1.0);
     EventLoop loop(clock);
-    constexpr TimerId kTimer = 7;
     std::atomic<bool> stopReturned{false};
     std::atomic<int> ticksAfterStop{0};
     std::atomic<int> ticks{0};
     std::mutex mutex;
     std::condition_variable changed;
     std::jthread stopper;
-    loop.setTimerHandler([&](TimerId) {
+    TimerHandle timer;
+    timer = loop.makeTimer([&] {
         if (stopReturned.load())
             ticksAfterStop.fetch_add(1);
         if (ticks.fetch_add(1) != 0)
@@ -166,7 +166,7 @@ TEST(EventLoopTest, NoTickReachesTheHandlerOnceAnotherThreadsStopHasReturned)
         // While this tick is being handled another thread stops the timer. Its stop must not return
         // while the tick is still under way: wait a while for it to come back.
         stopper = std::jthread([&] {
-            loop.stop(kTimer);
+            timer.stop();
             stopReturned = true;
             changed.notify_all();
             loop.post([] {}); // wakes the loop to see it
@@ -175,22 +175,32 @@ TEST(EventLoopTest, NoTickReachesTheHandlerOnceAnotherThreadsStopHasReturned)
         if (changed.wait_for(lock, 300ms, [&] { return stopReturned.load(); }))
             ticksAfterStop.fetch_add(1); // the handler is still running after stop() returned
     });
-    loop.start(kTimer, 1ms);
+    timer.start(1ms);
     ASSERT_TRUE(loop.runUntil([&] { return stopReturned.load(); }, 10s));
     stopper.join();
     loop.runUntil([] { return false; }, 50ms);
     EXPECT_EQ(ticksAfterStop.load(), 0);
     EXPECT_EQ(ticks.load(), 1);
-    EXPECT_FALSE(loop.isRunning(kTimer));
+    EXPECT_FALSE(timer.running());
 
-    // A handler stopping its own timer on the loop's thread does not wait for itself.
-    loop.setTimerHandler([&](TimerId id) {
+    // A handler stopping its own timer on the loop's thread does not wait for itself; nor does one
+    // that drops its own handle.
+    TimerHandle self;
+    self = loop.startTimer(1ms, [&] {
         ticks.fetch_add(1);
-        loop.stop(id);
+        self.stop();
     });
-    loop.start(kTimer, 1ms);
     ASSERT_TRUE(loop.runUntil([&] { return ticks.load() == 2; }, 10s));
-    EXPECT_FALSE(loop.isRunning(kTimer));
+    EXPECT_FALSE(self.running());
+    TimerHandle dropped;
+    dropped = loop.startTimer(1ms, [&] {
+        ticks.fetch_add(1);
+        dropped = {};
+    });
+    ASSERT_TRUE(loop.runUntil([&] { return ticks.load() == 3; }, 10s));
+    loop.runUntil([] { return false; }, 20ms);
+    EXPECT_EQ(ticks.load(), 3);
+    EXPECT_EQ(loop.runningTimerCount(), 0u);
 }
 
 } // namespace

@@ -28,6 +28,11 @@ void QtTimerService::disarmTimer(TimerId id)
     submit(Command{id, std::nullopt});
 }
 
+void QtTimerService::releaseTimer(TimerId id)
+{
+    submit(Command{id, std::nullopt, 0, true});
+}
+
 bool QtTimerService::isRunning(TimerId id)
 {
     applyQueued();
@@ -75,6 +80,18 @@ void QtTimerService::applyQueued()
 
 void QtTimerService::apply(const Command& command)
 {
+    if (command.release) {
+        const auto found = timers_.find(command.id);
+        if (found != timers_.end() && found->second.timer) {
+            found->second.timer->stop();
+            found->second.timer.release()->deleteLater();
+        }
+        if (found != timers_.end())
+            timers_.erase(found);
+        std::lock_guard lock(mutex_);
+        latest_.erase(command.id);
+        return;
+    }
     Slot& slot = timers_[command.id];
     if (!command.period) {
         if (slot.timer)

@@ -43,11 +43,13 @@ public:
     bool isRunning(TimerId id);
     // The real interval in milliseconds a running timer fires at; 0 when it does not run.
     int realIntervalMs(TimerId id);
+    int realIntervalMs(const TimerHandle& timer) { return realIntervalMs(timer.id()); }
 
 protected:
     void armTimer(TimerId id, Clock::Duration nominalPeriod) override;
     void disarmTimer(TimerId id) override;
     bool timerArmed(TimerId id) override { return isRunning(id); }
+    void releaseTimer(TimerId id) override;
 
 private:
     using Generation = std::uint64_t;
@@ -56,6 +58,7 @@ private:
         TimerId id = 0;
         std::optional<Clock::Duration> period; // none: stop
         Generation generation = 0;
+        bool release = false; // stop, and free the timer: its identifier is never used again
     };
 
     struct Slot {
@@ -74,8 +77,8 @@ private:
 
     const Clock& clock_;
     TimerHandler handler_;
-    // Timers are stopped, never deleted, while the service lives: a handler may stop the very timer
-    // whose tick it is handling.
+    // A released timer is deleted once control is back in the event loop: a handler may release the
+    // very timer whose tick (whose signal) it is handling.
     std::map<TimerId, Slot> timers_;
     bool delivering_ = false;
     std::vector<TimerId> heldBack_;
