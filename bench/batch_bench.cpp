@@ -154,7 +154,6 @@ bool runBatch(ChildFleet& child, const std::vector<Camera>& fleet, int parallel,
     zka::EventLoop loop(clock);
     zka::BatchScheduler scheduler(zka::BatchScheduler::Seams{clock, loop, prompter}, resources,
                                   zka::FirmwareDescription::of(resources), parallel);
-    loop.setTimerHandler([&scheduler](zka::TimerId id) { scheduler.onTimer(id); });
     for (const Camera& camera : fleet) {
         zka::UpgradeTarget target;
         target.name = "admin";

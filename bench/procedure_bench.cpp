@@ -85,24 +85,15 @@ struct Bench {
         made->setFirmware(resources.packageData()[0], "ver2.45");
         return made;
     }
-    // Runs the user-interface thread, handing ticks to `target`, until done() or the nominal limit.
-    // A heartbeat wakes the loop so that done() is seen even when nothing else happens; a pure wait
-    // (measured for its CPU) runs without it.
-    bool run(zka::CameraContext* target, const std::function<bool()>& done, Clock::Duration limit,
-             bool heartbeat = true)
+    // Runs the user-interface thread, which delivers the contexts' ticks, until done() or the
+    // nominal limit. A heartbeat wakes the loop so that done() is seen even when nothing else
+    // happens; a pure wait (measured for its CPU) runs without it.
+    bool run(const std::function<bool()>& done, Clock::Duration limit, bool heartbeat = true)
     {
-        loop.setTimerHandler([target](zka::TimerId id) {
-            if (target != nullptr && id != kHeartbeat)
-                target->onTimer(id);
-        });
-        if (heartbeat)
-            loop.start(kHeartbeat, milliseconds(100));
-        const bool reached = loop.runUntil(done, limit);
-        loop.stop(kHeartbeat);
-        return reached;
+        const zka::TimerHandle beat = heartbeat ? loop.startTimer(milliseconds(100), [] {}) : zka::TimerHandle();
+        return loop.runUntil(done, limit);
     }
 
-    static constexpr zka::TimerId kHeartbeat = 0x9400;
     zka::SystemClock clock;
     zka::EventLoop loop;
     zka::NoNavigation navigation;
@@ -123,7 +114,7 @@ int overhead(ChildFleet& fleet, int runs)
     // the 60 s pause, the confirming inquiry).
     std::vector<double> plain;
     std::vector<double> whole;
-    const auto settle = [&] { bench.run(nullptr, [] { return false; }, seconds(10)); }; // the camera's flash ends
+    const auto settle = [&] { bench.run([] { return false; }, seconds(10)); }; // the camera's flash ends
     for (int i = 0; i < runs; ++i) {
         {
             std::atomic<int> row{0};
@@ -140,7 +131,7 @@ int overhead(ChildFleet& fleet, int runs)
         auto context = bench.context(address, row);
         const auto begin = steady_clock::now();
         context->start();
-        if (!bench.run(context.get(), [&] { return zka::isFinal(context->errorCode()); }, minutes(30)) ||
+        if (!bench.run([&] { return zka::isFinal(context->errorCode()); }, minutes(30)) ||
             context->errorCode() != 9)
             return std::fprintf(stderr, "procedure_bench: the upgrade ended with %d\n", context->errorCode()), 1;
         whole.push_back(duration<double>(steady_clock::now() - begin).count());
@@ -164,11 +155,11 @@ int overhead(ChildFleet& fleet, int runs)
 double cpuWhileWaiting(Bench& bench, zka::CameraContext& context, zka::ProcedurePhase phase, milliseconds settle,
                        milliseconds window)
 {
-    bench.run(&context, [&] { return context.phase() == phase; }, minutes(60));
-    bench.run(&context, [] { return false; }, duration_cast<Clock::Duration>(settle / bench.clock.timeScale()));
+    bench.run([&] { return context.phase() == phase; }, minutes(60));
+    bench.run([] { return false; }, duration_cast<Clock::Duration>(settle / bench.clock.timeScale()));
     const double cpuBefore = cpuSeconds();
     const auto begin = steady_clock::now();
-    bench.run(&context, [] { return false; }, duration_cast<Clock::Duration>(window / bench.clock.timeScale()), false);
+    bench.run([] { return false; }, duration_cast<Clock::Duration>(window / bench.clock.timeScale()), false);
     const double wall = duration<double>(steady_clock::now() - begin).count();
     if (context.phase() != phase)
         std::fprintf(stderr, "procedure_bench: the wait ended during the measurement\n");

@@ -120,7 +120,6 @@ private:
     void stopDiscovery();
     void switchPage();
     void submitTarget();
-    void onTimer(TimerId id);
     void followUpgrade();
     void restoreCaptions();
     void setCaption(QPushButton* button, std::uint16_t text);

@@ -16,6 +16,17 @@ CameraContext::CameraContext(CameraHost host, std::string addressText, std::stri
     , batchTime_(batchTime)
     , serial_(std::move(serial))
     , client_(host.clock, addressText_, credential_)
+    , tickTimer_(host.timers.makeTimer([this] {
+        onTick();
+        if (tickListener_)
+            tickListener_(true);
+    }))
+    , searchTimer_(host.timers.makeTimer([this] {
+        onSearchTick();
+        if (tickListener_)
+            tickListener_(false);
+    }))
+    , reconfigureTimer_(host.timers.makeTimer([this] { reconfigureDue_.raise(); }))
 {
 }
 

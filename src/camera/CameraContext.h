@@ -12,6 +12,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -87,8 +88,11 @@ public:
     // Starts the worker that runs the whole upgrade; errorCode becomes 2 when Retain is set
     // (retainFlag non-null and non-zero), else 3. Call once, after setFirmware. Returns 1.
     int start();
-    // The handler of this context's tick, search and reconfigure timers (user-interface thread).
-    void onTimer(TimerId id);
+    // Called on the user-interface thread after each tick of the tick timer (true) and of the
+    // search timer (false), once the context has handled it: its owner follows the status there.
+    // Set before start().
+    using TickListener = std::function<void(bool tickTimer)>;
+    void setTickListener(TickListener listener) { tickListener_ = std::move(listener); }
     // Sends a saved configuration back: 10 s pause, read back (nothing is sent when that fails), up to
     // four attempts 5 s apart; on success marks it restored and deletes the file when asked to. Used
     // by the automatic worker and by the manual flow, on a worker thread.
@@ -127,10 +131,11 @@ public:
     void setProgressControl(std::atomic<int>* bar) { progressControl_ = bar; }
     void setListRow(std::atomic<int>* row) { listRow_ = row; }
 
-    // Timer identifiers of this context.
-    TimerId tickTimer() const { return 0x8100u + static_cast<TimerId>(tag_); }
-    TimerId searchTimer() const { return 0x8200u + static_cast<TimerId>(tag_); }
-    TimerId reconfigureTimer() const { return 0x8300u + static_cast<TimerId>(tag_); }
+    // This context's timers: the 1 s tick of the watched waits, the search timer of a camera that
+    // dropped off, and the reconfigure timer. They stop when the context goes.
+    const TimerHandle& tickTimer() const { return tickTimer_; }
+    const TimerHandle& searchTimer() const { return searchTimer_; }
+    const TimerHandle& reconfigureTimer() const { return reconfigureTimer_; }
 
 private:
     void addProgress(int step);
@@ -221,6 +226,11 @@ private:
     std::unique_ptr<ConfigBackup, BackupDeleter> backup_;
     // Raised by the tick handler when it abandons the worker, and when the context is destroyed.
     std::stop_source workerStop_;
+    TickListener tickListener_;
+    // The timers call into everything above; the worker starts and stops them.
+    TimerHandle tickTimer_;
+    TimerHandle searchTimer_;
+    TimerHandle reconfigureTimer_;
     // The worker: declared last, so that it is stopped and joined before anything it uses is destroyed.
     std::jthread worker_;
 };

@@ -40,9 +40,9 @@ int CameraContext::uploadFirmware(std::stop_token stop)
     if (emergency)
         return 0;
     tickCount_.store(0);
-    host_.timers.start(tickTimer(), kTickPeriod);
+    tickTimer_.start(kTickPeriod);
     const bool answered = client_.awaitAnswer(stop);
-    host_.timers.stop(tickTimer());
+    tickTimer_.stop();
     return answered ? 0 : -2;
 }
 
@@ -75,10 +75,10 @@ void CameraContext::readUploadAnswer(std::stop_token stop)
         return;
     }
     tickCount_.store(0);
-    host_.timers.start(tickTimer(), kTickPeriod);
+    tickTimer_.start(kTickPeriod);
     if (client_.readAnswer(answerParser_, ProgressTargets{progressControl_, listRow_}, stop) == AnswerOutcome::Failed)
         replyResult_.store(0);
-    host_.timers.stop(tickTimer());
+    tickTimer_.stop();
 }
 
 void CameraContext::setRestoreData(std::span<const std::uint8_t> data)
@@ -111,13 +111,13 @@ int CameraContext::restoreConfiguration(std::stop_token stop)
         // since only the answer tells whether the camera took the configuration.
         if (!emergency) {
             tickCount_.store(0);
-            host_.timers.start(tickTimer(), kTickPeriod);
+            tickTimer_.start(kTickPeriod);
             ticking = true;
         }
     };
     const RestoreResult result = client_.restore(outgoing_, panTilt_.load(), [this] { addProgress(1); }, onSent, stop);
     if (ticking)
-        host_.timers.stop(tickTimer());
+        tickTimer_.stop();
     switch (result) {
     case RestoreResult::Accepted:
         return 0;

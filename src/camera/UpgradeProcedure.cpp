@@ -89,9 +89,9 @@ void CameraContext::runWorker(std::stop_token stop)
         failWorker();
     }
 
-    host_.timers.stop(tickTimer());
-    host_.timers.stop(searchTimer());
-    host_.timers.stop(reconfigureTimer());
+    tickTimer_.stop();
+    searchTimer_.stop();
+    reconfigureTimer_.stop();
     gate_.enter(ProcedurePhase::Idle);
     workerDone_.store(true);
 }
@@ -204,17 +204,17 @@ CameraContext::RebootResult CameraContext::waitReboot(Clock::Duration firstPause
         if (!gate_.enter(ProcedurePhase::EmergencyWait)) {
             result = RebootResult::Stopped;
         } else {
-            host_.timers.start(tickTimer(), kTickPeriod);
+            tickTimer_.start(kTickPeriod);
             if (!tickLimit_.wait(stop))
                 result = RebootResult::Stopped;
             tickCount_.store(0);
         }
     } else {
-        host_.timers.start(tickTimer(), kTickPeriod);
+        tickTimer_.start(kTickPeriod);
     }
     if (result != RebootResult::Stopped)
         result = inquireNewVersion(inquiryPhase, stop);
-    host_.timers.stop(tickTimer());
+    tickTimer_.stop();
     return result;
 }
 
@@ -264,7 +264,7 @@ void CameraContext::waitForSearch(std::stop_token stop)
     if (!gate_.publish([this] { setCode(StatusCode::Searching); }) || !gate_.enter(ProcedurePhase::SearchWait))
         return;
     tickCount_.store(0);
-    host_.timers.start(searchTimer(), kSearchPeriod);
+    searchTimer_.start(kSearchPeriod);
     if (!searchDue_.wait(stop))
         return;
     const RebootResult v = waitReboot(kSearchPause, ProcedurePhase::SearchPath, stop);
@@ -375,7 +375,7 @@ void CameraContext::reconfigureWait(std::stop_token stop)
         !gate_.enter(ProcedurePhase::Reconfiguring))
         return;
     const Clock::TimePoint reconfigureStart = host_.clock.now();
-    host_.timers.start(reconfigureTimer(), kReconfigurePeriod);
+    reconfigureTimer_.start(kReconfigurePeriod);
     // One inquiry per tick of the reconfigure timer; ticks that come while one runs are merged.
     while (reconfigureDue_.wait(stop)) {
         const std::string reply = client_.query("inq=system", kReconfigureInquiryTimeout, stop).text;
@@ -398,7 +398,7 @@ void CameraContext::reconfigureWait(std::stop_token stop)
         if (!open)
             return;
         if (done) {
-            host_.timers.stop(reconfigureTimer());
+            reconfigureTimer_.stop();
             gate_.publish([this] {
                 completeProgress();
                 setCode(StatusCode::Completed);
@@ -406,16 +406,6 @@ void CameraContext::reconfigureWait(std::stop_token stop)
             return;
         }
     }
-}
-
-void CameraContext::onTimer(TimerId id)
-{
-    if (id == tickTimer())
-        onTick();
-    else if (id == searchTimer())
-        onSearchTick();
-    else if (id == reconfigureTimer())
-        reconfigureDue_.raise();
 }
 
 void CameraContext::onTick()
@@ -450,7 +440,7 @@ void CameraContext::decideAtTickLimit(ProcedurePhase phase)
     if (!gate_.abandonIn(phase))
         return; // the worker decided first
     workerStop_.request_stop();
-    host_.timers.stop(tickTimer());
+    tickTimer_.stop();
     // The camera has not confirmed its new version (or the end of its answer): not completed.
     if (listRow_ != nullptr) {
         setFailureDetail("the camera did not confirm the new version");
@@ -466,7 +456,7 @@ void CameraContext::onSearchTick()
     advanceProgress(emergency_.load() ? emergencyStep_.load() : kTickStep);
     if (tickCount_.fetch_add(1) != kSearchTicks)
         return;
-    host_.timers.stop(searchTimer());
+    searchTimer_.stop();
     searchDue_.raise();
 }
 

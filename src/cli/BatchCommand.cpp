@@ -128,7 +128,6 @@ bool readTargets(const std::string& path, CameraAddressList& list)
 bool runScheduler(BatchScheduler& scheduler, BatchConsole& console, EventLoop& loop, const SignalWatch& signals,
                   double timeScale)
 {
-    loop.setTimerHandler([&](TimerId id) { scheduler.onTimer(id); });
     const TimerHandle refresh = loop.startTimer(
         std::chrono::duration_cast<Clock::Duration>(
             std::chrono::duration<double, std::milli>(kRefreshRealMilliseconds / timeScale)),

@@ -42,6 +42,7 @@ BatchScheduler::BatchScheduler(Seams seams, const PackagedResources& resources, 
     , firmware_(std::move(firmware))
     , parallel_(std::clamp(parallel, 1, kMaxParallel))
 {
+    timer_ = timers_.makeTimer([this] { tick(); });
     // The words are read once: the tick writes them many times a second.
     for (int code = 0; code <= kLastCode; ++code) {
         const StatusWords words = statusWords(code);
@@ -54,7 +55,7 @@ BatchScheduler::BatchScheduler(Seams seams, const PackagedResources& resources, 
 
 BatchScheduler::~BatchScheduler()
 {
-    timers_.stop(kTimerId);
+    timer_.stop();
     // The inquiry uses a context: it goes first; each context then stops and joins its own threads.
     pending_.reset();
     contexts_.clear();
@@ -131,7 +132,7 @@ void BatchScheduler::setBatchOptions(bool retain, bool deleteSaved, std::chrono:
 
 void BatchScheduler::clearRows()
 {
-    timers_.stop(kTimerId);
+    timer_.stop();
     running_ = false;
     stopRequested_ = false;
     pending_.reset();
@@ -142,26 +143,12 @@ void BatchScheduler::clearRows()
 void BatchScheduler::start()
 {
     running_ = true;
-    timers_.start(kTimerId, kTimerPeriod);
+    timer_.start(kTimerPeriod);
 }
 
 void BatchScheduler::requestStop()
 {
     stopRequested_ = true;
-}
-
-bool BatchScheduler::onTimer(TimerId id)
-{
-    if (id == kTimerId) {
-        tick();
-        return true;
-    }
-    const TimerId base = id & 0xFF00u;
-    if (base != 0x8100u && base != 0x8200u && base != 0x8300u)
-        return false;
-    if (CameraContext* context = findContext(static_cast<int>(id & 0xFFu)))
-        context->onTimer(id);
-    return true;
 }
 
 CameraContext* BatchScheduler::findContext(int tag) const
@@ -263,7 +250,7 @@ void BatchScheduler::tick()
         // No camera runs any more: the batch's folder goes when every file in it went.
         if (retain_.load() != 0)
             removeFolderIfEmpty(backupFolderPath(backupRoot(), batchStart_));
-        timers_.stop(kTimerId);
+        timer_.stop();
         running_ = false;
         stopRequested_ = false;
     }

@@ -26,23 +26,21 @@ class PackagedResources;
 // deletes each one when it has ended. The wizard's progress list and the command line are views
 // over it (BatchObserver).
 //
-// Rules of the tick (timer 0x8012, 33 ms): only the first `parallel` positions (2 by default) are
+// Rules of the tick (33 ms): only the first `parallel` positions (2 by default) are
 // worked on; at most one camera starts per tick, after its inquiries (run on a worker; a camera
 // whose inquiries are pending counts as busy); no camera starts in a tick in which a camera ahead
 // of it saves its configuration or uploads; a camera with a final code leaves the list and the
 // one behind it moves up into its position. An abort starts nothing new, lets the running cameras
 // finish, and drops every waiting camera at once when no camera runs any more.
 //
-// Everything is called on the user-interface thread, the thread that delivers the host's timer
-// ticks, which the host hands to onTimer(). Destroying the scheduler in any state stops and joins
+// Everything is called on the user-interface thread, the thread that delivers the ticks of the
+// scheduler's and its contexts' timers. Destroying the scheduler in any state stops and joins
 // every thread it started.
 class BatchScheduler final {
 public:
-    static constexpr TimerId kTimerId = 0x8012;
     static constexpr Clock::Duration kTimerPeriod{33};
     static constexpr int kDefaultParallel = 2;
     static constexpr int kMaxParallel = 16;
-    // Row indices are the contexts' tags, from which their timer identifiers (0x8100 + tag ...) come.
     static constexpr std::size_t kMaxRows = 256;
 
     struct Seams {
@@ -81,9 +79,6 @@ public:
     bool stopRequested() const { return stopRequested_; }
     // The timer runs: the batch is under way.
     bool running() const { return running_; }
-    // Hands a timer tick to the scheduler: 0x8012 is its own; 0x8100, 0x8200 and 0x8300 plus a tag
-    // go to that camera's context (ignored when it has none). False for any other identifier.
-    bool onTimer(TimerId id);
 
     // ---- Reading it ----
     std::size_t rowCount() const { return rows_.size(); }
@@ -155,6 +150,8 @@ private:
     // Declared after the rows they write and the seams they use: destroyed (stopped and joined) first.
     std::vector<Entry> contexts_;
     std::unique_ptr<StartInquiry> pending_;
+    // The scheduler's tick; declared last, so that no tick comes while the rest goes.
+    TimerHandle timer_;
 };
 
 } // namespace zka

@@ -65,6 +65,7 @@ ManualFlow::ManualFlow(Seams seams, const PackagedResources& resources, ManualFl
     , texts_(seams.texts)
     , resources_(resources)
     , observer_(observer)
+    , reconfigureTimer_(seams.timers.makeTimer([this] { reconfigureInquiry(); }))
     , job_(seams.dispatcher)
 {
 }
@@ -72,7 +73,7 @@ ManualFlow::ManualFlow(Seams seams, const PackagedResources& resources, ManualFl
 ManualFlow::~ManualFlow()
 {
     job_.cancel();
-    timers_.stop(kReconfigureTimer);
+    reconfigureTimer_.stop();
     context_.reset();
     checkedContext_.reset();
 }
@@ -206,7 +207,7 @@ void ManualFlow::switchPage(int page)
 
 void ManualFlow::showTarget()
 {
-    timers_.stop(kReconfigureTimer);
+    reconfigureTimer_.stop();
     dropSavedConfig();
     page_ = 3;
     observer_.pageShown(3);
@@ -226,7 +227,7 @@ void ManualFlow::showResult()
     // Both the context's status and its navigation may lead here; the result is shown once.
     if (page_ == 6)
         return;
-    timers_.stop(kReconfigureTimer);
+    reconfigureTimer_.stop();
     if (savedConfig_ && !savedConfig_->restored()) {
         restoreFailed_ = true;
         prompter_.show(Message{kRestoreFault, kInformation, MessageIcon::Error, MessageButtons::Ok});
@@ -285,35 +286,22 @@ void ManualFlow::startManualUpgrade()
     }
     context_->setFirmware(resources_.packageData()[packageIndex_], newVersion());
     context_->setProgressControl(&progress_);
+    context_->setTickListener([this](bool tickTimer) { onContextTick(tickTimer); });
     shownStage_ = 3;
     showStage(3);
     context_->start();
 }
 
-void ManualFlow::onTimer(TimerId id)
+void ManualFlow::onContextTick(bool tickTimer)
 {
-    if (id == kReconfigureTimer) {
-        reconfigureInquiry();
-        return;
-    }
     if (!context_ || takenOver_ || page_ != 5)
         return;
-    const bool tick = id == context_->tickTimer();
-    const bool search = id == context_->searchTimer();
-    if (!tick && !search && id != context_->reconfigureTimer())
-        return;
-    context_->onTimer(id);
-    if (tick) {
-        if (context_->emergency() && !emergencyShown_) {
-            emergencyShown_ = true;
-            observer_.emergencyImageShown(true);
-        } else if (!context_->emergency() && emergencyShown_) {
-            emergencyShown_ = false;
-            observer_.emergencyImageShown(false);
-        }
+    // The emergency image follows the tick timer's ticks only.
+    if (tickTimer && context_->emergency() != emergencyShown_) {
+        emergencyShown_ = context_->emergency();
+        observer_.emergencyImageShown(emergencyShown_);
     }
-    if (tick || search)
-        followStatus();
+    followStatus();
 }
 
 void ManualFlow::followStatus()
@@ -357,10 +345,10 @@ void ManualFlow::onUpgradeNavigate(int wParam, int lParam)
     const int target = wParam != 0 ? lParam : page_ + lParam;
     if (wParam != 0 && lParam == 3) {
         dropSavedConfig();
-        timers_.stop(kReconfigureTimer);
+        reconfigureTimer_.stop();
     }
-    timers_.stop(context_->tickTimer());
-    timers_.stop(context_->searchTimer());
+    context_->tickTimer().stop();
+    context_->searchTimer().stop();
     if (!savedConfig_) {
         switchPage(target);
         return;
@@ -385,14 +373,14 @@ void ManualFlow::startRestore(int targetPage)
             shownStage_ = static_cast<int>(StatusCode::Reconfiguring);
             showStage(shownStage_);
             reconfigureStart_ = clock_.now();
-            timers_.start(kReconfigureTimer, kReconfigurePeriod);
+            reconfigureTimer_.start(kReconfigurePeriod);
         });
 }
 
 void ManualFlow::reconfigureInquiry()
 {
     if (page_ != 5 || !context_ || !takenOver_) {
-        timers_.stop(kReconfigureTimer);
+        reconfigureTimer_.stop();
         return;
     }
     // An inquiry still runs: this tick is merged into it, as a blocked timer would be.
@@ -412,13 +400,13 @@ void ManualFlow::finishReconfigure(bool answered)
     if (page_ != 5)
         return;
     if (answered) {
-        timers_.stop(kReconfigureTimer);
+        reconfigureTimer_.stop();
         switchPage(pageAfterRestore_);
         return;
     }
     progress_.store(std::min(progress_.load() + kReconfigureStep, kProgressFull));
     if (std::chrono::duration_cast<std::chrono::seconds>(clock_.now() - reconfigureStart_) > kReconfigureLimit) {
-        timers_.stop(kReconfigureTimer);
+        reconfigureTimer_.stop();
         switchPage(pageAfterRestore_);
     }
 }

@@ -22,13 +22,10 @@ class PackagedResources;
 // line drives it directly. It owns the upgrade's CameraContext and the saved configuration, and runs
 // every blocking step on a worker so that the user-interface thread never waits.
 //
-// All members are called on the user-interface thread. Timer ticks of the flow's own timer and of
-// its context's timers are handed to onTimer(); the context's navigation reaches
-// onUpgradeNavigate() through the dispatcher.
+// All members are called on the user-interface thread, which also runs the ticks of the flow's and
+// its context's timers; the context's navigation reaches onUpgradeNavigate() through the dispatcher.
 class ManualFlow final {
 public:
-    static constexpr TimerId kReconfigureTimer = 0x8016;
-
     struct Seams {
         const Clock& clock;
         TimerService& timers;
@@ -50,7 +47,6 @@ public:
     // Back: from page 4, or "Re-try" from the result page, to the target page.
     bool back();
 
-    void onTimer(TimerId id);
     void onUpgradeNavigate(int wParam, int lParam);
     // Shows the context's status when it changed (on page 5, until the context's navigation came).
     // The context's ticks call it; a view may call it from its redraw timer too, since no tick
@@ -71,6 +67,8 @@ public:
     // Where the last saved configuration went; empty when none was saved.
     const std::string& savedConfigPath() const { return savedConfigPath_; }
     const CameraContext* context() const { return context_.get(); }
+    // The wait while the camera applies its restored configuration is under way.
+    bool reconfiguring() const { return reconfigureTimer_.running(); }
 
 private:
     struct CheckOutcome;
@@ -85,6 +83,8 @@ private:
     void showTarget();
     void showProgressPage();
     void showResult();
+    // After each tick of the upgrade's tick timer (true) or search timer (false).
+    void onContextTick(bool tickTimer);
     void startRestore(int targetPage);
     void reconfigureInquiry();
     void finishReconfigure(bool answered);
@@ -117,6 +117,8 @@ private:
     std::string savedConfigPath_;
     Clock::TimePoint reconfigureStart_{};
     std::atomic<int> progress_{0};
+    // One inquiry per tick while the camera applies its restored configuration.
+    TimerHandle reconfigureTimer_;
 
     struct BackupDeleter {
         void operator()(ConfigBackup* backup) const;

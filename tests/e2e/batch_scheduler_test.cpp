@@ -83,7 +83,7 @@ TEST(BatchSchedulerTest, TwoAtATimeInRowOrderAndNoStartWhileACameraAheadSavesOrU
     // Every file went: so did the batch's folder.
     EXPECT_TRUE(rig.backupRoot.stampFolders().empty());
     EXPECT_EQ(rig.scheduler->contextCount(), 0u);
-    EXPECT_FALSE(rig.loop.isRunning(BatchScheduler::kTimerId));
+    EXPECT_EQ(rig.loop.runningTimerCount(), 0u); // the scheduler's timer stopped itself
 }
 
 TEST(BatchSchedulerTest, AnAbortWhileUploadingFinishesThatCameraAndDropsTheWaitingOnesAtOnce)
@@ -122,7 +122,7 @@ TEST(BatchSchedulerTest, AnAbortWhileUploadingFinishesThatCameraAndDropsTheWaiti
     EXPECT_TRUE(rig.fleet.requests("127.0.0.4").empty());
     EXPECT_EQ(rig.scheduler->contextCount(), 0u);
     EXPECT_FALSE(rig.scheduler->stopRequested());
-    EXPECT_FALSE(rig.loop.isRunning(BatchScheduler::kTimerId));
+    EXPECT_EQ(rig.loop.runningTimerCount(), 0u); // the scheduler's timer stopped itself
 }
 
 TEST(BatchSchedulerTest, AnAbortDuringTheInquiriesDropsTheCameraWithoutWaitingForItsAnswer)

@@ -25,14 +25,14 @@ TEST_F(UploadE2eTest, PackageArrivesIntactAndProgressFollowsChunksThenSteps)
     EXPECT_EQ(ctx->uploadFirmware(), 0);
     EXPECT_EQ(ctx->errorCode(), 4);
     EXPECT_EQ(row.load(), 6860); // one step per 1460-byte chunk
-    EXPECT_FALSE(loop.isRunning(ctx->tickTimer()));
+    EXPECT_FALSE(ctx->tickTimer().running());
 
     ctx->readUploadAnswer();
     EXPECT_EQ(ctx->replyResult(), 1);
     // (0) announces 40 steps at 6860: 63 per step; step 40 sets 6860 + 40 * 63.
     EXPECT_EQ(ctx->emergencyStep(), 63);
     EXPECT_EQ(row.load(), 9380);
-    EXPECT_FALSE(loop.isRunning(ctx->tickTimer()));
+    EXPECT_FALSE(ctx->tickTimer().running());
     ctx->closeUpload();
 
     const auto uploads = requestsTo("/command/versionup.cgi");
@@ -112,7 +112,7 @@ TEST_F(UploadE2eTest, NoAnswerWithinSixtySecondsIsAnIncompleteRequest)
     EXPECT_EQ(ctx->uploadFirmware(), -2);
     EXPECT_EQ(ctx->errorCode(), 4); // the body was sent
     EXPECT_GE(ticks.load(), 20);    // the tick timer ran while the answer was awaited
-    EXPECT_FALSE(loop.isRunning(ctx->tickTimer()));
+    EXPECT_FALSE(ctx->tickTimer().running());
 }
 
 TEST_F(UploadE2eTest, AMinuteOfSilenceInTheAnswerIsWaitedOut)
@@ -233,7 +233,7 @@ TEST_F(UploadE2eTest, AnswerThatNeverEndsIsLeftOnAStopRequest)
     // receive time-out (a second of real time here), as the camera may still be writing.
     std::this_thread::sleep_for(1200ms);
     EXPECT_FALSE(readerDone.load());
-    EXPECT_TRUE(loop.isRunning(ctx->tickTimer()));
+    EXPECT_TRUE(ctx->tickTimer().running());
 
     const auto start = std::chrono::steady_clock::now();
     reader.request_stop();
@@ -241,7 +241,7 @@ TEST_F(UploadE2eTest, AnswerThatNeverEndsIsLeftOnAStopRequest)
     ctx->closeUpload();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_EQ(ctx->replyResult(), 1);
-    EXPECT_FALSE(loop.isRunning(ctx->tickTimer()));
+    EXPECT_FALSE(ctx->tickTimer().running());
 }
 
 TEST_F(UploadE2eTest, DestroyingTheContextWithAnUploadInFlightIsQuick)

@@ -106,8 +106,10 @@ protected:
     std::unique_ptr<CameraContext> context(const std::string& address = "127.0.0.2",
                                            const std::string& credential = kAdminCredential)
     {
-        return std::make_unique<CameraContext>(CameraHost{clock, loop, events, prompter, texts}, address, credential,
-                                               models);
+        auto made = std::make_unique<CameraContext>(CameraHost{clock, loop, events, prompter, texts}, address,
+                                                    credential, models);
+        made->setTickListener([this](bool) { ticks.fetch_add(1); });
+        return made;
     }
     std::vector<RecordedRequest> requestsTo(const std::string& path, const std::string& address = "127.0.0.2") const
     {
@@ -133,7 +135,7 @@ protected:
 
     SystemClock clock{kScale};
     std::atomic<int> ticks{0};
-    EventLoop loop{clock, [this](TimerId) { ticks.fetch_add(1); }};
+    EventLoop loop{clock};
     RecordingEvents events;
     ScriptedPrompter prompter;
     ResourceText texts{embeddedResources(), prompter};

@@ -117,10 +117,6 @@ public:
         , dispatcher(loop)
         , fleet(std::move(cameras), timeScale)
     {
-        loop.setTimerHandler([this](TimerId id) {
-            if (flow && id != kHeartbeat)
-                flow->onTimer(id);
-        });
         flow = std::make_unique<ManualFlow>(
             ManualFlow::Seams{clock, loop, dispatcher, prompter, packagedResources().texts()}, packagedResources(), view);
     }
@@ -136,10 +132,9 @@ public:
         const bool started = fleet.start(error);
         EXPECT_TRUE(started) << error;
         // Wakes the loop now and then, so that runUntil() sees changes that post nothing.
-        loop.start(kHeartbeat, std::chrono::milliseconds(100));
+        heartbeat = loop.startTimer(std::chrono::milliseconds(100), [] {});
         return started;
     }
-    static constexpr TimerId kHeartbeat = 0x9300;
     bool runUntil(const std::function<bool()>& done) { return loop.runUntil(done, kLimit); }
     // Next on the target page, then Next on page 4 with the answer OK; runs to the end of the upgrade.
     void upgrade(const std::string& address, bool retain, bool backup, const std::string& login = "admin:admin")
@@ -159,6 +154,7 @@ public:
     BackupRoot backupRoot;
     camsim::Fleet fleet;
     std::unique_ptr<ManualFlow> flow;
+    TimerHandle heartbeat;
 };
 
 TEST(ManualFlowTest, UpgradesWithoutSavingShowsTheResultAndRetriesWithAnEmergencyCamera)
@@ -287,7 +283,10 @@ TEST(ManualFlowTest, AStaleStatusCannotSkipThePendingRestore)
     rig.dispatcher.hold();
     ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context()->errorCode() == 9; }));
     ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context()->workerDone(); }));
-    rig.flow->onTimer(rig.flow->context()->tickTimer());
+    const TimerHandle& tick = rig.flow->context()->tickTimer();
+    tick.start(std::chrono::milliseconds(1000));
+    rig.loop.runUntil([] { return false; }, std::chrono::milliseconds(3000));
+    tick.stop();
     rig.flow->followStatus();
     EXPECT_EQ(rig.flow->page(), 5);
     EXPECT_FALSE(rig.view.has("stage 9"));
@@ -453,7 +452,7 @@ TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
         {restore, [&](const FlowRig& rig) { return rig.flow->busy() && upgraded(*rig.flow); }},
         // an inquiry of the reconfiguration wait hangs
         {silent, [&](const FlowRig& rig) {
-             return rig.flow->busy() && upgraded(*rig.flow) && rig.loop.isRunning(ManualFlow::kReconfigureTimer);
+             return rig.flow->busy() && upgraded(*rig.flow) && rig.flow->reconfiguring();
          }},
     };
     for (const auto& item : cases) {
@@ -469,8 +468,8 @@ TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
         const auto begin = std::chrono::steady_clock::now();
         rig.flow.reset();
         EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1000)) << item.camera.address;
-        EXPECT_FALSE(rig.loop.isRunning(ManualFlow::kReconfigureTimer));
-        EXPECT_FALSE(rig.loop.isRunning(0x8100));
+        // Neither the reconfigure timer nor the upgrade's tick timer runs on: only the heartbeat.
+        EXPECT_EQ(rig.loop.runningTimerCount(), 1u);
         // Nothing queued for the deleted flow runs: it would show a page, a stage or a message.
         const Events shown = rig.view.lines;
         const std::size_t messages = rig.prompter.count();

@@ -11,7 +11,6 @@ namespace zka::test {
 namespace {
 
 // The rig's own timer: samples every context's code, as a list row's redraw timer would.
-constexpr TimerId kWatchTimer = 0x9200;
 constexpr Clock::Duration kWatchPeriod{100};
 
 } // namespace
@@ -98,7 +97,7 @@ UpgradeRig::UpgradeRig(std::vector<camsim::CameraSpec> cameras, double timeScale
     , fleet(std::move(cameras), timeScale)
     , batchTime(std::chrono::system_clock::now())
 {
-    loop.setTimerHandler([this](TimerId id) { onTimer(id); });
+    watchTimer_ = loop.makeTimer([this] { watch(); });
 }
 
 UpgradeRig::~UpgradeRig()
@@ -111,7 +110,7 @@ bool UpgradeRig::start(std::string& error)
 {
     if (!fleet.start(error))
         return false;
-    loop.start(kWatchTimer, kWatchPeriod);
+    watchTimer_.start(kWatchPeriod);
     return true;
 }
 
@@ -158,17 +157,6 @@ std::vector<int> UpgradeRig::trace(std::size_t index) const
 int UpgradeRig::progress(std::size_t index) const
 {
     return slots_.at(index)->row.load();
-}
-
-void UpgradeRig::onTimer(TimerId id)
-{
-    if (id == kWatchTimer) {
-        watch();
-        return;
-    }
-    const std::size_t tag = id & 0xFFu;
-    if (tag < slots_.size() && slots_[tag]->context)
-        slots_[tag]->context->onTimer(id);
 }
 
 void UpgradeRig::watch()
@@ -235,10 +223,6 @@ BatchRig::BatchRig(std::vector<camsim::CameraSpec> cameras, int parallel, double
                                                  FirmwareDescription::of(packagedResources()), parallel))
 {
     scheduler->addObserver(*this);
-    loop.setTimerHandler([this](TimerId id) {
-        if (scheduler)
-            scheduler->onTimer(id);
-    });
 }
 
 BatchRig::~BatchRig()

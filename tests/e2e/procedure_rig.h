@@ -116,10 +116,10 @@ private:
         ScriptedPrompter prompter;
         std::unique_ptr<CameraContext> context;
     };
-    void onTimer(TimerId id);
     void watch();
 
     std::vector<std::unique_ptr<Slot>> slots_;
+    TimerHandle watchTimer_;
 };
 
 // A batch of simulated cameras run by the BatchScheduler on a headless user-interface thread, with

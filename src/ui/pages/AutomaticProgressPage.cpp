@@ -185,8 +185,6 @@ void AutomaticProgressPage::onTimer(TimerId id)
         onCounterTimer();
     else if (id == kConfirmTimer)
         onConfirmTimer();
-    else
-        scheduler_->onTimer(id); // the scheduler's tick and its cameras' timers
 }
 
 void AutomaticProgressPage::onConfirmTimer()

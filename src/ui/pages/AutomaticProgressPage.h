@@ -28,9 +28,8 @@ class UpgradeProgressList;
 // operator comes forward from it, what happens to their settings, a confirmation before the batch
 // starts, the count of cameras that are through, and the upgrade log once every camera is.
 //
-// The page owns the batch scheduler and the timer service the scheduler and its cameras run on, so
-// that the cameras' timers (0x8100 + row, 0x8200 + row, 0x8300 + row) can never meet those of the
-// manual mode's camera, which run on the wizard's. Its list shows the scheduler's rows.
+// The page owns the batch scheduler and the timer service the scheduler and its cameras run on.
+// Its list shows the scheduler's rows.
 class AutomaticProgressPage final : public QWidget {
     Q_OBJECT
 
