@@ -11,7 +11,7 @@
 // that the CPU figures hold the procedure's own cost only.
 #include "ChildFleet.h"
 #include "http/Base64.h"
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
 #include "camsim/Fleet.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
@@ -73,14 +73,12 @@ struct Bench {
     {
         resources.loadAll();
     }
-    std::unique_ptr<zka::CameraContext> context(const std::string& address, std::atomic<int>& row,
-                                                const std::atomic<int>* retain = nullptr,
-                                                const std::atomic<int>* deleteFlag = nullptr)
+    std::unique_ptr<zka::UpgradeJob> context(const std::string& address, std::atomic<int>& row, bool retain = false)
     {
-        auto made = std::make_unique<zka::CameraContext>(zka::CameraHost{clock, loop, navigation, prompter, resources.texts()},
-                                                         address, zka::encodeBase64("admin:admin"),
-                                                         resources.supportedModels(), 0, retain, deleteFlag, nullptr,
-                                                         "B0000");
+        auto made = std::make_unique<zka::UpgradeJob>(
+            zka::UpgradeJob::Seams{clock, loop, navigation, prompter, resources.texts()}, address,
+            zka::encodeBase64("admin:admin"), resources.supportedModels(), "B0000");
+        made->setOptions(zka::UpgradeJob::Options::batch(retain, true, clock.wallTime()));
         made->setListRow(&row);
         made->setFirmware(resources.packageData()[0], "ver2.45");
         return made;
@@ -152,7 +150,7 @@ int overhead(ChildFleet& fleet, int runs)
 }
 
 // CPU of this process over `window` of real time while the context stays in `phase`.
-double cpuWhileWaiting(Bench& bench, zka::CameraContext& context, zka::ProcedurePhase phase, milliseconds settle,
+double cpuWhileWaiting(Bench& bench, zka::UpgradeJob& context, zka::ProcedurePhase phase, milliseconds settle,
                        milliseconds window)
 {
     bench.run([&] { return context.phase() == phase; }, minutes(60));
@@ -181,9 +179,7 @@ int waitingCpu(ChildFleet& fleet)
     hanging.reset();
 
     std::atomic<int> silentRow{0};
-    std::atomic<int> retain{1};
-    std::atomic<int> deleteAfter{1};
-    auto silent = bench.context("127.0.0.4", silentRow, &retain, &deleteAfter);
+    auto silent = bench.context("127.0.0.4", silentRow, true);
     silent->start();
     const double reconfigure = cpuWhileWaiting(bench, *silent, zka::ProcedurePhase::Reconfiguring, milliseconds(200),
                                                milliseconds(3000));

@@ -101,10 +101,9 @@ bool BatchScheduler::addUpgradeTarget(const UpgradeTarget& target)
     const auto credential = makeCredential(target.name, target.password);
     if (credential) {
         try {
-            const CameraHost host{clock_, timers_, navigation_, prompter_, resources_.texts()};
-            entry.context = std::make_unique<CameraContext>(host, added.texts[ProgressRow::AddressText], *credential,
-                                                            resources_.supportedModels(), position, &retain_,
-                                                            &deleteSaved_, &batchStart_, target.serial);
+            const UpgradeJob::Seams host{clock_, timers_, navigation_, prompter_, resources_.texts()};
+            entry.context = std::make_unique<UpgradeJob>(host, added.texts[ProgressRow::AddressText], *credential,
+                                                         resources_.supportedModels(), target.serial);
         } catch (const std::bad_alloc&) {
             entry.context.reset();
         }
@@ -125,8 +124,8 @@ bool BatchScheduler::addUpgradeTarget(const UpgradeTarget& target)
 
 void BatchScheduler::setBatchOptions(bool retain, bool deleteSaved, std::chrono::system_clock::time_point batchStart)
 {
-    retain_.store(retain ? 1 : 0);
-    deleteSaved_.store(deleteSaved ? 1 : 0);
+    retain_ = retain;
+    deleteSaved_ = deleteSaved;
     batchStart_ = batchStart;
 }
 
@@ -151,7 +150,7 @@ void BatchScheduler::requestStop()
     stopRequested_ = true;
 }
 
-CameraContext* BatchScheduler::findContext(int tag) const
+UpgradeJob* BatchScheduler::findContext(int tag) const
 {
     for (const Entry& entry : contexts_) {
         if (entry.tag == tag)
@@ -248,7 +247,7 @@ void BatchScheduler::tick()
     const bool ended = contexts_.empty() && running_;
     if (ended) {
         // No camera runs any more: the batch's folder goes when every file in it went.
-        if (retain_.load() != 0)
+        if (retain_)
             removeFolderIfEmpty(backupFolderPath(backupRoot(), batchStart_));
         timer_.stop();
         running_ = false;
@@ -308,6 +307,7 @@ void BatchScheduler::startCamera(Entry& entry, const StartInquiry::Outcome& outc
     const std::size_t slot = resources_.slotFor(outcome.docType);
     row.packageIndex = static_cast<int>(slot);
     entry.context->setFirmware(firmware_.package(slot), firmware_.newVersionFor(row.currentVersion));
+    entry.context->setOptions(UpgradeJob::Options::batch(retain_, deleteSaved_, batchStart_));
     entry.context->start();
     if (described)
         notifyRow(static_cast<std::size_t>(entry.tag));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
 #include "resources/FirmwareDescription.h"
 #include "runtime/NoNavigation.h"
 #include "upgrade/BatchObserver.h"
@@ -21,7 +21,7 @@ namespace zka {
 
 class PackagedResources;
 
-// The automatic batch, without a toolkit: one row and one CameraContext per camera, and the
+// The automatic batch, without a toolkit: one row and one UpgradeJob per camera, and the
 // scheduler that starts the contexts one after another, copies each one's status into its row and
 // deletes each one when it has ended. The wizard's progress list and the command line are views
 // over it (BatchObserver).
@@ -86,7 +86,7 @@ public:
     // The contexts still held: cameras not yet ended.
     std::size_t contextCount() const { return contexts_.size(); }
     // The context whose tag is `tag`, or null.
-    CameraContext* findContext(int tag) const;
+    UpgradeJob* findContext(int tag) const;
     // The list word of a status code ("Standby" ... "Error7"); empty for any other code.
     std::string statusWord(int code) const;
     // The row's line of the upgrade log: "model(address) " or "model(DHCP:address) ", followed by
@@ -107,7 +107,7 @@ private:
     // refused it, the code it ends with.
     struct Entry {
         int tag = 0;
-        std::unique_ptr<CameraContext> context;
+        std::unique_ptr<UpgradeJob> context;
         int refusal = 0;
         std::string refusalDetail;
     };
@@ -136,9 +136,9 @@ private:
     std::array<std::string, 17> listWords_;
     std::array<std::string, 17> logOutcomes_;
 
-    // What every context points at.
-    std::atomic<int> retain_{0};
-    std::atomic<int> deleteSaved_{1};
+    // What every camera's job is started with.
+    bool retain_ = false;
+    bool deleteSaved_ = true;
     std::chrono::system_clock::time_point batchStart_{};
     NoNavigation navigation_;
 

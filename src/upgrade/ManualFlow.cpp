@@ -30,7 +30,7 @@ constexpr const char* kInformation = "Information";
 // the worker) and what it found, handed back to the user-interface thread.
 struct ManualFlow::CheckOutcome {
     std::unique_ptr<NavigationRelay> relay;
-    std::unique_ptr<CameraContext> context;
+    std::unique_ptr<UpgradeJob> context;
     bool systemRead = false;
     bool accepted = false;
     // Whether a refusal has been told with its own cause (no reply, a refused login); otherwise
@@ -83,9 +83,9 @@ std::string ManualFlow::newVersion() const
     return resources_.chooseNewVersion(cameraVersionText_);
 }
 
-CameraHost ManualFlow::host(HostEvents& events) const
+UpgradeJob::Seams ManualFlow::host(HostEvents& events) const
 {
-    return CameraHost{clock_, timers_, events, prompter_, texts_};
+    return UpgradeJob::Seams{clock_, timers_, events, prompter_, texts_};
 }
 
 bool ManualFlow::submitTarget(std::string addressText, const std::string& credentialPlain, bool retain, bool backup)
@@ -134,7 +134,7 @@ void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
     auto outcome = std::make_shared<CheckOutcome>();
     outcome->relay = std::make_unique<NavigationRelay>(
         dispatcher_, [this](int wParam, int lParam) { onUpgradeNavigate(wParam, lParam); });
-    outcome->context = std::make_unique<CameraContext>(host(*outcome->relay), addressText_, credential_,
+    outcome->context = std::make_unique<UpgradeJob>(host(*outcome->relay), addressText_, credential_,
                                                        resources_.supportedModels());
     observer_.busyChanged(true);
     job_.run(
@@ -160,7 +160,7 @@ void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
 
 void ManualFlow::runCheck(CheckOutcome& outcome, std::stop_token stop)
 {
-    CameraContext& probe = *outcome.context;
+    UpgradeJob& probe = *outcome.context;
     const TargetCheck check(resources_.supportedModels(), probe.credential());
     const TargetCheck::Result result = check.run(probe.client(), stop);
     if (result.verdict == TargetVerdict::Stopped)
@@ -282,7 +282,7 @@ void ManualFlow::startManualUpgrade()
     if (!context_) {
         relay_ = std::make_unique<NavigationRelay>(
             dispatcher_, [this](int wParam, int lParam) { onUpgradeNavigate(wParam, lParam); });
-        context_ = std::make_unique<CameraContext>(host(*relay_), addressText_, credential_, resources_.supportedModels());
+        context_ = std::make_unique<UpgradeJob>(host(*relay_), addressText_, credential_, resources_.supportedModels());
     }
     context_->setFirmware(resources_.packageData()[packageIndex_], newVersion());
     context_->setProgressControl(&progress_);
@@ -363,7 +363,7 @@ void ManualFlow::startRestore(int targetPage)
     pageAfterRestore_ = targetPage;
     job_.run(
         [this, context = context_.get(), backup = savedConfig_.get()](std::stop_token stop) {
-            if (context->restoreSaved(*backup, stop) != CameraContext::RestoreOutcome::Stopped)
+            if (context->restoreSaved(*backup, stop) != UpgradeJob::RestoreOutcome::Stopped)
                 clock_.sleepFor(kAfterRestorePause, stop);
         },
         [this] {
@@ -390,7 +390,7 @@ void ManualFlow::reconfigureInquiry()
     job_.run(
         [context = context_.get(), answered](std::stop_token stop) {
             const std::string reply = context->client().query("inq=system", TargetCheck::kInquiryTimeout, stop).text;
-            *answered = !stop.stop_requested() && context->checkSystemReply(reply, false);
+            *answered = !stop.stop_requested() && context->checkSystemReply(reply);
         },
         [this, answered] { finishReconfigure(*answered); });
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "upgrade/BackgroundJob.h"
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
 #include "upgrade/ManualFlowObserver.h"
 #include "upgrade/NavigationRelay.h"
 
@@ -19,7 +19,7 @@ class PackagedResources;
 // The manual upgrade of one camera, without a toolkit: the check of the target, the confirmation,
 // the save of the configuration, the upgrade, the restore, the wait while the camera applies its
 // configuration, and the result. The wizard's manual pages are a thin view over it and the command
-// line drives it directly. It owns the upgrade's CameraContext and the saved configuration, and runs
+// line drives it directly. It owns the upgrade's UpgradeJob and the saved configuration, and runs
 // every blocking step on a worker so that the user-interface thread never waits.
 //
 // All members are called on the user-interface thread, which also runs the ticks of the flow's and
@@ -66,7 +66,7 @@ public:
     bool restoreFailed() const { return restoreFailed_; }
     // Where the last saved configuration went; empty when none was saved.
     const std::string& savedConfigPath() const { return savedConfigPath_; }
-    const CameraContext* context() const { return context_.get(); }
+    const UpgradeJob* context() const { return context_.get(); }
     // The wait while the camera applies its restored configuration is under way.
     bool reconfiguring() const { return reconfigureTimer_.running(); }
 
@@ -89,7 +89,7 @@ private:
     void reconfigureInquiry();
     void finishReconfigure(bool answered);
     void dropSavedConfig();
-    CameraHost host(HostEvents& events) const;
+    UpgradeJob::Seams host(HostEvents& events) const;
 
     const Clock& clock_;
     TimerService& timers_;
@@ -126,9 +126,9 @@ private:
     std::unique_ptr<ConfigBackup, BackupDeleter> savedConfig_;
     // The context of the last accepted check, which the next upgrade uses, and the upgrade's.
     std::unique_ptr<NavigationRelay> checkedRelay_;
-    std::unique_ptr<CameraContext> checkedContext_;
+    std::unique_ptr<UpgradeJob> checkedContext_;
     std::unique_ptr<NavigationRelay> relay_;
-    std::unique_ptr<CameraContext> context_;
+    std::unique_ptr<UpgradeJob> context_;
     // Declared last: stopped and joined before the context and the saved configuration it uses.
     BackgroundJob job_;
 };

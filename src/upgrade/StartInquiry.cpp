@@ -1,12 +1,12 @@
 #include "upgrade/StartInquiry.h"
 
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
 #include "upgrade/TargetCheck.h"
 #include "upgrade/VerdictWords.h"
 
 namespace zka {
 
-StartInquiry::StartInquiry(CameraContext& context, int tag)
+StartInquiry::StartInquiry(UpgradeJob& context, int tag)
     : context_(context)
     , tag_(tag)
     , thread_([this](std::stop_token stop) { run(stop); })

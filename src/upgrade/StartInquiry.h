@@ -7,7 +7,7 @@
 
 namespace zka {
 
-class CameraContext;
+class UpgradeJob;
 
 // The target check that comes before one camera of a batch starts, on a thread of its own so that
 // the user-interface thread never waits for a camera. A camera whose system reply passed keeps its
@@ -29,7 +29,7 @@ public:
         std::string serial;
     };
 
-    StartInquiry(CameraContext& context, int tag);
+    StartInquiry(UpgradeJob& context, int tag);
     StartInquiry(const StartInquiry&) = delete;
     StartInquiry& operator=(const StartInquiry&) = delete;
 
@@ -41,7 +41,7 @@ public:
 private:
     void run(std::stop_token stop);
 
-    CameraContext& context_;
+    UpgradeJob& context_;
     const int tag_;
     Outcome outcome_;
     std::atomic<bool> finished_{false};

@@ -1,7 +1,9 @@
-// Inquiries of a CameraContext and the "inquire" command against the simulated cameras, through real
-// sockets in the network sandbox: what the operator is told, what a batch row gets, and what the
-// camera received.
-#include "camera/CameraContext.h"
+// Inquiries of an UpgradeJob's client and the "inquire" command against the simulated cameras,
+// through real sockets in the network sandbox: what the operator is told, what a batch row gets,
+// and what the camera received.
+#include "upgrade/TargetCheck.h"
+#include "upgrade/UpgradeJob.h"
+#include "upgrade/VerdictWords.h"
 #include "http/Credential.h"
 #include "camera/InquiryReply.h"
 #include "http/QueryRequest.h"
@@ -72,14 +74,23 @@ protected:
     }
     void TearDown() override { fleet.reset(); }
 
-    std::unique_ptr<CameraContext> contextFor(Camera camera, const std::string& user = "admin",
-                                              const std::string& password = "admin")
+    std::unique_ptr<UpgradeJob> contextFor(Camera camera, const std::string& user = "admin",
+                                           const std::string& password = "admin")
     {
-        return std::make_unique<CameraContext>(env.host(), addressOf(fleet->cameras()[camera]),
-                                               *makeCredential(user, password), env.models, camera);
+        return std::make_unique<UpgradeJob>(env.host(), addressOf(fleet->cameras()[camera]),
+                                            *makeCredential(user, password), env.models);
     }
+    // The verdict of one reply, as the target check gives it for this job's login.
+    TargetVerdict systemVerdict(const std::string& reply) const
+    {
+        return TargetCheck::judgeSystem(reply, CameraIdentity::fromSystemReply(reply, env.models));
+    }
+    static TargetVerdict userVerdict(const UpgradeJob& job, const std::string& reply)
+    {
+        return TargetCheck(job.supportedModels(), job.credential()).judgeUser(reply);
+    }
+    std::string warning(TargetVerdict verdict) const { return refusalWarning(verdict, env.texts, "ZKA-QM410"); }
     std::vector<camsim::RecordedRequest> received(Camera camera) const { return fleet->requests(fleet->cameras()[camera].address); }
-    Message warning(const std::string& text) const { return Message{text, "Information", MessageIcon::Warning, MessageButtons::Ok}; }
 
     std::unique_ptr<camsim::Fleet> fleet;
     CameraTestHost env{kScale};
@@ -89,15 +100,15 @@ TEST_F(CameraInquiryTest, ManualCheckOfAnAdministratorsCamera)
 {
     auto context = contextFor(Plain);
     const std::string system = context->client().query("inq=system", 20000ms).text;
-    CameraContext::SystemInfo info;
-    ASSERT_TRUE(context->readSystemReply(system, true, info)) << system;
+    ASSERT_TRUE(context->checkSystemReply(system)) << system;
+    const CameraIdentity info = CameraIdentity::fromSystemReply(system, env.models);
     EXPECT_EQ(info.model, "ZKA-QM410");
-    EXPECT_EQ(info.version, "2.30");
+    EXPECT_EQ(info.versionText(), "2.30");
     EXPECT_EQ(info.serial, "S20");
     EXPECT_EQ(readDocType(system), "");
     EXPECT_EQ(context->currentVersion(), "ver2.30");
     EXPECT_FALSE(context->emergency());
-    EXPECT_TRUE(context->checkUserReply(context->client().query("inq=user", 20000ms).text));
+    EXPECT_EQ(userVerdict(*context, context->client().query("inq=user", 20000ms).text), TargetVerdict::Accepted);
     EXPECT_EQ(env.prompter.count(), 0u);
 
     const auto requests = received(Plain);
@@ -123,43 +134,39 @@ TEST_F(CameraInquiryTest, RefusedAndInsufficientLogins)
     EXPECT_EQ(wrong->client().query("inq=user", 20000ms).text, "401 Unauthorized");
     // A refused login still gets the model check's answer on a system inquiry: none.
     EXPECT_EQ(wrong->client().query("inq=system", 20000ms).text, "401 Unauthorized");
-    EXPECT_FALSE(wrong->checkUserReply("401 Unauthorized"));
+    const TargetVerdict refused = userVerdict(*wrong, "401 Unauthorized");
 
     auto viewer = contextFor(WithViewer, "viewer", "look");
     const std::string user = viewer->client().query("inq=user", 20000ms).text;
     EXPECT_NE(user.find("Administrator="), std::string::npos);
-    EXPECT_FALSE(viewer->checkUserReply(user));
-    EXPECT_EQ(env.prompter.messages(),
-              (std::vector<Message>{warning("Please enter correct user name and password for the administrator."),
-                                    warning("Level 4 users other than Administrator cannot run the program.")}));
+    const TargetVerdict notAdministrator = userVerdict(*viewer, user);
+    EXPECT_EQ((std::vector<std::string>{warning(refused), warning(notAdministrator)}),
+              (std::vector<std::string>{"Please enter correct user name and password for the administrator.",
+                                        "Level 4 users other than Administrator cannot run the program."}));
 
     // In the batch the same refusals are the row's login error.
-    std::atomic<int> row{0};
     auto batchWrong = contextFor(Plain, "admin", "wrong");
-    batchWrong->setListRow(&row);
-    EXPECT_FALSE(batchWrong->checkUserReply(batchWrong->client().query("inq=user", 20000ms).text));
-    EXPECT_EQ(batchWrong->errorCode(), 12);
+    EXPECT_EQ(rowRefusal(userVerdict(*batchWrong, batchWrong->client().query("inq=user", 20000ms).text)).code, 12);
     auto batchViewer = contextFor(WithViewer, "viewer", "look");
-    batchViewer->setListRow(&row);
-    EXPECT_FALSE(batchViewer->checkUserReply(batchViewer->client().query("inq=user", 20000ms).text));
-    EXPECT_EQ(batchViewer->errorCode(), 12);
-    EXPECT_EQ(env.prompter.count(), 2u);
+    EXPECT_EQ(rowRefusal(userVerdict(*batchViewer, batchViewer->client().query("inq=user", 20000ms).text)).code, 12);
+    EXPECT_EQ(env.prompter.count(), 0u);
 }
 
 TEST_F(CameraInquiryTest, UnsupportedModelAndEmergencyFirmware)
 {
     auto other = contextFor(OtherModel);
-    CameraContext::SystemInfo info;
-    EXPECT_FALSE(other->readSystemReply(other->client().query("inq=system", 20000ms).text, true, info));
-    EXPECT_EQ(info.model, "ZKA-QM999");
-    EXPECT_EQ(env.prompter.messages(),
-              std::vector<Message>{warning("This program works for the ZKA-QM410. Please select the correct camera.")});
+    const std::string otherReply = other->client().query("inq=system", 20000ms).text;
+    EXPECT_FALSE(other->checkSystemReply(otherReply));
+    EXPECT_EQ(CameraIdentity::fromSystemReply(otherReply, env.models).model, "ZKA-QM999");
+    EXPECT_EQ(warning(systemVerdict(otherReply)),
+              "This program works for the ZKA-QM410. Please select the correct camera.");
 
     auto emergency = contextFor(Emergency);
-    EXPECT_TRUE(emergency->readSystemReply(emergency->client().query("inq=system", 20000ms).text, true, info));
+    const std::string emergencyReply = emergency->client().query("inq=system", 20000ms).text;
+    EXPECT_TRUE(emergency->checkSystemReply(emergencyReply));
     EXPECT_TRUE(emergency->emergency());
     EXPECT_EQ(emergency->currentVersion(), "unknown");
-    EXPECT_EQ(info.version, "unknown");
+    EXPECT_EQ(CameraIdentity::fromSystemReply(emergencyReply, env.models).versionText(), "unknown");
 }
 
 TEST_F(CameraInquiryTest, OversizedReplyIsCutAt5120Bytes)
@@ -168,7 +175,7 @@ TEST_F(CameraInquiryTest, OversizedReplyIsCutAt5120Bytes)
     const std::string reply = context->client().query("inq=system", 20000ms).text;
     EXPECT_EQ(reply.size(), kReplyCapacity);
     EXPECT_EQ(reply.rfind("ModelName=ZKA-QM410&Serial=S24&SoftVersion=2.30", 0), 0u);
-    EXPECT_TRUE(context->checkSystemReply(reply, true));
+    EXPECT_TRUE(context->checkSystemReply(reply));
 }
 
 TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
@@ -177,8 +184,8 @@ TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
     const auto expectCutAfter = [this](double scale, std::chrono::milliseconds least, std::chrono::milliseconds most,
                                        bool answeredGivenLonger) {
         CameraTestHost host(scale);
-        CameraContext context(host.host(), addressOf(fleet->cameras()[Slow]), *makeCredential("admin", "admin"),
-                              host.models, Slow);
+        UpgradeJob context(host.host(), addressOf(fleet->cameras()[Slow]), *makeCredential("admin", "admin"),
+                           host.models);
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(context.client().query("inq=system", 20000ms).text, "");
         const auto took = std::chrono::steady_clock::now() - start;
@@ -186,7 +193,7 @@ TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
         EXPECT_LE(took, most) << scale;
         // Given longer than the camera needs, the same inquiry is answered.
         if (answeredGivenLonger) {
-            EXPECT_TRUE(context.checkSystemReply(context.client().query("inq=system", 60000ms).text, false));
+            EXPECT_TRUE(context.checkSystemReply(context.client().query("inq=system", 60000ms).text));
         }
     };
     // At 0.075 the time-out lasts 1.5 s, above the second that no time-out goes under: the time-out
@@ -205,11 +212,8 @@ TEST_F(CameraInquiryTest, PolledNetworkInquiryOnPort8080)
     while (!context->client().queryFinished() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
     ASSERT_TRUE(context->client().queryFinished());
-    std::string mac;
-    int tag = -1;
-    EXPECT_TRUE(context->readMacAddress(context->client().polledReply().text, mac, tag));
+    const std::string mac = CameraIdentity::fromSystemReply(context->client().polledReply().text, {}).mac;
     EXPECT_EQ(mac, "08-00-46-00-00-26");
-    EXPECT_EQ(tag, static_cast<int>(Port8080));
     const auto requests = received(Port8080);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].headers.front(), (std::pair<std::string, std::string>{"Host", "127.0.0.26:8080"}));

@@ -19,6 +19,7 @@ TEST_F(UploadE2eTest, PackageArrivesIntactAndProgressFollowsChunksThenSteps)
     startFleet({camera()});
     auto ctx = context();
     std::atomic<int> row{0};
+    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
     ctx->setListRow(&row);
     ctx->setFirmware(package(), "ver2.45");
 
@@ -72,6 +73,7 @@ TEST_F(UploadE2eTest, ConnectionDroppedMidBodyIsASendFailureReportedPerMode)
     startFleet({sim});
     auto ctx = context();
     std::atomic<int> row{0};
+    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
     ctx->setListRow(&row);
     ctx->setFirmware(package(), "ver2.45");
 
@@ -88,6 +90,7 @@ TEST_F(UploadE2eTest, ConnectionDroppedMidBodyIsASendFailureReportedPerMode)
     ctx->reportUploadFailure(true);
     EXPECT_EQ(ctx->errorCode(), 10);
     EXPECT_EQ(prompter.count(), 0u);
+    ctx->setOptions({});
     ctx->setListRow(nullptr);
     ctx->reportUploadFailure(true);
     ASSERT_EQ(prompter.count(), 1u);
@@ -125,6 +128,7 @@ TEST_F(UploadE2eTest, AMinuteOfSilenceInTheAnswerIsWaitedOut)
     startFleet({sim});
     auto ctx = context();
     std::atomic<int> row{0};
+    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
     ctx->setListRow(&row);
     ctx->setFirmware(package(), "ver2.45");
     ASSERT_EQ(ctx->uploadFirmware(), 0);
@@ -264,7 +268,7 @@ TEST_F(UploadE2eTest, EmergencyCameraGetsTheBodyWithoutAwaitingAnAnswer)
     sim.softVersion = "emergency";
     startFleet({sim});
     auto ctx = context();
-    ASSERT_TRUE(ctx->checkSystemReply(ctx->client().query("inq=system", 60000ms).text, false));
+    ASSERT_TRUE(ctx->checkSystemReply(ctx->client().query("inq=system", 60000ms).text));
     ASSERT_TRUE(ctx->emergency());
     std::atomic<int> bar{0};
     ctx->setProgressControl(&bar);
@@ -298,6 +302,7 @@ TEST_F(UploadE2eTest, RestoreUsesTheFactoryLoginAndSwitchesToPresetForGood)
     startFleet({sim});
     auto ctx = context("127.0.0.2", kRootCredential);
     std::atomic<int> row{0};
+    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
     ctx->setListRow(&row);
     std::string configuration = "[camera]\nname=restored\n";
     configuration.resize(3000, '#'); // three pieces: 1460, 1460, 80
@@ -376,7 +381,7 @@ TEST_F(UploadE2eTest, AnEmergencyCamerasRestoreCountsOnlyWhenTheCameraAcceptedIt
     sim.restoreRefusals = 1; // the first restore is read, then dropped without an answer
     startFleet({sim});
     auto ctx = context();
-    ASSERT_TRUE(ctx->checkSystemReply(ctx->client().query("inq=system", 60000ms).text, false));
+    ASSERT_TRUE(ctx->checkSystemReply(ctx->client().query("inq=system", 60000ms).text));
     ASSERT_TRUE(ctx->emergency());
     const std::string configuration = "[camera]\nname=emergency\n";
     ctx->setRestoreData(bytesOf(configuration));

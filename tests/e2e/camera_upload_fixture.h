@@ -4,7 +4,7 @@
 // user-interface thread, a simulated fleet at a time scale of 0.01 (60 s last 0.6 s), a backup folder
 // of their own, and helpers to read what the cameras received.
 
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
 #include "camera/ConfigBackup.h"
 #include "camsim/Fleet.h"
 #include "resources/ResourceStore.h"
@@ -103,10 +103,10 @@ protected:
         sim.rebootSeconds = 1;
         return sim;
     }
-    std::unique_ptr<CameraContext> context(const std::string& address = "127.0.0.2",
+    std::unique_ptr<UpgradeJob> context(const std::string& address = "127.0.0.2",
                                            const std::string& credential = kAdminCredential)
     {
-        auto made = std::make_unique<CameraContext>(CameraHost{clock, loop, events, prompter, texts}, address,
+        auto made = std::make_unique<UpgradeJob>(UpgradeJob::Seams{clock, loop, events, prompter, texts}, address,
                                                     credential, models);
         made->setTickListener([this](bool) { ticks.fetch_add(1); });
         return made;
@@ -120,7 +120,7 @@ protected:
         return found;
     }
     // Follows the camera's answer on a thread of its own, as the procedure does; done once it ended.
-    static std::jthread readInBackground(CameraContext& ctx, std::atomic<bool>& done)
+    static std::jthread readInBackground(UpgradeJob& ctx, std::atomic<bool>& done)
     {
         return std::jthread([&ctx, &done](std::stop_token stop) {
             ctx.readUploadAnswer(stop);

@@ -83,7 +83,7 @@ TEST(AutomaticProcedureTest, EveryRowOfABatchEndsWithTheCodeOfItsCamera)
     for (std::size_t i = 0; i < kRows.size(); ++i) {
         auto& context = rig.add(cameras[i].address, kRows[i].options);
         // The batch inquires before it starts a camera; so the context knows emergency firmware.
-        ASSERT_TRUE(context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text, false));
+        ASSERT_TRUE(context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text));
     }
     auto& unreachable = rig.add("127.0.0.99");
     // One row's saved file disappears while its restore waits its first 10 s.

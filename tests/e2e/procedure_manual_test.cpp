@@ -62,7 +62,7 @@ TEST(ManualProcedureTest, EveryEndIsAMessageAndANavigation)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         auto& context = rig.add(cameras[i].address, {.automatic = false});
         // As the wizard's check of the target does: the context knows the camera's firmware.
-        context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text, false);
+        context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text);
         context.start();
         ASSERT_TRUE(rig.runUntil([&] { return context.workerDone() || context.phase() > ProcedurePhase::Uploading; },
                                  kLimit));
@@ -146,12 +146,14 @@ struct DrivenContext {
         , automatic(automaticMode)
     {
         const auto& resources = packagedResources();
-        context = std::make_unique<CameraContext>(CameraHost{clock, timers, navigation, prompter, resources.texts()},
+        context = std::make_unique<UpgradeJob>(UpgradeJob::Seams{clock, timers, navigation, prompter, resources.texts()},
                                                   address, encodeBase64("admin:admin"), resources.supportedModels());
-        if (automatic)
+        if (automatic) {
+            context->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
             context->setListRow(&progress);
-        else
+        } else {
             context->setProgressControl(&progress);
+        }
         context->setFirmware(resources.packageData()[0], "ver2.45");
         timers.setPhaseSource([this] { return context->phase(); });
     }
@@ -187,7 +189,7 @@ struct DrivenContext {
     RecordingEvents navigation;
     ScriptedPrompter prompter;
     std::atomic<int> progress{0};
-    std::unique_ptr<CameraContext> context;
+    std::unique_ptr<UpgradeJob> context;
 };
 
 TEST(TickDecisionTest, AnUnendingAnswerIsAVersionUpErrorInTheManualModeAndEndsTheWaitInTheAutomatic)
@@ -320,12 +322,13 @@ TEST(WorkerFailureTest, AnExceptionInTheWorkerEndsTheCamerasUpgradeNotTheProcess
         ScriptedPrompter prompter;
         std::atomic<int> progress{0};
         const auto& resources = packagedResources();
-        CameraContext context(CameraHost{clock, timers, navigation, prompter, resources.texts()},
+        UpgradeJob context(UpgradeJob::Seams{clock, timers, navigation, prompter, resources.texts()},
                               automatic ? "127.0.0.2" : "127.0.0.3", encodeBase64("admin:admin"),
                               resources.supportedModels());
-        if (automatic)
+        if (automatic) {
+            context.setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
             context.setListRow(&progress);
-        else
+        } else
             context.setProgressControl(&progress);
         context.setFirmware(resources.packageData()[0], "ver2.45");
         context.start();
@@ -379,7 +382,7 @@ TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRu
                                                     phase == ProcedurePhase::Settling ||
                                                     phase == ProcedurePhase::Reconfiguring});
         if (phase == ProcedurePhase::EmergencyWait)
-            context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text, false);
+            context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text);
         context.start();
     }
     // The hanging camera is deleted while an inquiry hangs, well after its reboot pause.

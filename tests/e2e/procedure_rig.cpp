@@ -114,27 +114,24 @@ bool UpgradeRig::start(std::string& error)
     return true;
 }
 
-CameraContext& UpgradeRig::add(const std::string& address, ContextOptions options)
+UpgradeJob& UpgradeRig::add(const std::string& address, ContextOptions options)
 {
     const auto& resources = packagedResources();
     auto slot = std::make_unique<Slot>();
-    slot->retain.store(options.retain ? 1 : 0);
-    slot->deleteAfter.store(options.keepBackup ? 0 : 1);
-    const int tag = static_cast<int>(slots_.size());
     std::string serial;
     for (const auto& camera : fleet.cameras()) {
         if (camera.address == address)
             serial = camera.serial;
     }
-    const CameraHost host{clock, loop, slot->navigation, slot->prompter, resources.texts()};
+    const UpgradeJob::Seams host{clock, loop, slot->navigation, slot->prompter, resources.texts()};
     if (options.automatic) {
-        slot->context = std::make_unique<CameraContext>(host, address, encodeBase64("admin:admin"),
-                                                        resources.supportedModels(), tag, &slot->retain,
-                                                        &slot->deleteAfter, &batchTime, serial);
+        slot->context = std::make_unique<UpgradeJob>(host, address, encodeBase64("admin:admin"),
+                                                     resources.supportedModels(), serial);
+        slot->context->setOptions(UpgradeJob::Options::batch(options.retain, !options.keepBackup, batchTime));
         slot->context->setListRow(&slot->row);
     } else {
-        slot->context = std::make_unique<CameraContext>(host, address, encodeBase64("admin:admin"),
-                                                        resources.supportedModels(), tag);
+        slot->context = std::make_unique<UpgradeJob>(host, address, encodeBase64("admin:admin"),
+                                                     resources.supportedModels());
         slot->context->setProgressControl(&slot->row);
     }
     slot->context->setFirmware(resources.packageData()[0], options.emptyTarget ? std::string() : "ver2.45");

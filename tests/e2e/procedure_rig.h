@@ -4,7 +4,7 @@
 // thread, the packaged resources, a backup folder of their own, and contexts whose status codes are
 // traced as the user interface would see them.
 
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
 #include "camsim/Fleet.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
@@ -77,10 +77,10 @@ public:
     // Starts the fleet; false (with the reason in error) when a socket could not be bound.
     bool start(std::string& error);
 
-    // A context for the camera at `address`, with tag = its index among the rig's contexts. Each
+    // A job for the camera at `address`, the rig's index-th. Each
     // context has a navigation recorder and a prompter of its own.
-    CameraContext& add(const std::string& address, ContextOptions options = {});
-    CameraContext& context(std::size_t index) { return *slots_.at(index)->context; }
+    UpgradeJob& add(const std::string& address, ContextOptions options = {});
+    UpgradeJob& context(std::size_t index) { return *slots_.at(index)->context; }
     std::vector<std::pair<int, int>> navigation(std::size_t index) const { return slots_.at(index)->navigation.posted(); }
     std::vector<Message> messages(std::size_t index) const { return slots_.at(index)->prompter.messages(); }
     // Deletes a context now and returns how long that took (real time).
@@ -109,12 +109,10 @@ public:
 private:
     struct Slot {
         std::atomic<int> row{0};
-        std::atomic<int> retain{0};
-        std::atomic<int> deleteAfter{0};
         std::vector<int> trace;
         RecordingEvents navigation;
         ScriptedPrompter prompter;
-        std::unique_ptr<CameraContext> context;
+        std::unique_ptr<UpgradeJob> context;
     };
     void watch();
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/CameraHost.h"
+#include "upgrade/UpgradeJob.h"
 #include "resources/ResourceText.h"
 #include "runtime/EventLoop.h"
 #include "support/RecordingEvents.h"
@@ -8,7 +8,7 @@
 
 namespace zka::test {
 
-// Everything a CameraContext borrows from its owner, for tests: a clock at the given scale, a
+// Everything an UpgradeJob borrows from its owner, for tests: a clock at the given scale, a
 // headless event loop for the timers, a scripted prompter and the packaged texts.
 class CameraTestHost final {
 public:
@@ -16,7 +16,7 @@ public:
     CameraTestHost(const CameraTestHost&) = delete;
     CameraTestHost& operator=(const CameraTestHost&) = delete;
 
-    CameraHost host() { return CameraHost{clock, loop, events, prompter, texts}; }
+    UpgradeJob::Seams host() { return UpgradeJob::Seams{clock, loop, events, prompter, texts}; }
 
     SystemClock clock;
     EventLoop loop;

@@ -30,9 +30,9 @@ FuzzHost::FuzzHost()
 
 FuzzHost::~FuzzHost() = default;
 
-CameraHost FuzzHost::host()
+UpgradeJob::Seams FuzzHost::host()
 {
-    return CameraHost{clock_, *silent_, *silent_, *silent_, silent_->texts};
+    return UpgradeJob::Seams{clock_, *silent_, *silent_, *silent_, silent_->texts};
 }
 
 std::size_t FuzzHost::messages() const

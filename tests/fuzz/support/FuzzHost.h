@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/CameraHost.h"
+#include "upgrade/UpgradeJob.h"
 #include "runtime/Clock.h"
 
 #include <cstddef>
@@ -8,7 +8,7 @@
 
 namespace zka::fuzz {
 
-// The seams a CameraContext needs, for fuzz targets that run its readers: a real clock, timers and
+// The seams an UpgradeJob needs, for fuzz targets that run its readers: a real clock, timers and
 // navigation that go nowhere, a prompter that only counts its messages, the packaged texts.
 class FuzzHost final {
 public:
@@ -17,7 +17,7 @@ public:
     FuzzHost(const FuzzHost&) = delete;
     FuzzHost& operator=(const FuzzHost&) = delete;
 
-    CameraHost host();
+    UpgradeJob::Seams host();
     std::size_t messages() const;
 
 private:

@@ -1,7 +1,12 @@
 #pragma once
 
 #include "camera/CameraClient.h"
-#include "camera/CameraHost.h"
+#include "resources/ResourceText.h"
+#include "resources/SupportedModels.h"
+#include "runtime/Clock.h"
+#include "runtime/HostEvents.h"
+#include "runtime/Prompter.h"
+#include "runtime/TimerService.h"
 #include "camera/CameraIdentity.h"
 #include "camera/ProcedureGate.h"
 #include "camera/StatusCode.h"
@@ -15,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <stop_token>
 #include <string>
@@ -25,36 +31,64 @@ namespace zka {
 
 class ConfigBackup;
 
-// One camera's HTTP and upgrade context: its address and login, the versions it reports, its status
-// code and progress, its requests and its worker. Owned by the wizard (manual mode) or by the batch
-// list (automatic mode). Destroying it in any state is safe and quick: it stops its threads
-// cooperatively and joins them, and nothing a stopped thread did afterwards is read.
-class CameraContext final {
+// The upgrade of one camera, once for both modes: the save of its configuration, the upload, the
+// camera's answer, the wait for its reboot and new version (or its search when it dropped off),
+// the restore and the wait while it applies its configuration. What the modes differ in is its
+// Options. Owned by the manual flow or by the batch. Destroying it in any state is safe and quick:
+// it stops its threads cooperatively and joins them, and nothing a stopped thread did afterwards
+// is read.
+class UpgradeJob final {
 public:
-    // Manual mode: tag 0 and null retain, delete and batch-time pointers.
-    CameraContext(CameraHost host, std::string addressText, std::string credential, const SupportedModels& models,
-                  int tag = 0, const std::atomic<int>* retainFlag = nullptr, const std::atomic<int>* deleteFlag = nullptr,
-                  const std::chrono::system_clock::time_point* batchTime = nullptr, std::string serial = {});
-    ~CameraContext();
-    CameraContext(const CameraContext&) = delete;
-    CameraContext& operator=(const CameraContext&) = delete;
+    // What a job needs of its owner window: its clock and timers, the posted navigation, the
+    // message boxes and the packaged texts. Everything here outlives the jobs that borrow it.
+    struct Seams {
+        const Clock& clock;
+        TimerService& timers;
+        HostEvents& events;
+        Prompter& prompter;
+        const ResourceText& texts;
+    };
 
-    // The camera's HTTP operations, for the inquiries of whoever drives this context.
+    // Manual mode: tag 0 and null retain, delete and batch-time pointers.
+    // What differs between the manual mode (the defaults) and the batch.
+    struct Options {
+        // Each inquiry for the new version after the upload waits this long.
+        Clock::Duration inquiryTimeout{60000};
+        // A failure ends as the status code (10, 11, 14) for the batch's row instead of being told
+        // to the operator with a message and a page.
+        bool failuresAsCodes = false;
+        // At the tick limit of the wait for the end of the camera's answer, go on to the reboot
+        // wait instead of giving the upgrade up.
+        bool tickLimitEndsAnswerWait = false;
+        // Save the configuration before the upload and send it back afterwards.
+        bool retain = false;
+        bool deleteAfterRestore = true;
+        // The backup folder's time stamp; the moment of the save when empty.
+        std::optional<std::chrono::system_clock::time_point> backupTime;
+        // The wait while the camera applies its restored configuration: one inquiry per period
+        // until it answers or the limit has passed, each moving the progress by step.
+        Clock::Duration reconfigurePeriod{10000};
+        std::chrono::seconds reconfigureLimit{299};
+        int reconfigureStep = 1;
+
+        static Options batch(bool retain, bool deleteAfterRestore, std::chrono::system_clock::time_point backupTime);
+    };
+
+    UpgradeJob(Seams host, std::string addressText, std::string credential, const SupportedModels& models,
+               std::string serial = {});
+    ~UpgradeJob();
+    UpgradeJob(const UpgradeJob&) = delete;
+    UpgradeJob& operator=(const UpgradeJob&) = delete;
+
+    // The camera's HTTP operations, for the inquiries of whoever drives this job.
     CameraClient& client() { return client_; }
 
-    bool checkSystemReply(const std::string& reply, bool showMessage);
-    struct SystemInfo {
-        std::string model;
-        std::string version;
-        std::string serial;
-        int tag = 0;
-    };
-    bool readSystemReply(const std::string& reply, bool showMessage, SystemInfo& info);
-    bool checkUserReply(const std::string& reply);
+    // Takes the reply's versions when it names a supported model (see recordIdentity); false
+    // otherwise.
+    bool checkSystemReply(const std::string& reply);
     // Takes the version of a system reply whose model passed the check: the first one becomes the
     // current version (or marks emergency firmware), later ones the latest. No version: no change.
     void recordIdentity(const CameraIdentity& identity);
-    bool readMacAddress(const std::string& reply, std::string& mac, int& tag) const;
 
     // ---- Firmware upload ----
     // The package is borrowed, never copied: it must outlive the upload.
@@ -85,11 +119,14 @@ public:
     int restoreConfiguration(std::stop_token stop = {});
 
     // ---- Upgrade procedure ----
-    // Starts the worker that runs the whole upgrade; errorCode becomes 2 when Retain is set
-    // (retainFlag non-null and non-zero), else 3. Call once, after setFirmware. Returns 1.
+    // Call before start(); a job is made with the manual mode's options.
+    void setOptions(Options options) { options_ = std::move(options); }
+    const Options& options() const { return options_; }
+    // Starts the worker that runs the whole upgrade; errorCode becomes 2 when the options retain
+    // the configuration, else 3. Call once, after setFirmware. Returns 1.
     int start();
     // Called on the user-interface thread after each tick of the tick timer (true) and of the
-    // search timer (false), once the context has handled it: its owner follows the status there.
+    // search timer (false), once the job has handled it: its owner follows the status there.
     // Set before start().
     using TickListener = std::function<void(bool tickTimer)>;
     void setTickListener(TickListener listener) { tickListener_ = std::move(listener); }
@@ -107,7 +144,6 @@ public:
     const std::string& addressText() const { return addressText_; }
     const std::string& credential() const { return credential_; }
     const SupportedModels& supportedModels() const { return supportedModels_; }
-    int tag() const { return tag_; }
     std::string currentVersion() const;
     std::string latestVersion() const;
     std::string targetVersion() const;
@@ -131,8 +167,8 @@ public:
     void setProgressControl(std::atomic<int>* bar) { progressControl_ = bar; }
     void setListRow(std::atomic<int>* row) { listRow_ = row; }
 
-    // This context's timers: the 1 s tick of the watched waits, the search timer of a camera that
-    // dropped off, and the reconfigure timer. They stop when the context goes.
+    // This job's timers: the 1 s tick of the watched waits, the search timer of a camera that
+    // dropped off, and the reconfigure timer. They stop when the job goes.
     const TimerHandle& tickTimer() const { return tickTimer_; }
     const TimerHandle& searchTimer() const { return searchTimer_; }
     const TimerHandle& reconfigureTimer() const { return reconfigureTimer_; }
@@ -141,23 +177,17 @@ private:
     void addProgress(int step);
     void setFailureDetail(std::string detail);
 
-    CameraHost host_;
+    Seams host_;
     const std::string addressText_;
     const std::string credential_;
     const SupportedModels& supportedModels_;
-    const int tag_;
-    const std::atomic<int>* retainFlag_;
-    const std::atomic<int>* deleteFlag_;
-    const std::chrono::system_clock::time_point* batchTime_;
+    Options options_;
     std::string serial_;
     std::string mac_;
 
     // Raised first by the destructor: the worker leaves at its next check.
     std::stop_source stop_;
 
-    // Inquiry: the supported-model check (with its message) and the version bookkeeping.
-    bool checkModel(std::string_view reply, const CameraIdentity& identity, bool showMessage);
-    void warn(const std::string& text);
 
     // Versions are written by whichever thread inquires and read by the owner: guarded, and so is the
     // saved configuration's path and the failure's cause, written by the worker.
@@ -224,7 +254,7 @@ private:
     WakeEvent searchDue_;       // the search timer counted its 240 ticks
     WakeEvent reconfigureDue_;  // a tick of the reconfigure timer: inquire once
     std::unique_ptr<ConfigBackup, BackupDeleter> backup_;
-    // Raised by the tick handler when it abandons the worker, and when the context is destroyed.
+    // Raised by the tick handler when it abandons the worker, and when the job is destroyed.
     std::stop_source workerStop_;
     TickListener tickListener_;
     // The timers call into everything above; the worker starts and stops them.

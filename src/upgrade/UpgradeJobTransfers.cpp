@@ -1,6 +1,6 @@
-// The upload and the restore steps of a CameraContext: its client's transfers, with the status
+// The upload and the restore steps of an UpgradeJob: its client's transfers, with the status
 // codes, the tick timer and the progress that the procedure keeps around them.
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
 
 namespace zka {
 
@@ -13,19 +13,19 @@ constexpr int kEmergencyTicks = 180;
 
 } // namespace
 
-void CameraContext::addProgress(int step)
+void UpgradeJob::addProgress(int step)
 {
     ProgressTargets{progressControl_, listRow_}.add(step);
 }
 
-void CameraContext::setFirmware(std::span<const std::uint8_t> data, std::string newVersionText)
+void UpgradeJob::setFirmware(std::span<const std::uint8_t> data, std::string newVersionText)
 {
     outgoing_ = data;
     std::lock_guard lock(versionMutex_);
     targetVersion_ = std::move(newVersionText);
 }
 
-int CameraContext::uploadFirmware(std::stop_token stop)
+int UpgradeJob::uploadFirmware(std::stop_token stop)
 {
     answerParser_.reset();
     const bool emergency = emergency_.load();
@@ -46,14 +46,14 @@ int CameraContext::uploadFirmware(std::stop_token stop)
     return answered ? 0 : -2;
 }
 
-void CameraContext::closeUpload()
+void UpgradeJob::closeUpload()
 {
     client_.closeUpload();
 }
 
-void CameraContext::reportUploadFailure(bool showMessage)
+void UpgradeJob::reportUploadFailure(bool showMessage)
 {
-    if (listRow_ != nullptr) {
+    if (options_.failuresAsCodes) {
         errorCode_.store(static_cast<int>(StatusCode::NetworkError));
         return;
     }
@@ -65,7 +65,7 @@ void CameraContext::reportUploadFailure(bool showMessage)
     host_.events.postNavigate(0, 1);
 }
 
-void CameraContext::readUploadAnswer(std::stop_token stop)
+void UpgradeJob::readUploadAnswer(std::stop_token stop)
 {
     replyResult_.store(1);
     if (emergency_.load()) {
@@ -81,12 +81,12 @@ void CameraContext::readUploadAnswer(std::stop_token stop)
     tickTimer_.stop();
 }
 
-void CameraContext::setRestoreData(std::span<const std::uint8_t> data)
+void UpgradeJob::setRestoreData(std::span<const std::uint8_t> data)
 {
     outgoing_ = data;
 }
 
-void CameraContext::rememberSystemReply(const std::string& reply)
+void UpgradeJob::rememberSystemReply(const std::string& reply)
 {
     if (reply.empty())
         return;
@@ -94,14 +94,14 @@ void CameraContext::rememberSystemReply(const std::string& reply)
     lastSystemReply_ = reply;
 }
 
-void CameraContext::detectPanTilt()
+void UpgradeJob::detectPanTilt()
 {
     std::lock_guard lock(versionMutex_);
     if (lastSystemReply_.find("PanTiltFunc=1") != std::string::npos)
         panTilt_.store(true);
 }
 
-int CameraContext::restoreConfiguration(std::stop_token stop)
+int UpgradeJob::restoreConfiguration(std::stop_token stop)
 {
     const bool emergency = emergency_.load();
     bool ticking = false;
