@@ -281,13 +281,16 @@ bool BatchScheduler::advanceWaiting(Entry& entry, bool busy)
     if (busy || pending_)
         return busy;
     rows_[static_cast<std::size_t>(entry.tag)]->started = clock_.wallTime();
-    pending_ = std::make_unique<StartInquiry>(*entry.context, entry.tag);
+    pending_ = std::make_unique<StartInquiry>(entry.context->client(), resources_.supportedModels(), entry.tag);
     return true;
 }
 
 void BatchScheduler::startCamera(Entry& entry, const StartInquiry::Outcome& outcome)
 {
     ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
+    // The job upgrades the camera the inquiry accepted: it knows its version and whether it runs
+    // emergency firmware.
+    entry.context->recordIdentity(outcome.identity);
     // A camera added by its address alone is known only from its answer.
     bool described = false;
     if (row.texts[ProgressRow::ModelText].empty() && !outcome.model.empty()) {
