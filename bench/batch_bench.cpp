@@ -17,6 +17,7 @@
 #include "resources/FirmwareDescription.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
+#include "runtime/Prompter.h"
 #include "upgrade/BatchScheduler.h"
 
 #include <algorithm>

@@ -15,7 +15,7 @@
 #include "camsim/Fleet.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
-#include "runtime/NoNavigation.h"
+#include "runtime/Prompter.h"
 
 #include <algorithm>
 #include <csignal>
@@ -76,7 +76,7 @@ struct Bench {
     std::unique_ptr<zka::UpgradeJob> context(const std::string& address, std::atomic<int>& row, bool retain = false)
     {
         auto made = std::make_unique<zka::UpgradeJob>(
-            zka::UpgradeJob::Seams{clock, loop, navigation, prompter, resources.texts()}, address,
+            zka::UpgradeJob::Seams{clock, loop}, address,
             zka::encodeBase64("admin:admin"), resources.supportedModels(), "B0000");
         made->setOptions(zka::UpgradeJob::Options::batch(retain, true, clock.wallTime()));
         made->setListRow(&row);
@@ -94,7 +94,6 @@ struct Bench {
 
     zka::SystemClock clock;
     zka::EventLoop loop;
-    zka::NoNavigation navigation;
     SilentPrompter prompter;
     zka::PackagedResources resources;
 };

@@ -101,7 +101,7 @@ bool BatchScheduler::addUpgradeTarget(const UpgradeTarget& target)
     const auto credential = makeCredential(target.name, target.password);
     if (credential) {
         try {
-            const UpgradeJob::Seams host{clock_, timers_, navigation_, prompter_, resources_.texts()};
+            const UpgradeJob::Seams host{clock_, timers_};
             entry.context = std::make_unique<UpgradeJob>(host, added.texts[ProgressRow::AddressText], *credential,
                                                          resources_.supportedModels(), target.serial);
         } catch (const std::bad_alloc&) {

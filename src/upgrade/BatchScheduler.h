@@ -2,7 +2,6 @@
 
 #include "upgrade/UpgradeJob.h"
 #include "resources/FirmwareDescription.h"
-#include "runtime/NoNavigation.h"
 #include "upgrade/BatchObserver.h"
 #include "upgrade/ProgressRow.h"
 #include "upgrade/StartInquiry.h"
@@ -140,7 +139,6 @@ private:
     bool retain_ = false;
     bool deleteSaved_ = true;
     std::chrono::system_clock::time_point batchStart_{};
-    NoNavigation navigation_;
 
     std::vector<BatchObserver*> observers_;
     std::vector<std::unique_ptr<ProgressRow>> rows_;

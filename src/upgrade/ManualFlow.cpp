@@ -29,7 +29,7 @@ constexpr const char* kInformation = "Information";
 // A check of the target: the context that inquires (made on the user-interface thread, used by
 // the worker) and what it found, handed back to the user-interface thread.
 struct ManualFlow::CheckOutcome {
-    std::unique_ptr<NavigationRelay> relay;
+    std::shared_ptr<const bool> token;
     std::unique_ptr<UpgradeJob> context;
     bool systemRead = false;
     bool accepted = false;
@@ -83,9 +83,19 @@ std::string ManualFlow::newVersion() const
     return resources_.chooseNewVersion(cameraVersionText_);
 }
 
-UpgradeJob::Seams ManualFlow::host(HostEvents& events) const
+std::unique_ptr<UpgradeJob> ManualFlow::makeJob(const std::shared_ptr<const bool>& token)
 {
-    return UpgradeJob::Seams{clock_, timers_, events, prompter_, texts_};
+    auto job = std::make_unique<UpgradeJob>(UpgradeJob::Seams{clock_, timers_}, addressText_, credential_,
+                                            resources_.supportedModels());
+    // The job tells from its worker; the flow hears it on the user-interface thread, unless the
+    // job it came from has been replaced or the flow has gone meanwhile.
+    job->setOutcomeListener([this, alive = std::weak_ptr<const bool>(token)](UpgradeJob::Outcome outcome) {
+        dispatcher_.post([this, alive, outcome] {
+            if (alive.lock())
+                onJobOutcome(outcome);
+        });
+    });
+    return job;
 }
 
 bool ManualFlow::submitTarget(std::string addressText, const std::string& credentialPlain, bool retain, bool backup)
@@ -132,10 +142,8 @@ bool ManualFlow::back()
 void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
 {
     auto outcome = std::make_shared<CheckOutcome>();
-    outcome->relay = std::make_unique<NavigationRelay>(
-        dispatcher_, [this](int wParam, int lParam) { onUpgradeNavigate(wParam, lParam); });
-    outcome->context = std::make_unique<UpgradeJob>(host(*outcome->relay), addressText_, credential_,
-                                                       resources_.supportedModels());
+    outcome->token = std::make_shared<const bool>(true);
+    outcome->context = makeJob(outcome->token);
     observer_.busyChanged(true);
     job_.run(
         [this, outcome](std::stop_token stop) { runCheck(*outcome, stop); },
@@ -151,7 +159,7 @@ void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
             } else {
                 // The checked context is the one that upgrades: it knows the camera's version and
                 // whether it runs emergency firmware.
-                checkedRelay_ = std::move(outcome->relay);
+                checkedToken_ = std::move(outcome->token);
                 checkedContext_ = std::move(outcome->context);
             }
             then(outcome->accepted);
@@ -271,18 +279,17 @@ void ManualFlow::startUpgrade()
 void ManualFlow::startManualUpgrade()
 {
     context_.reset();
-    relay_.reset();
+    token_.reset();
     if (emergencyShown_) {
         emergencyShown_ = false;
         observer_.emergencyImageShown(false);
     }
     takenOver_ = false;
-    relay_ = std::move(checkedRelay_);
+    token_ = std::move(checkedToken_);
     context_ = std::move(checkedContext_);
     if (!context_) {
-        relay_ = std::make_unique<NavigationRelay>(
-            dispatcher_, [this](int wParam, int lParam) { onUpgradeNavigate(wParam, lParam); });
-        context_ = std::make_unique<UpgradeJob>(host(*relay_), addressText_, credential_, resources_.supportedModels());
+        token_ = std::make_shared<const bool>(true);
+        context_ = makeJob(token_);
     }
     context_->setFirmware(resources_.packageData()[packageIndex_], newVersion());
     context_->setProgressControl(&progress_);
@@ -334,16 +341,29 @@ void ManualFlow::showStage(int stage)
         observer_.stageChanged(stage);
 }
 
-void ManualFlow::onUpgradeNavigate(int wParam, int lParam)
+void ManualFlow::onJobOutcome(UpgradeJob::Outcome outcome)
 {
-    // Only the running upgrade navigates, and only once.
+    // Only the running upgrade leads on, and only once.
     if (page_ != 5 || takenOver_ || !context_)
         return;
-    // The stage the context reached (its last code may have come after its last tick).
+    int target = 6;
+    switch (outcome) {
+    case UpgradeJob::Outcome::Confirmed:
+    case UpgradeJob::Outcome::ConfirmedAfterSearch:
+        break;
+    case UpgradeJob::Outcome::UploadNotSent:
+        prompter_.show(Message{texts_(225), texts_(203), MessageIcon::Error, MessageButtons::Ok});
+        target = 3;
+        break;
+    case UpgradeJob::Outcome::VersionUpError:
+        prompter_.show(Message{texts_(206), texts_(203), MessageIcon::Error, MessageButtons::Ok});
+        target = 3;
+        break;
+    }
+    // The stage the job reached (its last code may have come after its last tick).
     takeContextStage();
     takenOver_ = true;
-    const int target = wParam != 0 ? lParam : page_ + lParam;
-    if (wParam != 0 && lParam == 3) {
+    if (target == 3) {
         dropSavedConfig();
         reconfigureTimer_.stop();
     }

@@ -2,8 +2,9 @@
 
 #include "upgrade/BackgroundJob.h"
 #include "upgrade/UpgradeJob.h"
+#include "resources/ResourceText.h"
+#include "runtime/Prompter.h"
 #include "upgrade/ManualFlowObserver.h"
-#include "upgrade/NavigationRelay.h"
 
 #include <atomic>
 #include <cstddef>
@@ -23,7 +24,7 @@ class PackagedResources;
 // every blocking step on a worker so that the user-interface thread never waits.
 //
 // All members are called on the user-interface thread, which also runs the ticks of the flow's and
-// its context's timers; the context's navigation reaches onUpgradeNavigate() through the dispatcher.
+// its job's timers; the job's outcome reaches the flow through the dispatcher.
 class ManualFlow final {
 public:
     struct Seams {
@@ -47,7 +48,6 @@ public:
     // Back: from page 4, or "Re-try" from the result page, to the target page.
     bool back();
 
-    void onUpgradeNavigate(int wParam, int lParam);
     // Shows the context's status when it changed (on page 5, until the context's navigation came).
     // The context's ticks call it; a view may call it from its redraw timer too, since no tick
     // comes while the camera restarts.
@@ -89,7 +89,10 @@ private:
     void reconfigureInquiry();
     void finishReconfigure(bool answered);
     void dropSavedConfig();
-    UpgradeJob::Seams host(HostEvents& events) const;
+    // A job for the flow's camera, whose outcome reaches onJobOutcome while `token` lives.
+    std::unique_ptr<UpgradeJob> makeJob(const std::shared_ptr<const bool>& token);
+    // The end of the upgrade: the message the operator reads, then the page it leads to.
+    void onJobOutcome(UpgradeJob::Outcome outcome);
 
     const Clock& clock_;
     TimerService& timers_;
@@ -109,8 +112,8 @@ private:
     std::size_t packageIndex_ = 0;
     int shownStage_ = 0;
     bool emergencyShown_ = false;
-    // The context's navigation has arrived: from then on the flow restores and waits itself and
-    // the context's ticks no longer move the page.
+    // The job's outcome has arrived: from then on the flow restores and waits itself and the
+    // job's ticks no longer move the page.
     bool takenOver_ = false;
     int pageAfterRestore_ = 6;
     bool restoreFailed_ = false;
@@ -124,10 +127,11 @@ private:
         void operator()(ConfigBackup* backup) const;
     };
     std::unique_ptr<ConfigBackup, BackupDeleter> savedConfig_;
-    // The context of the last accepted check, which the next upgrade uses, and the upgrade's.
-    std::unique_ptr<NavigationRelay> checkedRelay_;
+    // The job of the last accepted check, which the next upgrade uses, and the upgrade's; each
+    // with the token whose end drops an outcome it told that has not arrived yet.
+    std::shared_ptr<const bool> checkedToken_;
     std::unique_ptr<UpgradeJob> checkedContext_;
-    std::unique_ptr<NavigationRelay> relay_;
+    std::shared_ptr<const bool> token_;
     std::unique_ptr<UpgradeJob> context_;
     // Declared last: stopped and joined before the context and the saved configuration it uses.
     BackgroundJob job_;

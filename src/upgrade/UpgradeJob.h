@@ -1,11 +1,8 @@
 #pragma once
 
 #include "camera/CameraClient.h"
-#include "resources/ResourceText.h"
 #include "resources/SupportedModels.h"
 #include "runtime/Clock.h"
-#include "runtime/HostEvents.h"
-#include "runtime/Prompter.h"
 #include "runtime/TimerService.h"
 #include "camera/CameraIdentity.h"
 #include "camera/ProcedureGate.h"
@@ -39,15 +36,24 @@ class ConfigBackup;
 // is read.
 class UpgradeJob final {
 public:
-    // What a job needs of its owner window: its clock and timers, the posted navigation, the
-    // message boxes and the packaged texts. Everything here outlives the jobs that borrow it.
+    // What a job needs of its owner: the clock and the timers, which outlive the job.
     struct Seams {
         const Clock& clock;
         TimerService& timers;
-        HostEvents& events;
-        Prompter& prompter;
-        const ResourceText& texts;
     };
+
+    // How the upgrade ended, for a front end that leads its operator on (the manual mode; the
+    // batch's failures end as status codes instead). Each front end chooses the message and page.
+    enum class Outcome {
+        Confirmed,            // the camera runs the new version
+        ConfirmedAfterSearch, // the same, for a camera found again after it dropped off in the upload
+        UploadNotSent,        // the firmware did not go out: a network error
+        VersionUpError,       // the camera did not confirm the new version
+    };
+    // Called at most once per upgrade, on the worker or on the user-interface thread (a tick), and
+    // never once the job is being destroyed. Set before start().
+    using OutcomeListener = std::function<void(Outcome)>;
+    void setOutcomeListener(OutcomeListener listener) { outcomeListener_ = std::move(listener); }
 
     // Manual mode: tag 0 and null retain, delete and batch-time pointers.
     // What differs between the manual mode (the defaults) and the batch.
@@ -98,7 +104,8 @@ public:
     // not complete the request (no answer within 60 s, connection dropped): -2. The answer is left
     // to readUploadAnswer; closeUpload() ends the transfer.
     int uploadFirmware(std::stop_token stop = {});
-    void reportUploadFailure(bool showMessage);
+    // The package did not go out: the batch's row ends as a network error, the manual mode is told.
+    void reportUploadFailure();
     // Follows the camera's answer until it ended (replyResult 1), a read failed (replyResult 0) or
     // stop was requested (replyResult stays 1). An emergency camera only sets emergencyStep.
     void readUploadAnswer(std::stop_token stop = {});
@@ -238,6 +245,7 @@ private:
     void onSearchTick();
     void decideAtTickLimit(ProcedurePhase phase);
     void reportVersionUpError();
+    void tell(Outcome outcome);
     void abandonWorker();
     void setCode(StatusCode code);
     // Adds to the bar and the row, never beyond 10000.
@@ -257,6 +265,7 @@ private:
     // Raised by the tick handler when it abandons the worker, and when the job is destroyed.
     std::stop_source workerStop_;
     TickListener tickListener_;
+    OutcomeListener outcomeListener_;
     // The timers call into everything above; the worker starts and stops them.
     TimerHandle tickTimer_;
     TimerHandle searchTimer_;

@@ -88,8 +88,7 @@ void UpgradeJob::runSequence(std::stop_token stop)
     if (stop.stop_requested()) {
         // Destroyed or abandoned: nothing more to write.
     } else if (r == -1) {
-        if (gate_.claimFinish())
-            reportUploadFailure(true);
+        gate_.claimFinish([this] { reportUploadFailure(); });
     } else if (r != 0) {
         waitForSearch(stop);
     } else if (waitUploadEnd(stop) != 0 && !stop.stop_requested()) {
@@ -236,7 +235,7 @@ void UpgradeJob::finishConfirmed(std::stop_token stop, bool searched)
     const bool withBackup = backup_ != nullptr;
     const bool open = gate_.publish([&] {
         if (searched)
-            host_.events.postNavigate(0, 1);
+            tell(Outcome::ConfirmedAfterSearch);
         if (withBackup) {
             setCode(StatusCode::LoadingConfig);
         } else {
@@ -244,7 +243,7 @@ void UpgradeJob::finishConfirmed(std::stop_token stop, bool searched)
             setCode(StatusCode::Completed);
         }
         if (!searched)
-            host_.events.postNavigate(1, 6);
+            tell(Outcome::Confirmed);
     });
     if (open && withBackup)
         restoreSequence(stop);
@@ -258,7 +257,6 @@ void UpgradeJob::finishNotConfirmed(StatusCode listCode)
         gate_.claimFinish([&] { setCode(listCode); });
         return;
     }
-    // The message blocks this thread until it is answered: claim first, never under the gate.
     if (!gate_.claimFinish())
         return;
     reportVersionUpError();
@@ -266,9 +264,14 @@ void UpgradeJob::finishNotConfirmed(StatusCode listCode)
 
 void UpgradeJob::reportVersionUpError()
 {
-    host_.prompter.show(Message{host_.texts(206), host_.texts(203), MessageIcon::Error, MessageButtons::Ok});
-    // Through the gate: a job being destroyed meanwhile navigates nowhere.
-    gate_.publish([this] { host_.events.postNavigate(1, 3); });
+    // Through the gate: a job being destroyed meanwhile tells nothing.
+    gate_.publish([this] { tell(Outcome::VersionUpError); });
+}
+
+void UpgradeJob::tell(Outcome outcome)
+{
+    if (outcomeListener_)
+        outcomeListener_(outcome);
 }
 
 void UpgradeJob::onTick()
@@ -310,8 +313,7 @@ void UpgradeJob::decideAtTickLimit(ProcedurePhase phase)
         setCode(StatusCode::SequenceError);
         return;
     }
-    host_.prompter.show(Message{host_.texts(206), host_.texts(203), MessageIcon::Error, MessageButtons::Ok});
-    host_.events.postNavigate(1, 3);
+    tell(Outcome::VersionUpError);
 }
 
 void UpgradeJob::onSearchTick()

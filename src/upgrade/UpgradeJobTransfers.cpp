@@ -51,18 +51,12 @@ void UpgradeJob::closeUpload()
     client_.closeUpload();
 }
 
-void UpgradeJob::reportUploadFailure(bool showMessage)
+void UpgradeJob::reportUploadFailure()
 {
-    if (options_.failuresAsCodes) {
+    if (options_.failuresAsCodes)
         errorCode_.store(static_cast<int>(StatusCode::NetworkError));
-        return;
-    }
-    if (showMessage) {
-        host_.prompter.show(Message{host_.texts(225), host_.texts(203), MessageIcon::Error, MessageButtons::Ok});
-        host_.events.postNavigate(1, 3);
-        return;
-    }
-    host_.events.postNavigate(0, 1);
+    else
+        tell(Outcome::UploadNotSent);
 }
 
 void UpgradeJob::readUploadAnswer(std::stop_token stop)

@@ -10,7 +10,8 @@
 #include "resources/ResourceStore.h"
 #include "resources/ResourceText.h"
 #include "runtime/EventLoop.h"
-#include "support/RecordingEvents.h"
+#include "support/MessagePrint.h"
+#include "support/RecordingOutcomes.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedPrompter.h"
 
@@ -106,9 +107,9 @@ protected:
     std::unique_ptr<UpgradeJob> context(const std::string& address = "127.0.0.2",
                                            const std::string& credential = kAdminCredential)
     {
-        auto made = std::make_unique<UpgradeJob>(UpgradeJob::Seams{clock, loop, events, prompter, texts}, address,
-                                                    credential, models);
+        auto made = std::make_unique<UpgradeJob>(UpgradeJob::Seams{clock, loop}, address, credential, models);
         made->setTickListener([this](bool) { ticks.fetch_add(1); });
+        outcomes.listenTo(*made);
         return made;
     }
     std::vector<RecordedRequest> requestsTo(const std::string& path, const std::string& address = "127.0.0.2") const
@@ -136,7 +137,7 @@ protected:
     SystemClock clock{kScale};
     std::atomic<int> ticks{0};
     EventLoop loop{clock};
-    RecordingEvents events;
+    RecordingOutcomes outcomes;
     ScriptedPrompter prompter;
     ResourceText texts{embeddedResources(), prompter};
     SupportedModels models{"ZKA-QM410"};

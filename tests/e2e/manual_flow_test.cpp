@@ -24,6 +24,8 @@ const Message kNotSuitable{"This firmware is not suitable for the target camera.
 const Message kRestoreFault{"Fault to upload configuration!", "Information", MessageIcon::Error, MessageButtons::Ok};
 const Message kCannotSave{"Cannot save camera's configuration!", "Information", MessageIcon::Error, MessageButtons::Ok};
 const Message kVersionUpError{"Version up error.", "Information", MessageIcon::Error, MessageButtons::Ok};
+const Message kNetworkError{"Network error occurred.\r\nPlease retry the upgrade without shutting down the power.",
+                            "Information", MessageIcon::Error, MessageButtons::Ok};
 
 // The view: everything the flow reports, as short lines.
 class RecordingView final : public ManualFlowObserver {
@@ -407,7 +409,9 @@ TEST(ManualFlowTest, FailuresOfTheSaveOrTheUpgradeReturnToTheTargetPage)
     html.htmlInsteadOfConfig = true;
     auto old = testCamera(3);
     old.afterUpgrade = AfterUpgrade::OldVersion;
-    FlowRig rig({html, old});
+    auto dropped = testCamera(4);
+    dropped.dropDuringUpload = true;
+    FlowRig rig({html, old, dropped});
     ASSERT_TRUE(rig.start());
 
     rig.upgrade("127.0.0.2", true, false);
@@ -425,6 +429,12 @@ TEST(ManualFlowTest, FailuresOfTheSaveOrTheUpgradeReturnToTheTargetPage)
     EXPECT_TRUE(std::filesystem::exists(rig.view.savedPath));
     for (const auto& request : rig.fleet.requests("127.0.0.3"))
         EXPECT_EQ(request.path.find("all-configuration"), std::string::npos);
+
+    // The firmware did not go out: the network error, and back to the target page.
+    rig.prompter.clear();
+    rig.upgrade("127.0.0.4", false, false);
+    EXPECT_EQ(rig.flow->page(), 3);
+    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm, kNetworkError}));
 }
 
 TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)

@@ -123,7 +123,7 @@ UpgradeJob& UpgradeRig::add(const std::string& address, ContextOptions options)
         if (camera.address == address)
             serial = camera.serial;
     }
-    const UpgradeJob::Seams host{clock, loop, slot->navigation, slot->prompter, resources.texts()};
+    const UpgradeJob::Seams host{clock, loop};
     if (options.automatic) {
         slot->context = std::make_unique<UpgradeJob>(host, address, encodeBase64("admin:admin"),
                                                      resources.supportedModels(), serial);
@@ -134,6 +134,7 @@ UpgradeJob& UpgradeRig::add(const std::string& address, ContextOptions options)
                                                      resources.supportedModels());
         slot->context->setProgressControl(&slot->row);
     }
+    slot->outcomes.listenTo(*slot->context);
     slot->context->setFirmware(resources.packageData()[0], options.emptyTarget ? std::string() : "ver2.45");
     slots_.push_back(std::move(slot));
     return *slots_.back()->context;

@@ -8,7 +8,8 @@
 #include "camsim/Fleet.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
-#include "support/RecordingEvents.h"
+#include "support/MessagePrint.h"
+#include "support/RecordingOutcomes.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedPrompter.h"
 #include "upgrade/BatchScheduler.h"
@@ -77,12 +78,11 @@ public:
     // Starts the fleet; false (with the reason in error) when a socket could not be bound.
     bool start(std::string& error);
 
-    // A job for the camera at `address`, the rig's index-th. Each
-    // context has a navigation recorder and a prompter of its own.
+    // A job for the camera at `address`, the rig's index-th, with a recorder of the outcomes it
+    // tells.
     UpgradeJob& add(const std::string& address, ContextOptions options = {});
     UpgradeJob& context(std::size_t index) { return *slots_.at(index)->context; }
-    std::vector<std::pair<int, int>> navigation(std::size_t index) const { return slots_.at(index)->navigation.posted(); }
-    std::vector<Message> messages(std::size_t index) const { return slots_.at(index)->prompter.messages(); }
+    std::vector<UpgradeJob::Outcome> outcomes(std::size_t index) const { return slots_.at(index)->outcomes.told(); }
     // Deletes a context now and returns how long that took (real time).
     std::chrono::milliseconds destroy(std::size_t index);
     // The codes the context showed since it started, in order, without repeats, as a user-interface
@@ -110,8 +110,7 @@ private:
     struct Slot {
         std::atomic<int> row{0};
         std::vector<int> trace;
-        RecordingEvents navigation;
-        ScriptedPrompter prompter;
+        RecordingOutcomes outcomes;
         std::unique_ptr<UpgradeJob> context;
     };
     void watch();

@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(job.errorCode() == 0 && fuzzHost.messages() == 0, "reading a reply set a code or showed a message");
 
     // The check before an upgrade, and how each front end tells its refusal.
-    const zka::ResourceText& texts = fuzzHost.host().texts;
+    const zka::ResourceText& texts = fuzzHost.texts();
     const zka::TargetVerdict systemVerdict = zka::TargetCheck::judgeSystem(reply, identity);
     require((systemVerdict == zka::TargetVerdict::Accepted) == supported, "the system verdict and the model check disagree");
     const zka::TargetVerdict userVerdict = zka::TargetCheck(models, credential).judgeUser(reply);

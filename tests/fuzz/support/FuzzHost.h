@@ -1,15 +1,16 @@
 #pragma once
 
-#include "upgrade/UpgradeJob.h"
+#include "resources/ResourceText.h"
 #include "runtime/Clock.h"
+#include "upgrade/UpgradeJob.h"
 
 #include <cstddef>
 #include <memory>
 
 namespace zka::fuzz {
 
-// The seams an UpgradeJob needs, for fuzz targets that run its readers: a real clock, timers and
-// navigation that go nowhere, a prompter that only counts its messages, the packaged texts.
+// The seams an UpgradeJob needs, for fuzz targets that run its readers: a real clock and timers
+// that go nowhere; and the packaged texts, behind a prompter that only counts its messages.
 class FuzzHost final {
 public:
     FuzzHost();
@@ -18,6 +19,8 @@ public:
     FuzzHost& operator=(const FuzzHost&) = delete;
 
     UpgradeJob::Seams host();
+    // The packaged texts; a message they show is counted.
+    const ResourceText& texts() const;
     std::size_t messages() const;
 
 private:
