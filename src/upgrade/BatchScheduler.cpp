@@ -150,7 +150,7 @@ void BatchScheduler::requestStop()
     stopRequested_ = true;
 }
 
-UpgradeJob* BatchScheduler::findContext(int tag) const
+UpgradeJob* BatchScheduler::findJob(int tag) const
 {
     for (const Entry& entry : contexts_) {
         if (entry.tag == tag)

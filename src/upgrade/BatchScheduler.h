@@ -21,7 +21,7 @@ namespace zka {
 class PackagedResources;
 
 // The automatic batch, without a toolkit: one row and one UpgradeJob per camera, and the
-// scheduler that starts the contexts one after another, copies each one's status into its row and
+// scheduler that starts the jobs one after another, copies each one's status into its row and
 // deletes each one when it has ended. The wizard's progress list and the command line are views
 // over it (BatchObserver).
 //
@@ -33,7 +33,7 @@ class PackagedResources;
 // finish, and drops every waiting camera at once when no camera runs any more.
 //
 // Everything is called on the user-interface thread, the thread that delivers the ticks of the
-// scheduler's and its contexts' timers. Destroying the scheduler in any state stops and joins
+// scheduler's and its jobs' timers. Destroying the scheduler in any state stops and joins
 // every thread it started.
 class BatchScheduler final {
 public:
@@ -61,17 +61,17 @@ public:
     void removeObserver(BatchObserver& observer);
 
     // ---- Filling the batch (before start) ----
-    // Appends a row for the target, at position rowCount(), with its context. A row whose context
+    // Appends a row for the target, at position rowCount(), with its job. A row whose job
     // cannot be made (a login too long for the credential) ends at once with code 10. False, adding
     // nothing, when the list already holds kMaxRows rows.
     bool addUpgradeTarget(const UpgradeTarget& target);
-    // What every context does with the camera's settings, and the time stamp of the backup folder.
+    // What every job does with the camera's settings, and the time stamp of the backup folder.
     void setBatchOptions(bool retain, bool deleteSaved, std::chrono::system_clock::time_point batchStart);
-    // Deletes every row and context; stops a pending inquiry and the timer first.
+    // Deletes every row and job; stops a pending inquiry and the timer first.
     void clearRows();
 
     // ---- Running it ----
-    // Starts the scheduler's timer; it stops itself once no context is left.
+    // Starts the scheduler's timer; it stops itself once no job is left.
     void start();
     // The operator's abort: nothing new starts; waiting rows are dropped once none runs.
     void requestStop();
@@ -82,10 +82,10 @@ public:
     // ---- Reading it ----
     std::size_t rowCount() const { return rows_.size(); }
     const ProgressRow& row(std::size_t index) const { return *rows_.at(index); }
-    // The contexts still held: cameras not yet ended.
-    std::size_t contextCount() const { return contexts_.size(); }
-    // The context whose tag is `tag`, or null.
-    UpgradeJob* findContext(int tag) const;
+    // The jobs still held: cameras not yet ended.
+    std::size_t jobCount() const { return contexts_.size(); }
+    // The job whose tag is `tag`, or null.
+    UpgradeJob* findJob(int tag) const;
     // The list word of a status code ("Standby" ... "Error7"); empty for any other code.
     std::string statusWord(int code) const;
     // The row's line of the upgrade log: "model(address) " or "model(DHCP:address) ", followed by
@@ -102,7 +102,7 @@ public:
     int parallel() const { return parallel_; }
 
 private:
-    // A camera still in the batch: its context (in row order of creation) and, once its inquiries
+    // A camera still in the batch: its job (in row order of creation) and, once its inquiries
     // refused it, the code it ends with.
     struct Entry {
         int tag = 0;

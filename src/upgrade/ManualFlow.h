@@ -48,8 +48,8 @@ public:
     // Back: from page 4, or "Re-try" from the result page, to the target page.
     bool back();
 
-    // Shows the context's status when it changed (on page 5, until the context's navigation came).
-    // The context's ticks call it; a view may call it from its redraw timer too, since no tick
+    // Shows the job's status when it changed (on page 5, until the job's outcome came). The
+    // job's ticks call it; a view may call it from its redraw timer too, since no tick
     // comes while the camera restarts.
     void followStatus();
 
@@ -66,7 +66,8 @@ public:
     bool restoreFailed() const { return restoreFailed_; }
     // Where the last saved configuration went; empty when none was saved.
     const std::string& savedConfigPath() const { return savedConfigPath_; }
-    const UpgradeJob* context() const { return context_.get(); }
+    // The running upgrade's job; null before the first upgrade.
+    const UpgradeJob* job() const { return context_.get(); }
     // The wait while the camera applies its restored configuration is under way.
     bool reconfiguring() const { return reconfigureTimer_.running(); }
 
@@ -76,7 +77,7 @@ private:
     void runCheck(CheckOutcome& outcome, std::stop_token stop);
     void startUpgrade();
     void startManualUpgrade();
-    // Shows the context's code as the stage when it changed; false when nothing was shown.
+    // Shows the job's code as the stage when it changed; false when nothing was shown.
     bool takeContextStage();
     void showStage(int stage);
     void switchPage(int page);
@@ -133,7 +134,7 @@ private:
     std::unique_ptr<UpgradeJob> checkedContext_;
     std::shared_ptr<const bool> token_;
     std::unique_ptr<UpgradeJob> context_;
-    // Declared last: stopped and joined before the context and the saved configuration it uses.
+    // Declared last: stopped and joined before the upgrade's job and the saved configuration it uses.
     BackgroundJob job_;
 };
 

@@ -190,13 +190,13 @@ TEST(ManualFlowTest, UpgradesWithoutSavingShowsTheResultAndRetriesWithAnEmergenc
     EXPECT_EQ(users, 2);
     EXPECT_TRUE(rig.backupRoot.files().empty());
     EXPECT_EQ(rig.fleet.reportedVersion("127.0.0.2"), "2.45");
-    EXPECT_EQ(rig.flow->context()->currentVersion(), "ver2.30");
-    EXPECT_EQ(rig.flow->context()->latestVersion(), "ver2.45");
+    EXPECT_EQ(rig.flow->job()->currentVersion(), "ver2.30");
+    EXPECT_EQ(rig.flow->job()->latestVersion(), "ver2.45");
 
     // "Re-try" leads back to the target page; the context stays until the next upgrade.
     EXPECT_TRUE(rig.flow->back());
     EXPECT_EQ(rig.flow->page(), 3);
-    EXPECT_NE(rig.flow->context(), nullptr);
+    EXPECT_NE(rig.flow->job(), nullptr);
 
     // A camera with emergency firmware: accepted without the user inquiry, the emergency image
     // while it rewrites its firmware, completed when it reports the new version.
@@ -207,7 +207,7 @@ TEST(ManualFlowTest, UpgradesWithoutSavingShowsTheResultAndRetriesWithAnEmergenc
     EXPECT_TRUE(rig.view.has("emergency shown"));
     for (const auto& request : rig.fleet.requests("127.0.0.3"))
         EXPECT_NE(request.body, "inq=user");
-    EXPECT_EQ(rig.flow->context()->latestVersion(), "ver2.45");
+    EXPECT_EQ(rig.flow->job()->latestVersion(), "ver2.45");
     EXPECT_EQ(rig.view.lines.back(), "result 127.0.0.3 ver2.45");
 }
 
@@ -279,13 +279,13 @@ TEST(ManualFlowTest, AStaleStatusCannotSkipThePendingRestore)
     ASSERT_TRUE(rig.flow->submitTarget("127.0.0.2", "admin:admin", true, false));
     ASSERT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
     ASSERT_TRUE(rig.flow->confirmUpgrade());
-    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context() != nullptr; }));
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->job() != nullptr; }));
     // The context reports 9 and posts its navigation; before that is handled, a tick and a redraw
     // ask for the status.
     rig.dispatcher.hold();
-    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context()->errorCode() == 9; }));
-    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context()->workerDone(); }));
-    const TimerHandle& tick = rig.flow->context()->tickTimer();
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->job()->errorCode() == 9; }));
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->job()->workerDone(); }));
+    const TimerHandle& tick = rig.flow->job()->tickTimer();
     tick.start(std::chrono::milliseconds(1000));
     rig.loop.runUntil([] { return false; }, std::chrono::milliseconds(3000));
     tick.stop();
@@ -446,7 +446,7 @@ TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
     auto restore = testCamera(4);
     auto silent = testCamera(5);
     silent.silentAfterRestore = true;
-    const auto upgraded = [](const ManualFlow& flow) { return flow.context() && flow.context()->workerDone(); };
+    const auto upgraded = [](const ManualFlow& flow) { return flow.job() && flow.job()->workerDone(); };
     struct Case {
         camsim::CameraSpec camera;
         std::function<bool(const FlowRig&)> reached;
@@ -457,7 +457,7 @@ TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
         // saving the configuration
         {slowSave, [](const FlowRig& rig) { return rig.flow->page() == 5 && rig.flow->busy(); }},
         // the context uploading
-        {testCamera(6), [](const FlowRig& rig) { return rig.flow->context() && rig.flow->context()->errorCode() == 4; }},
+        {testCamera(6), [](const FlowRig& rig) { return rig.flow->job() && rig.flow->job()->errorCode() == 4; }},
         // restoring
         {restore, [&](const FlowRig& rig) { return rig.flow->busy() && upgraded(*rig.flow); }},
         // an inquiry of the reconfiguration wait hangs
