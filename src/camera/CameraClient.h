@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/UploadAnswerParser.h"
+#include "camera/CameraOperations.h"
 #include "runtime/Clock.h"
 
 #include <condition_variable>
@@ -18,61 +18,24 @@ namespace zka {
 class AsyncQuery;
 class UploadExchange;
 
-enum class QueryOutcome {
-    Replied,      // the camera answered; text is its reply
-    LoginRefused, // the camera refused the login; text is "401 Unauthorized"
-    Failed,       // no reply in time, unreachable, or stopped
-};
-
-struct QueryResult {
-    QueryOutcome outcome = QueryOutcome::Failed;
-    // The reply up to its first zero byte, as the readers of inquiry replies take it: "401
-    // Unauthorized" for a refused login; empty for a failure, except a reply that broke off while
-    // it was read, which keeps what had arrived.
-    std::string text;
-};
-
-enum class UploadOutcome {
-    Sent,    // the whole package went out
-    NotSent, // detail says why, in a few words
-    Stopped, // the caller's or the client's stop came first
-};
-
-struct UploadResult {
-    UploadOutcome outcome = UploadOutcome::Stopped;
-    std::string detail;
-};
-
-enum class AnswerOutcome {
-    Ended,   // the camera's answer reached its end
-    Failed,  // the answer was refused, was not the progress stream, or could not be read
-    Stopped, // stopped before the end (also an answer that closed early and was waited on)
-};
-
-enum class RestoreResult {
-    Accepted,    // sent whole, and the camera answered 2xx
-    NotSent,     // nothing to send, or the request could not be opened, sent or written
-    NotAccepted, // the camera did not complete the request, or refused it
-};
-
-// One camera's HTTP operations, values in and values out: inquiries (waited for or polled), the
-// firmware upload with its streamed answer, and the configuration restore. It knows nothing of
+// One camera's operations over HTTP, values in and values out: inquiries (waited for or polled),
+// the firmware upload with its streamed answer, and the configuration restore. It knows nothing of
 // status codes, timers or messages; what happens meanwhile reaches the caller through callbacks.
 // Destroying the client stops every request it runs and joins their threads.
-class CameraClient final {
+class CameraClient final : public CameraOperations {
 public:
     // The clock must outlive the client.
     CameraClient(const Clock& clock, std::string addressText, std::string credential);
-    ~CameraClient();
+    ~CameraClient() override;
     CameraClient(const CameraClient&) = delete;
     CameraClient& operator=(const CameraClient&) = delete;
 
-    const std::string& addressText() const { return addressText_; }
-    const std::string& credential() const { return credential_; }
+    const std::string& addressText() const override { return addressText_; }
+    const std::string& credential() const override { return credential_; }
 
     // ---- Inquiries ----
     // One inquiry, waited for: the timeout is its only bound, besides `stop` and the client's end.
-    QueryResult query(const std::string& body, Clock::Duration timeout, std::stop_token stop = {});
+    QueryResult query(const std::string& body, Clock::Duration timeout, std::stop_token stop = {}) override;
     // One inquiry, polled: starts it and returns at once. A previous polled query still running is
     // stopped and joined first.
     void startQuery(const std::string& body);
@@ -83,7 +46,7 @@ public:
     QueryResult polledReply() const;
     Clock::TimePoint queryStartTime() const;
     // Stops the queries in flight, of both kinds, and waits until their threads have ended.
-    void abandonQueries();
+    void abandonQueries() override;
 
     // ---- Firmware upload ----
     // Sends the package (borrowed until closeUpload) on a transfer thread of the client and waits
@@ -91,20 +54,21 @@ public:
     // body; otherwise it stays open for awaitAnswer() and readAnswer(). onPiece runs on the
     // transfer thread for each chunk sent.
     UploadResult upload(std::span<const std::uint8_t> package, bool awaitAnswer, std::function<void()> onPiece,
-                        std::stop_token stop = {});
+                        std::stop_token stop = {}) override;
     // After a Sent upload: true once the camera's response headers came; false when the request
     // ended without them (no answer within the receive time-out, connection dropped) or on a stop.
-    bool awaitAnswer(std::stop_token stop = {});
+    bool awaitAnswer(std::stop_token stop = {}) override;
     // Follows the camera's answer, feeding it to the parser in slices of its size.
-    AnswerOutcome readAnswer(UploadAnswerParser& parser, const ProgressTargets& progress, std::stop_token stop = {});
+    AnswerOutcome readAnswer(UploadAnswerParser& parser, const ProgressTargets& progress,
+                             std::stop_token stop = {}) override;
     // Stops the upload's transfer thread and joins it; harmless when there is none.
-    void closeUpload();
+    void closeUpload() override;
 
     // ---- Configuration restore ----
     // Sends a saved configuration back with the factory-default login, to the pan-tilt path when
     // asked. onPiece runs for each chunk, onSent once the whole body went out (both on this thread).
     RestoreResult restore(std::span<const std::uint8_t> bytes, bool panTilt, const std::function<void()>& onPiece,
-                          const std::function<void()>& onSent, std::stop_token stop = {});
+                          const std::function<void()>& onSent, std::stop_token stop = {}) override;
 
 private:
     const Clock& clock_;

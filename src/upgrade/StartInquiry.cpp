@@ -1,12 +1,12 @@
 #include "upgrade/StartInquiry.h"
 
-#include "camera/CameraClient.h"
+#include "camera/CameraOperations.h"
 #include "upgrade/TargetCheck.h"
 #include "upgrade/VerdictWords.h"
 
 namespace zka {
 
-StartInquiry::StartInquiry(CameraClient& client, const SupportedModels& models, int tag)
+StartInquiry::StartInquiry(CameraOperations& client, const SupportedModels& models, int tag)
     : client_(client)
     , models_(models)
     , tag_(tag)

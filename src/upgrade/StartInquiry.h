@@ -9,7 +9,7 @@
 
 namespace zka {
 
-class CameraClient;
+class CameraOperations;
 
 // The target check that comes before one camera of a batch starts, on a thread of its own so that
 // the user-interface thread never waits for a camera. Destroying the inquiry stops it and joins
@@ -35,7 +35,7 @@ public:
     };
 
     // The client and the models are borrowed until the inquiry is destroyed.
-    StartInquiry(CameraClient& client, const SupportedModels& models, int tag);
+    StartInquiry(CameraOperations& client, const SupportedModels& models, int tag);
     StartInquiry(const StartInquiry&) = delete;
     StartInquiry& operator=(const StartInquiry&) = delete;
 
@@ -47,7 +47,7 @@ public:
 private:
     void run(std::stop_token stop);
 
-    CameraClient& client_;
+    CameraOperations& client_;
     const SupportedModels& models_;
     const int tag_;
     Outcome outcome_;

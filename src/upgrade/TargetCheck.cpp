@@ -1,6 +1,6 @@
 #include "upgrade/TargetCheck.h"
 
-#include "camera/CameraClient.h"
+#include "camera/CameraOperations.h"
 #include "camera/InquiryReply.h"
 
 namespace zka {
@@ -35,7 +35,7 @@ TargetCheck::Result TargetCheck::run(const Query& query, std::stop_token stop) c
     return result;
 }
 
-TargetCheck::Result TargetCheck::run(CameraClient& client, std::stop_token stop) const
+TargetCheck::Result TargetCheck::run(CameraOperations& client, std::stop_token stop) const
 {
     return run([&client](const std::string& body, Clock::Duration timeout,
                          std::stop_token queryStop) { return client.query(body, timeout, queryStop).text; },

@@ -10,7 +10,7 @@
 
 namespace zka {
 
-class CameraClient;
+class CameraOperations;
 
 // Why a camera may or may not be upgraded with the login it was given.
 enum class TargetVerdict {
@@ -47,7 +47,7 @@ public:
 
     Result run(const Query& query, std::stop_token stop) const;
     // The same, through the camera's client.
-    Result run(CameraClient& client, std::stop_token stop) const;
+    Result run(CameraOperations& client, std::stop_token stop) const;
 
     // The verdict on one reply alone: an address probe reads only the system reply.
     static TargetVerdict judgeSystem(std::string_view reply, const CameraIdentity& identity);

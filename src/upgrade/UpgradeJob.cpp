@@ -17,12 +17,19 @@ UpgradeJob::Options UpgradeJob::Options::batch(bool retain, bool deleteAfterRest
 
 UpgradeJob::UpgradeJob(Seams host, std::string addressText, std::string credential, const SupportedModels& models,
                        std::string serial)
+    : UpgradeJob(host, std::make_unique<CameraClient>(host.clock, std::move(addressText), std::move(credential)), models,
+                 std::move(serial))
+{
+}
+
+UpgradeJob::UpgradeJob(Seams host, std::unique_ptr<CameraOperations> camera, const SupportedModels& models,
+                       std::string serial)
     : host_(host)
-    , addressText_(std::move(addressText))
-    , credential_(std::move(credential))
+    , addressText_(camera->addressText())
+    , credential_(camera->credential())
     , supportedModels_(models)
     , serial_(std::move(serial))
-    , client_(host.clock, addressText_, credential_)
+    , client_(std::move(camera))
     , tickTimer_(host.timers.makeTimer([this] {
         onTick();
         if (tickListener_)
@@ -42,7 +49,7 @@ UpgradeJob::~UpgradeJob()
     // The worker checks stop_ at its next wait or network step; queries that others run through
     // the client are joined here, and the worker and the upload as their members go.
     stop_.request_stop();
-    client_.abandonQueries();
+    client_->abandonQueries();
 }
 
 std::string UpgradeJob::currentVersion() const

@@ -80,14 +80,18 @@ public:
         static Options batch(bool retain, bool deleteAfterRestore, std::chrono::system_clock::time_point backupTime);
     };
 
+    // A job that reaches its camera over HTTP.
     UpgradeJob(Seams host, std::string addressText, std::string credential, const SupportedModels& models,
+               std::string serial = {});
+    // A job that reaches its camera through `camera` (a scripted one in tests).
+    UpgradeJob(Seams host, std::unique_ptr<CameraOperations> camera, const SupportedModels& models,
                std::string serial = {});
     ~UpgradeJob();
     UpgradeJob(const UpgradeJob&) = delete;
     UpgradeJob& operator=(const UpgradeJob&) = delete;
 
     // The camera's HTTP operations, for the inquiries of whoever drives this job.
-    CameraClient& client() { return client_; }
+    CameraOperations& client() { return *client_; }
 
     // Takes the reply's versions when it names a supported model (see recordIdentity); false
     // otherwise.
@@ -223,7 +227,7 @@ private:
     // The answer's parser, used by the reader thread only.
     UploadAnswerParser answerParser_{emergencyStep_};
     // Declared after everything its transfer callbacks touch, before the worker that uses it.
-    CameraClient client_;
+    const std::unique_ptr<CameraOperations> client_;
 
     // ---- Upgrade procedure ----
     enum class RebootResult { Confirmed, NotConfirmed, Stopped };

@@ -115,7 +115,7 @@ void UpgradeJob::reconfigureWait(std::stop_token stop)
     reconfigureTimer_.start(options_.reconfigurePeriod);
     // One inquiry per tick of the reconfigure timer; ticks that come while one runs are merged.
     while (reconfigureDue_.wait(stop)) {
-        const std::string reply = client_.query("inq=system", kReconfigureInquiryTimeout, stop).text;
+        const std::string reply = client_->query("inq=system", kReconfigureInquiryTimeout, stop).text;
         if (stop.stop_requested())
             return;
         bool done = false;

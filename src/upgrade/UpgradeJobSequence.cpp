@@ -178,7 +178,7 @@ UpgradeJob::RebootResult UpgradeJob::inquireNewVersion(ProcedurePhase inquiryPha
         return RebootResult::Stopped;
     const Clock::Duration timeout = options_.inquiryTimeout;
     for (int i = 0; i < kInquiries; ++i) {
-        const std::string reply = client_.query("inq=system", timeout, stop).text;
+        const std::string reply = client_->query("inq=system", timeout, stop).text;
         if (stop.stop_requested())
             return RebootResult::Stopped;
         if (reply.empty())

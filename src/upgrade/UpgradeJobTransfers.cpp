@@ -29,7 +29,7 @@ int UpgradeJob::uploadFirmware(std::stop_token stop)
 {
     answerParser_.reset();
     const bool emergency = emergency_.load();
-    const UploadResult result = client_.upload(outgoing_, !emergency, [this] { addProgress(1); }, stop);
+    const UploadResult result = client_->upload(outgoing_, !emergency, [this] { addProgress(1); }, stop);
     if (result.outcome != UploadOutcome::Sent) {
         if (result.outcome == UploadOutcome::NotSent)
             setFailureDetail(result.detail);
@@ -41,14 +41,14 @@ int UpgradeJob::uploadFirmware(std::stop_token stop)
         return 0;
     tickCount_.store(0);
     tickTimer_.start(kTickPeriod);
-    const bool answered = client_.awaitAnswer(stop);
+    const bool answered = client_->awaitAnswer(stop);
     tickTimer_.stop();
     return answered ? 0 : -2;
 }
 
 void UpgradeJob::closeUpload()
 {
-    client_.closeUpload();
+    client_->closeUpload();
 }
 
 void UpgradeJob::reportUploadFailure()
@@ -70,7 +70,7 @@ void UpgradeJob::readUploadAnswer(std::stop_token stop)
     }
     tickCount_.store(0);
     tickTimer_.start(kTickPeriod);
-    if (client_.readAnswer(answerParser_, ProgressTargets{progressControl_, listRow_}, stop) == AnswerOutcome::Failed)
+    if (client_->readAnswer(answerParser_, ProgressTargets{progressControl_, listRow_}, stop) == AnswerOutcome::Failed)
         replyResult_.store(0);
     tickTimer_.stop();
 }
@@ -109,7 +109,7 @@ int UpgradeJob::restoreConfiguration(std::stop_token stop)
             ticking = true;
         }
     };
-    const RestoreResult result = client_.restore(outgoing_, panTilt_.load(), [this] { addProgress(1); }, onSent, stop);
+    const RestoreResult result = client_->restore(outgoing_, panTilt_.load(), [this] { addProgress(1); }, onSent, stop);
     if (ticking)
         tickTimer_.stop();
     switch (result) {

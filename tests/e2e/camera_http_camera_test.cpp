@@ -1,6 +1,7 @@
 // Inquiries of an UpgradeJob's client and the "inquire" command against the simulated cameras,
 // through real sockets in the network sandbox: what the operator is told, what a batch row gets,
 // and what the camera received.
+#include "camera/CameraClient.h"
 #include "upgrade/TargetCheck.h"
 #include "upgrade/UpgradeJob.h"
 #include "upgrade/VerdictWords.h"
@@ -206,13 +207,13 @@ TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
 
 TEST_F(CameraInquiryTest, PolledNetworkInquiryOnPort8080)
 {
-    auto context = contextFor(Port8080);
-    context->client().startQuery("inq=network");
+    CameraClient client(env.clock, addressOf(fleet->cameras()[Port8080]), *makeCredential("admin", "admin"));
+    client.startQuery("inq=network");
     const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!context->client().queryFinished() && std::chrono::steady_clock::now() < deadline)
+    while (!client.queryFinished() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
-    ASSERT_TRUE(context->client().queryFinished());
-    const std::string mac = CameraIdentity::fromSystemReply(context->client().polledReply().text, {}).mac;
+    ASSERT_TRUE(client.queryFinished());
+    const std::string mac = CameraIdentity::fromSystemReply(client.polledReply().text, {}).mac;
     EXPECT_EQ(mac, "08-00-46-00-00-26");
     const auto requests = received(Port8080);
     ASSERT_EQ(requests.size(), 1u);
