@@ -17,6 +17,7 @@
 #include "resources/FirmwareDescription.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
+#include "runtime/Prompter.h"
 #include "upgrade/BatchScheduler.h"
 
 #include <algorithm>
@@ -154,7 +155,6 @@ bool runBatch(ChildFleet& child, const std::vector<Camera>& fleet, int parallel,
     zka::EventLoop loop(clock);
     zka::BatchScheduler scheduler(zka::BatchScheduler::Seams{clock, loop, prompter}, resources,
                                   zka::FirmwareDescription::of(resources), parallel);
-    loop.setTimerHandler([&scheduler](zka::TimerId id) { scheduler.onTimer(id); });
     for (const Camera& camera : fleet) {
         zka::UpgradeTarget target;
         target.name = "admin";

@@ -3,11 +3,10 @@
 // (scaled) collects the replies. Prints how many were answered correctly, how long they took and the
 // threads the process used. Run inside the network sandbox:
 //   scripts/sandbox.sh build/.../bench/polled_queries_bench [CAMERAS] [ROUNDS]
-#include "camera/CameraContext.h"
+#include "camera/CameraClient.h"
+#include "camera/CameraIdentity.h"
 #include "http/Credential.h"
 #include "camsim/Fleet.h"
-#include "resources/ResourceText.h"
-#include "runtime/EventLoop.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,16 +22,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Millis = std::chrono::duration<double, std::milli>;
-
-class Silent final : public zka::Prompter {
-public:
-    zka::MessageAnswer show(const zka::Message&) override { return zka::MessageAnswer::Ok; }
-};
-
-class NoNavigation final : public zka::HostEvents {
-public:
-    void postNavigate(int, int) override {}
-};
 
 int threadCount()
 {
@@ -71,18 +60,12 @@ int main(int argc, char** argv)
     }
 
     zka::SystemClock clock;
-    zka::EventLoop loop(clock);
-    NoNavigation events;
-    Silent prompter;
-    const zka::ResourceText texts(zka::embeddedResources(), prompter);
-    const zka::SupportedModels models{"ZKA-QM410"};
-    const zka::CameraHost host{clock, loop, events, prompter, texts};
     const std::string credential = *zka::makeCredential("admin", "admin");
 
-    std::printf("threads with the fleet running, before the contexts: %d\n", threadCount());
-    std::vector<std::unique_ptr<zka::CameraContext>> contexts;
+    std::printf("threads with the fleet running, before the clients: %d\n", threadCount());
+    std::vector<std::unique_ptr<zka::CameraClient>> contexts;
     for (int i = 0; i < cameras; ++i)
-        contexts.push_back(std::make_unique<zka::CameraContext>(host, fleet.cameras()[i].address, credential, models, i));
+        contexts.push_back(std::make_unique<zka::CameraClient>(clock, fleet.cameras()[i].address, credential));
 
     std::printf("polled network inquiries: %d cameras, %d rounds, started together\n", cameras, rounds);
     std::printf("%-6s %9s %5s %9s %9s %9s %9s %9s %8s\n", "round", "answered", "lost", "start ms", "min ms", "median",
@@ -110,10 +93,8 @@ int main(int argc, char** argv)
         const double all = Millis(std::chrono::steady_clock::now() - start).count();
         int answered = 0;
         for (std::size_t i = 0; i < contexts.size(); ++i) {
-            std::string mac;
-            int tag = -1;
-            if (contexts[i]->readMacAddress(contexts[i]->asyncReply(), mac, tag) && tag == static_cast<int>(i)
-                && mac == dashed(fleet.cameras()[i].mac))
+            const std::string mac = zka::CameraIdentity::fromSystemReply(contexts[i]->polledReply().text, {}).mac;
+            if (!mac.empty() && mac == dashed(fleet.cameras()[i].mac))
                 ++answered;
         }
         const int lost = cameras - answered;
@@ -126,7 +107,7 @@ int main(int argc, char** argv)
                     median, done.empty() ? 0 : done.back(), all, peakThreads);
     }
     contexts.clear();
-    std::printf("threads after the contexts were destroyed: %d\n", threadCount());
+    std::printf("threads after the clients were destroyed: %d\n", threadCount());
     std::printf("%s: %d of %d queries lost\n", totalLost == 0 ? "OK" : "FAILED", totalLost, cameras * rounds);
     return totalLost == 0 ? 0 : 1;
 }

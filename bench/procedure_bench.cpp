@@ -11,11 +11,11 @@
 // that the CPU figures hold the procedure's own cost only.
 #include "ChildFleet.h"
 #include "http/Base64.h"
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
 #include "camsim/Fleet.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
-#include "runtime/NoNavigation.h"
+#include "runtime/Prompter.h"
 
 #include <algorithm>
 #include <csignal>
@@ -73,39 +73,27 @@ struct Bench {
     {
         resources.loadAll();
     }
-    std::unique_ptr<zka::CameraContext> context(const std::string& address, std::atomic<int>& row,
-                                                const std::atomic<int>* retain = nullptr,
-                                                const std::atomic<int>* deleteFlag = nullptr)
+    std::unique_ptr<zka::UpgradeJob> context(const std::string& address, std::atomic<int>& row, bool retain = false)
     {
-        auto made = std::make_unique<zka::CameraContext>(zka::CameraHost{clock, loop, navigation, prompter, resources.texts()},
-                                                         address, zka::encodeBase64("admin:admin"),
-                                                         resources.supportedModels(), 0, retain, deleteFlag, nullptr,
-                                                         "B0000");
+        auto made = std::make_unique<zka::UpgradeJob>(
+            zka::UpgradeJob::Seams{clock, loop}, address,
+            zka::encodeBase64("admin:admin"), resources.supportedModels(), "B0000");
+        made->setOptions(zka::UpgradeJob::Options::batch(retain, true, clock.wallTime()));
         made->setListRow(&row);
         made->setFirmware(resources.packageData()[0], "ver2.45");
         return made;
     }
-    // Runs the user-interface thread, handing ticks to `target`, until done() or the nominal limit.
-    // A heartbeat wakes the loop so that done() is seen even when nothing else happens; a pure wait
-    // (measured for its CPU) runs without it.
-    bool run(zka::CameraContext* target, const std::function<bool()>& done, Clock::Duration limit,
-             bool heartbeat = true)
+    // Runs the user-interface thread, which delivers the contexts' ticks, until done() or the
+    // nominal limit. A heartbeat wakes the loop so that done() is seen even when nothing else
+    // happens; a pure wait (measured for its CPU) runs without it.
+    bool run(const std::function<bool()>& done, Clock::Duration limit, bool heartbeat = true)
     {
-        loop.setTimerHandler([target](zka::TimerId id) {
-            if (target != nullptr && id != kHeartbeat)
-                target->onTimer(id);
-        });
-        if (heartbeat)
-            loop.start(kHeartbeat, milliseconds(100));
-        const bool reached = loop.runUntil(done, limit);
-        loop.stop(kHeartbeat);
-        return reached;
+        const zka::TimerHandle beat = heartbeat ? loop.startTimer(milliseconds(100), [] {}) : zka::TimerHandle();
+        return loop.runUntil(done, limit);
     }
 
-    static constexpr zka::TimerId kHeartbeat = 0x9400;
     zka::SystemClock clock;
     zka::EventLoop loop;
-    zka::NoNavigation navigation;
     SilentPrompter prompter;
     zka::PackagedResources resources;
 };
@@ -123,7 +111,7 @@ int overhead(ChildFleet& fleet, int runs)
     // the 60 s pause, the confirming inquiry).
     std::vector<double> plain;
     std::vector<double> whole;
-    const auto settle = [&] { bench.run(nullptr, [] { return false; }, seconds(10)); }; // the camera's flash ends
+    const auto settle = [&] { bench.run([] { return false; }, seconds(10)); }; // the camera's flash ends
     for (int i = 0; i < runs; ++i) {
         {
             std::atomic<int> row{0};
@@ -140,7 +128,7 @@ int overhead(ChildFleet& fleet, int runs)
         auto context = bench.context(address, row);
         const auto begin = steady_clock::now();
         context->start();
-        if (!bench.run(context.get(), [&] { return zka::isFinal(context->errorCode()); }, minutes(30)) ||
+        if (!bench.run([&] { return zka::isFinal(context->errorCode()); }, minutes(30)) ||
             context->errorCode() != 9)
             return std::fprintf(stderr, "procedure_bench: the upgrade ended with %d\n", context->errorCode()), 1;
         whole.push_back(duration<double>(steady_clock::now() - begin).count());
@@ -161,14 +149,14 @@ int overhead(ChildFleet& fleet, int runs)
 }
 
 // CPU of this process over `window` of real time while the context stays in `phase`.
-double cpuWhileWaiting(Bench& bench, zka::CameraContext& context, zka::ProcedurePhase phase, milliseconds settle,
+double cpuWhileWaiting(Bench& bench, zka::UpgradeJob& context, zka::ProcedurePhase phase, milliseconds settle,
                        milliseconds window)
 {
-    bench.run(&context, [&] { return context.phase() == phase; }, minutes(60));
-    bench.run(&context, [] { return false; }, duration_cast<Clock::Duration>(settle / bench.clock.timeScale()));
+    bench.run([&] { return context.phase() == phase; }, minutes(60));
+    bench.run([] { return false; }, duration_cast<Clock::Duration>(settle / bench.clock.timeScale()));
     const double cpuBefore = cpuSeconds();
     const auto begin = steady_clock::now();
-    bench.run(&context, [] { return false; }, duration_cast<Clock::Duration>(window / bench.clock.timeScale()), false);
+    bench.run([] { return false; }, duration_cast<Clock::Duration>(window / bench.clock.timeScale()), false);
     const double wall = duration<double>(steady_clock::now() - begin).count();
     if (context.phase() != phase)
         std::fprintf(stderr, "procedure_bench: the wait ended during the measurement\n");
@@ -190,9 +178,7 @@ int waitingCpu(ChildFleet& fleet)
     hanging.reset();
 
     std::atomic<int> silentRow{0};
-    std::atomic<int> retain{1};
-    std::atomic<int> deleteAfter{1};
-    auto silent = bench.context("127.0.0.4", silentRow, &retain, &deleteAfter);
+    auto silent = bench.context("127.0.0.4", silentRow, true);
     silent->start();
     const double reconfigure = cpuWhileWaiting(bench, *silent, zka::ProcedurePhase::Reconfiguring, milliseconds(200),
                                                milliseconds(3000));

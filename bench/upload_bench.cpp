@@ -1,20 +1,17 @@
 // Figures of the firmware upload, against simulated cameras in a child process (so that their
 // memory is not counted):
-//  (a) time of uploadFirmware + readUploadAnswer divided by the time of a plain
+//  (a) time of upload + readAnswer divided by the time of a plain
 //      "curl --data-binary @body" upload of the same bytes with the same headers to the same kind of
 //      camera, run side by side, median of RUNS (default 9) each (target: at most 1.05);
 //  (b) peak resident memory while two uploads run at once, minus the resident memory before them
 //      (target: at most 1 MB: the package is sent from the one read-only copy, never copied).
 // Run inside the network sandbox.
 
-#include "camera/CameraContext.h"
+#include "camera/CameraClient.h"
 #include "http/MultipartBody.h"
 #include "http/MultipartPost.h"
 #include "camsim/Fleet.h"
 #include "resources/ResourceStore.h"
-#include "resources/ResourceText.h"
-#include "runtime/EventLoop.h"
-#include "support/ScriptedPrompter.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,11 +30,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr const char* kCredential = "YWRtaW46YWRtaW4="; // admin:admin
-
-class NoNavigation final : public zka::HostEvents {
-public:
-    void postNavigate(int, int) override {}
-};
 
 std::string cameraAddress(int index)
 {
@@ -112,28 +104,22 @@ pid_t startCameras(int count, int& keepAlive)
 
 struct Host {
     zka::SystemClock clock{1.0};
-    zka::EventLoop loop{clock};
-    NoNavigation events;
-    zka::test::ScriptedPrompter prompter;
-    zka::ResourceText texts{zka::embeddedResources(), prompter};
-    zka::SupportedModels models{"ZKA-QM410"};
-    std::jthread thread{[this] { loop.run(); }};
-    ~Host() { loop.quit(); }
 };
 
 // One upload as the procedure makes it: the body, then the camera's answer to its end.
 bool uploadOnce(Host& host, const std::string& address, std::span<const std::uint8_t> package)
 {
-    zka::CameraContext context(zka::CameraHost{host.clock, host.loop, host.events, host.prompter, host.texts}, address,
-                               kCredential, host.models);
+    zka::CameraClient client(host.clock, address, kCredential);
     std::atomic<int> row{0};
-    context.setListRow(&row);
-    context.setFirmware(package, "ver2.45");
-    if (context.uploadFirmware() != 0)
+    const zka::ProgressTargets progress{nullptr, &row};
+    if (client.upload(package, true, [&progress] { progress.add(1); }).outcome != zka::UploadOutcome::Sent
+        || !client.awaitAnswer())
         return false;
-    context.readUploadAnswer();
-    context.closeUpload();
-    return context.replyResult() == 1 && row.load() == 9380;
+    std::atomic<int> step{0};
+    zka::UploadAnswerParser parser(step);
+    const zka::AnswerOutcome answer = client.readAnswer(parser, progress);
+    client.closeUpload();
+    return answer != zka::AnswerOutcome::Failed && row.load() == 9380;
 }
 
 bool curlOnce(const std::string& address, const std::string& bodyFile, const std::string& boundary,
@@ -229,7 +215,7 @@ int main(int argc, char** argv)
     ::waitpid(cameras, nullptr, 0);
 
     std::printf("package: %zu bytes, %d runs each\n", package.size(), runs);
-    std::printf("uploadFirmware + answer: median %.3f s\n", median(ours));
+    std::printf("upload + answer: median %.3f s\n", median(ours));
     std::printf("curl --data-binary:      median %.3f s\n", median(plain));
     std::printf("(a) time ratio: %.3f (target <= 1.05)\n", median(ours) / median(plain));
     std::printf("(b) two uploads at once: %s, resident before %ld kB, peak %ld kB, added %ld kB (target <= 1024 kB)\n",

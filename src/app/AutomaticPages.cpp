@@ -7,7 +7,7 @@ namespace zka {
 AutomaticPages::AutomaticPages(Seams seams)
     : seams_(std::move(seams))
     // Ticks of the scheduler and of its cameras.
-    , batchTimers_(seams_.list.clock, [this](TimerId id) { batch_->onTimer(id); })
+    , batchTimers_(seams_.list.clock)
     , batch_(std::make_unique<BatchScheduler>(
           BatchScheduler::Seams{seams_.list.clock, batchTimers_, seams_.list.prompter}, seams_.resources,
           seams_.firmware))

@@ -91,7 +91,6 @@ UpgradeWizard::UpgradeWizard(Seams seams, QWidget* parent)
                                     [this](bool busy) { onBusyChanged(busy); }});
     flow_ = std::make_unique<ManualFlow>(ManualFlow::Seams{clock_, timers_, dispatcher_, prompter_, texts_},
                                          resources_, *flowView_);
-    timers_.setTimerHandler([this](TimerId id) { onTimer(id); });
     progressRedraw_.setInterval(kRedrawPeriodMs);
     connect(&progressRedraw_, &QTimer::timeout, this, &UpgradeWizard::followUpgrade);
 
@@ -425,11 +424,6 @@ void UpgradeWizard::showMessage(const std::string& text, const std::string& capt
 }
 
 // ---- Timers ----
-
-void UpgradeWizard::onTimer(TimerId id)
-{
-    flow_->onTimer(id);
-}
 
 void UpgradeWizard::followUpgrade()
 {

@@ -114,7 +114,6 @@ private:
     void showButtons(const WizardButtons& buttons, ButtonFocus focus);
     // Next on the manual target page: the flow checks the camera, or the input is refused.
     bool submitTarget();
-    void onTimer(TimerId id);
     void followUpgrade();
     void setCaption(QPushButton* button, std::uint16_t text);
     // The window's close button and the system menu's Close item.

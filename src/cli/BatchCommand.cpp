@@ -55,7 +55,6 @@ constexpr Clock::Duration kRunLimit = std::chrono::hours(24 * 7);
 bool runScheduler(BatchScheduler& scheduler, BatchConsole& console, const std::function<void()>& refreshViews,
                   EventLoop& loop, const SignalWatch& signals, double timeScale)
 {
-    loop.setTimerHandler([&](TimerId id) { scheduler.onTimer(id); });
     const TimerHandle refresh = loop.startTimer(
         std::chrono::duration_cast<Clock::Duration>(
             std::chrono::duration<double, std::milli>(kRefreshRealMilliseconds / timeScale)),
@@ -77,7 +76,6 @@ bool runScheduler(BatchScheduler& scheduler, BatchConsole& console, const std::f
         },
         kRunLimit);
     refresh.stop();
-    loop.setTimerHandler({});
     return leftEarly;
 }
 

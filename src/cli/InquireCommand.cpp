@@ -1,16 +1,12 @@
 // zka-upgrade-cli inquire: one inquiry to a camera, as the wizard makes it, with the reply printed.
 
-#include "camera/CameraContext.h"
+#include "camera/CameraClient.h"
 #include "http/Credential.h"
 #include "http/HttpTransfer.h"
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
-#include "cli/ConsolePrompter.h"
 #include "cli/LoginOptions.h"
 #include "cli/TerminalText.h"
-#include "resources/ResourceText.h"
-#include "runtime/EventLoop.h"
-#include "runtime/NoNavigation.h"
 
 #include <algorithm>
 #include <cctype>
@@ -75,13 +71,8 @@ int runInquire(const std::vector<std::string>& args)
     }
 
     SystemClock clock(timeScale);
-    EventLoop loop(clock);
-    NoNavigation events;
-    ConsolePrompter prompter;
-    const ResourceText texts(embeddedResources(), prompter);
-    const SupportedModels noModels;
-    CameraContext context(CameraHost{clock, loop, events, prompter, texts}, address, *credential, noModels);
-    const std::string reply = context.runQuery("inq=" + kind, kInquiryTimeout);
+    CameraClient client(clock, address, *credential);
+    const std::string reply = client.query("inq=" + kind, kInquiryTimeout).text;
     if (reply.empty()) {
         std::fprintf(stderr, "zka-upgrade-cli inquire: no reply from %s\n", address.c_str());
         return kExitNoReply;

@@ -202,7 +202,6 @@ int runUpgrade(const std::vector<std::string>& args)
     EventLoop loop(clock);
     ConsoleView view(resources.texts());
     ManualFlow flow(ManualFlow::Seams{clock, loop, loop, prompter, resources.texts()}, resources, view);
-    loop.setTimerHandler([&](TimerId id) { flow.onTimer(id); });
 
     // The step ends when no check or save runs and the upgrade is not under way.
     const auto settled = [&flow] { return !flow.busy() && flow.step() != ManualFlow::Step::Progress; };

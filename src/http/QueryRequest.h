@@ -14,7 +14,7 @@ namespace zka {
 inline constexpr std::size_t kReplyCapacity = 5120;
 
 // The outcome of one query.
-enum QueryResult : int {
+enum QueryStatus : int {
     QueryOk = 0,
     QueryNotOpened = -1, // no request could be made (an address that names no endpoint)
     QueryRefused = -2,   // the camera refused the credential (WWW-Authenticate in the answer)

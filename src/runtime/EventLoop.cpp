@@ -4,16 +4,9 @@ namespace zka {
 
 using SteadyClock = std::chrono::steady_clock;
 
-EventLoop::EventLoop(const Clock& clock, TimerHandler handler)
+EventLoop::EventLoop(const Clock& clock)
     : clock_(clock)
-    , handler_(std::move(handler))
 {
-}
-
-void EventLoop::setTimerHandler(TimerHandler handler)
-{
-    std::lock_guard lock(mutex_);
-    handler_ = std::move(handler);
 }
 
 void EventLoop::post(std::function<void()> task)
@@ -44,7 +37,7 @@ void EventLoop::disarmTimer(TimerId id)
     delivered_.wait(lock, [&] { return delivering_ != id || deliveringThread_ == std::this_thread::get_id(); });
 }
 
-bool EventLoop::isRunning(TimerId id) const
+bool EventLoop::timerArmed(TimerId id)
 {
     std::lock_guard lock(mutex_);
     return timers_.count(id) != 0;
@@ -99,7 +92,6 @@ void EventLoop::deliver(TimerId id, std::unique_lock<std::mutex>& lock)
 {
     delivering_ = id;
     deliveringThread_ = std::this_thread::get_id();
-    auto handler = handler_;
     lock.unlock();
     struct Delivered {
         EventLoop& loop;
@@ -113,8 +105,7 @@ void EventLoop::deliver(TimerId id, std::unique_lock<std::mutex>& lock)
             loop.delivered_.notify_all();
         }
     } delivered{*this};
-    if (!deliverTick(id) && handler)
-        handler(id);
+    deliverTick(id);
 }
 
 void EventLoop::run()

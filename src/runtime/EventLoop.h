@@ -22,14 +22,11 @@ namespace zka {
 // must therefore never wait for a thread that stops the very timer being handled.
 class EventLoop final : public Dispatcher, public TimerService {
 public:
-    explicit EventLoop(const Clock& clock, TimerHandler handler = {});
+    explicit EventLoop(const Clock& clock);
     EventLoop(const EventLoop&) = delete;
     EventLoop& operator=(const EventLoop&) = delete;
 
-    void setTimerHandler(TimerHandler handler);
-
     void post(std::function<void()> task) override;
-    bool isRunning(TimerId id) const;
     std::size_t runningTimerCount() const;
 
     void run();
@@ -40,7 +37,7 @@ public:
 protected:
     void armTimer(TimerId id, Clock::Duration nominalPeriod) override;
     void disarmTimer(TimerId id) override;
-    bool timerArmed(TimerId id) override { return isRunning(id); }
+    bool timerArmed(TimerId id) override;
 
 private:
     struct Timer {
@@ -53,7 +50,6 @@ private:
     void deliver(TimerId id, std::unique_lock<std::mutex>& lock);
 
     const Clock& clock_;
-    TimerHandler handler_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     // The tick being delivered (chosen, or in its handler), and the thread delivering it.

@@ -12,7 +12,6 @@
 namespace zka {
 
 using TimerId = std::uint32_t;
-using TimerHandler = std::function<void(TimerId)>;
 
 class TimerService;
 
@@ -58,11 +57,6 @@ public:
     // A new timer, already running.
     [[nodiscard]] TimerHandle startTimer(Clock::Duration nominalPeriod, std::function<void()> onTick);
 
-    // Identifier-based timers, for owners not moved to handles yet: their ticks go to the handler
-    // the implementation was built with.
-    void start(TimerId id, Clock::Duration nominalPeriod) { armTimer(id, nominalPeriod); }
-    void stop(TimerId id) { disarmTimer(id); }
-
 protected:
     // The primitives an implementation provides, for identifiers the service hands out.
     virtual void armTimer(TimerId id, Clock::Duration nominalPeriod) = 0;
@@ -70,15 +64,14 @@ protected:
     virtual bool timerArmed(TimerId id) = 0;
     // The timer will never be started again: stops it and lets the implementation free what it held.
     virtual void releaseTimer(TimerId id) { disarmTimer(id); }
-    // Calls the tick callback of a handle's timer; false for an identifier no handle holds.
+    // Calls the tick callback of a handle's timer; false for an identifier no handle holds (any more).
     bool deliverTick(TimerId id);
 
 private:
     friend class TimerHandle;
     void forget(TimerId id);
 
-    // Handle identifiers start above every identifier-based timer still in use.
-    std::atomic<TimerId> nextId_{0x10000};
+    std::atomic<TimerId> nextId_{1};
     std::mutex callbacksMutex_;
     std::map<TimerId, std::shared_ptr<const std::function<void()>>> callbacks_;
 };

@@ -40,11 +40,12 @@ BatchScheduler::BatchScheduler(Seams seams, const PackagedResources& resources, 
     , parallel_(std::clamp(parallel, 1, kMaxParallel))
     , rowText_(resources_.texts())
 {
+    timer_ = timers_.makeTimer([this] { tick(); });
 }
 
 BatchScheduler::~BatchScheduler()
 {
-    timers_.stop(kTimerId);
+    timer_.stop();
     // The inquiry uses a context: it goes first; each context then stops and joins its own threads.
     pending_.reset();
     contexts_.clear();
@@ -84,10 +85,9 @@ bool BatchScheduler::addUpgradeTarget(const UpgradeTarget& target)
     const auto credential = makeCredential(target.name, target.password);
     if (credential) {
         try {
-            const CameraHost host{clock_, timers_, navigation_, prompter_, resources_.texts()};
-            entry.context = std::make_unique<CameraContext>(host, added.address, *credential,
-                                                            resources_.supportedModels(), position, &retain_,
-                                                            &deleteSaved_, &batchStart_, target.serial);
+            const UpgradeJob::Seams host{clock_, timers_};
+            entry.context = std::make_unique<UpgradeJob>(host, added.address, *credential,
+                                                         resources_.supportedModels(), target.serial);
         } catch (const std::bad_alloc&) {
             entry.context.reset();
         }
@@ -108,14 +108,14 @@ bool BatchScheduler::addUpgradeTarget(const UpgradeTarget& target)
 
 void BatchScheduler::setBatchOptions(bool retain, bool deleteSaved, std::chrono::system_clock::time_point batchStart)
 {
-    retain_.store(retain ? 1 : 0);
-    deleteSaved_.store(deleteSaved ? 1 : 0);
+    retain_ = retain;
+    deleteSaved_ = deleteSaved;
     batchStart_ = batchStart;
 }
 
 void BatchScheduler::clearRows()
 {
-    timers_.stop(kTimerId);
+    timer_.stop();
     running_ = false;
     stopRequested_ = false;
     pending_.reset();
@@ -126,7 +126,7 @@ void BatchScheduler::clearRows()
 void BatchScheduler::start()
 {
     running_ = true;
-    timers_.start(kTimerId, kTimerPeriod);
+    timer_.start(kTimerPeriod);
 }
 
 void BatchScheduler::requestStop()
@@ -134,21 +134,7 @@ void BatchScheduler::requestStop()
     stopRequested_ = true;
 }
 
-bool BatchScheduler::onTimer(TimerId id)
-{
-    if (id == kTimerId) {
-        tick();
-        return true;
-    }
-    const TimerId base = id & 0xFF00u;
-    if (base != 0x8100u && base != 0x8200u && base != 0x8300u)
-        return false;
-    if (CameraContext* context = findContext(static_cast<int>(id & 0xFFu)))
-        context->onTimer(id);
-    return true;
-}
-
-CameraContext* BatchScheduler::findContext(int tag) const
+UpgradeJob* BatchScheduler::findJob(int tag) const
 {
     for (const Entry& entry : contexts_) {
         if (entry.tag == tag)
@@ -222,9 +208,9 @@ void BatchScheduler::tick()
     const bool ended = contexts_.empty() && running_;
     if (ended) {
         // No camera runs any more: the batch's folder goes when every file in it went.
-        if (retain_.load() != 0)
+        if (retain_)
             removeFolderIfEmpty(backupFolderPath(backupRoot(), batchStart_));
-        timers_.stop(kTimerId);
+        timer_.stop();
         running_ = false;
         stopRequested_ = false;
     }
@@ -256,13 +242,16 @@ bool BatchScheduler::advanceWaiting(Entry& entry, bool busy)
     if (busy || pending_)
         return busy;
     rows_[static_cast<std::size_t>(entry.tag)]->started = clock_.wallTime();
-    pending_ = std::make_unique<StartInquiry>(*entry.context, entry.tag);
+    pending_ = std::make_unique<StartInquiry>(entry.context->client(), resources_.supportedModels(), entry.tag);
     return true;
 }
 
 void BatchScheduler::startCamera(Entry& entry, const StartInquiry::Outcome& outcome)
 {
     ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
+    // The job upgrades the camera the inquiry accepted: it knows its version and whether it runs
+    // emergency firmware.
+    entry.context->recordIdentity(outcome.identity);
     // A camera added by its address alone is known only from its answer.
     bool described = false;
     if (row.model.empty() && !outcome.model.empty()) {
@@ -281,6 +270,7 @@ void BatchScheduler::startCamera(Entry& entry, const StartInquiry::Outcome& outc
     // The slot by the loader's names, never the one-camera selection of the manual mode.
     const std::size_t slot = resources_.slotFor(outcome.docType);
     entry.context->setFirmware(firmware_.package(slot), firmware_.newVersionFor(row.currentVersion));
+    entry.context->setOptions(UpgradeJob::Options::batch(retain_, deleteSaved_, batchStart_));
     entry.context->start();
     if (described)
         notifyRow(static_cast<std::size_t>(entry.tag));

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
 #include "resources/FirmwareDescription.h"
-#include "runtime/NoNavigation.h"
 #include "upgrade/BatchObserver.h"
 #include "upgrade/BatchRowText.h"
 #include "upgrade/ProgressRow.h"
@@ -21,28 +20,26 @@ namespace zka {
 
 class PackagedResources;
 
-// The automatic batch, without a toolkit: one row and one CameraContext per camera, and the
-// scheduler that starts the contexts one after another, copies each one's status into its row and
+// The automatic batch, without a toolkit: one row and one UpgradeJob per camera, and the
+// scheduler that starts the jobs one after another, copies each one's status into its row and
 // deletes each one when it has ended. The wizard's progress list and the command line are views
 // over it (BatchObserver).
 //
-// Rules of the tick (timer 0x8012, 33 ms): only the first `parallel` positions (2 by default) are
+// Rules of the tick (33 ms): only the first `parallel` positions (2 by default) are
 // worked on; at most one camera starts per tick, after its inquiries (run on a worker; a camera
 // whose inquiries are pending counts as busy); no camera starts in a tick in which a camera ahead
 // of it saves its configuration or uploads; a camera with a final code leaves the list and the
 // one behind it moves up into its position. An abort starts nothing new, lets the running cameras
 // finish, and drops every waiting camera at once when no camera runs any more.
 //
-// Everything is called on the user-interface thread, the thread that delivers the host's timer
-// ticks, which the host hands to onTimer(). Destroying the scheduler in any state stops and joins
+// Everything is called on the user-interface thread, the thread that delivers the ticks of the
+// scheduler's and its jobs' timers. Destroying the scheduler in any state stops and joins
 // every thread it started.
 class BatchScheduler final {
 public:
-    static constexpr TimerId kTimerId = 0x8012;
     static constexpr Clock::Duration kTimerPeriod{33};
     static constexpr int kDefaultParallel = 2;
     static constexpr int kMaxParallel = 16;
-    // Row indices are the contexts' tags, from which their timer identifiers (0x8100 + tag ...) come.
     static constexpr std::size_t kMaxRows = 256;
 
     struct Seams {
@@ -64,34 +61,31 @@ public:
     void removeObserver(BatchObserver& observer);
 
     // ---- Filling the batch (before start) ----
-    // Appends a row for the target, at position rowCount(), with its context. A row whose context
+    // Appends a row for the target, at position rowCount(), with its job. A row whose job
     // cannot be made (a login too long for the credential) ends at once with code 10. False, adding
     // nothing, when the list already holds kMaxRows rows.
     bool addUpgradeTarget(const UpgradeTarget& target);
-    // What every context does with the camera's settings, and the time stamp of the backup folder.
+    // What every job does with the camera's settings, and the time stamp of the backup folder.
     void setBatchOptions(bool retain, bool deleteSaved, std::chrono::system_clock::time_point batchStart);
-    // Deletes every row and context; stops a pending inquiry and the timer first.
+    // Deletes every row and job; stops a pending inquiry and the timer first.
     void clearRows();
 
     // ---- Running it ----
-    // Starts the scheduler's timer; it stops itself once no context is left.
+    // Starts the scheduler's timer; it stops itself once no job is left.
     void start();
     // The operator's abort: nothing new starts; waiting rows are dropped once none runs.
     void requestStop();
     bool stopRequested() const { return stopRequested_; }
     // The timer runs: the batch is under way.
     bool running() const { return running_; }
-    // Hands a timer tick to the scheduler: 0x8012 is its own; 0x8100, 0x8200 and 0x8300 plus a tag
-    // go to that camera's context (ignored when it has none). False for any other identifier.
-    bool onTimer(TimerId id);
 
     // ---- Reading it ----
     std::size_t rowCount() const { return rows_.size(); }
     const ProgressRow& row(std::size_t index) const { return *rows_.at(index); }
-    // The contexts still held: cameras not yet ended.
-    std::size_t contextCount() const { return contexts_.size(); }
-    // The context whose tag is `tag`, or null.
-    CameraContext* findContext(int tag) const;
+    // The jobs still held: cameras not yet ended.
+    std::size_t jobCount() const { return contexts_.size(); }
+    // The job whose tag is `tag`, or null.
+    UpgradeJob* findJob(int tag) const;
     // The texts of the rows, for every view of the batch.
     const BatchRowText& rowText() const { return rowText_; }
     // The upgrade log's closing line: "Saved configurations: FOLDER" with the batch's backup
@@ -104,11 +98,11 @@ public:
     int parallel() const { return parallel_; }
 
 private:
-    // A camera still in the batch: its context (in row order of creation) and, once its inquiries
+    // A camera still in the batch: its job (in row order of creation) and, once its inquiries
     // refused it, the code it ends with.
     struct Entry {
         int tag = 0;
-        std::unique_ptr<CameraContext> context;
+        std::unique_ptr<UpgradeJob> context;
         int refusal = 0;
         std::string refusalDetail;
     };
@@ -136,11 +130,10 @@ private:
     const int parallel_;
     const BatchRowText rowText_;
 
-    // What every context points at.
-    std::atomic<int> retain_{0};
-    std::atomic<int> deleteSaved_{1};
+    // What every camera's job is started with.
+    bool retain_ = false;
+    bool deleteSaved_ = true;
     std::chrono::system_clock::time_point batchStart_{};
-    NoNavigation navigation_;
 
     std::vector<BatchObserver*> observers_;
     std::vector<std::unique_ptr<ProgressRow>> rows_;
@@ -150,6 +143,8 @@ private:
     // Declared after the rows they write and the seams they use: destroyed (stopped and joined) first.
     std::vector<Entry> contexts_;
     std::unique_ptr<StartInquiry> pending_;
+    // The scheduler's tick; declared last, so that no tick comes while the rest goes.
+    TimerHandle timer_;
 };
 
 } // namespace zka

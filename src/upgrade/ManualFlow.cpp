@@ -29,8 +29,8 @@ constexpr const char* kInformation = "Information";
 // A check of the target: the context that inquires (made on the user-interface thread, used by
 // the worker) and what it found, handed back to the user-interface thread.
 struct ManualFlow::CheckOutcome {
-    std::unique_ptr<NavigationRelay> relay;
-    std::unique_ptr<CameraContext> context;
+    std::shared_ptr<const bool> token;
+    std::unique_ptr<UpgradeJob> context;
     bool systemRead = false;
     bool accepted = false;
     // Whether a refusal has been told with its own cause (no reply, a refused login); otherwise
@@ -65,6 +65,7 @@ ManualFlow::ManualFlow(Seams seams, const PackagedResources& resources, ManualFl
     , texts_(seams.texts)
     , resources_(resources)
     , observer_(observer)
+    , reconfigureTimer_(seams.timers.makeTimer([this] { reconfigureInquiry(); }))
     , job_(seams.dispatcher)
 {
 }
@@ -72,7 +73,7 @@ ManualFlow::ManualFlow(Seams seams, const PackagedResources& resources, ManualFl
 ManualFlow::~ManualFlow()
 {
     job_.cancel();
-    timers_.stop(kReconfigureTimer);
+    reconfigureTimer_.stop();
     context_.reset();
     checkedContext_.reset();
 }
@@ -82,9 +83,19 @@ std::string ManualFlow::newVersion() const
     return resources_.chooseNewVersion(cameraVersionText_);
 }
 
-CameraHost ManualFlow::host(HostEvents& events) const
+std::unique_ptr<UpgradeJob> ManualFlow::makeJob(const std::shared_ptr<const bool>& token)
 {
-    return CameraHost{clock_, timers_, events, prompter_, texts_};
+    auto job = std::make_unique<UpgradeJob>(UpgradeJob::Seams{clock_, timers_}, addressText_, credential_,
+                                            resources_.supportedModels());
+    // The job tells from its worker; the flow hears it on the user-interface thread, unless the
+    // job it came from has been replaced or the flow has gone meanwhile.
+    job->setOutcomeListener([this, alive = std::weak_ptr<const bool>(token)](UpgradeJob::Outcome outcome) {
+        dispatcher_.post([this, alive, outcome] {
+            if (alive.lock())
+                onJobOutcome(outcome);
+        });
+    });
+    return job;
 }
 
 bool ManualFlow::submitTarget(std::string addressText, const std::string& credentialPlain, bool retain, bool backup)
@@ -131,10 +142,8 @@ bool ManualFlow::back()
 void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
 {
     auto outcome = std::make_shared<CheckOutcome>();
-    outcome->relay = std::make_unique<NavigationRelay>(
-        dispatcher_, [this](int wParam, int lParam) { onUpgradeNavigate(wParam, lParam); });
-    outcome->context = std::make_unique<CameraContext>(host(*outcome->relay), addressText_, credential_,
-                                                       resources_.supportedModels());
+    outcome->token = std::make_shared<const bool>(true);
+    outcome->context = makeJob(outcome->token);
     observer_.busyChanged(true);
     job_.run(
         [this, outcome](std::stop_token stop) { runCheck(*outcome, stop); },
@@ -150,7 +159,7 @@ void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
             } else {
                 // The checked context is the one that upgrades: it knows the camera's version and
                 // whether it runs emergency firmware.
-                checkedRelay_ = std::move(outcome->relay);
+                checkedToken_ = std::move(outcome->token);
                 checkedContext_ = std::move(outcome->context);
             }
             then(outcome->accepted);
@@ -159,13 +168,9 @@ void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
 
 void ManualFlow::runCheck(CheckOutcome& outcome, std::stop_token stop)
 {
-    CameraContext& probe = *outcome.context;
+    UpgradeJob& probe = *outcome.context;
     const TargetCheck check(resources_.supportedModels(), probe.credential());
-    const TargetCheck::Result result = check.run(
-        [&probe](const std::string& body, Clock::Duration timeout, std::stop_token queryStop) {
-            return probe.runQuery(body, timeout, queryStop);
-        },
-        stop);
+    const TargetCheck::Result result = check.run(probe.client(), stop);
     if (result.verdict == TargetVerdict::Stopped)
         return;
     if (result.systemPassed) {
@@ -208,7 +213,7 @@ void ManualFlow::switchPage(Step step)
 
 void ManualFlow::showTarget()
 {
-    timers_.stop(kReconfigureTimer);
+    reconfigureTimer_.stop();
     dropSavedConfig();
     step_ = Step::Target;
     observer_.pageShown(Step::Target);
@@ -228,7 +233,7 @@ void ManualFlow::showResult()
     // Both the context's status and its navigation may lead here; the result is shown once.
     if (step_ == Step::Result)
         return;
-    timers_.stop(kReconfigureTimer);
+    reconfigureTimer_.stop();
     if (savedConfig_ && !savedConfig_->restored()) {
         restoreFailed_ = true;
         prompter_.show(Message{kRestoreFault, kInformation, MessageIcon::Error, MessageButtons::Ok});
@@ -272,50 +277,36 @@ void ManualFlow::startUpgrade()
 void ManualFlow::startManualUpgrade()
 {
     context_.reset();
-    relay_.reset();
+    token_.reset();
     if (emergencyShown_) {
         emergencyShown_ = false;
         observer_.emergencyImageShown(false);
     }
     takenOver_ = false;
-    relay_ = std::move(checkedRelay_);
+    token_ = std::move(checkedToken_);
     context_ = std::move(checkedContext_);
     if (!context_) {
-        relay_ = std::make_unique<NavigationRelay>(
-            dispatcher_, [this](int wParam, int lParam) { onUpgradeNavigate(wParam, lParam); });
-        context_ = std::make_unique<CameraContext>(host(*relay_), addressText_, credential_, resources_.supportedModels());
+        token_ = std::make_shared<const bool>(true);
+        context_ = makeJob(token_);
     }
     context_->setFirmware(resources_.packageData()[packageIndex_], newVersion());
     context_->setProgressControl(&progress_);
+    context_->setTickListener([this](bool tickTimer) { onContextTick(tickTimer); });
     shownStage_ = 3;
     showStage(3);
     context_->start();
 }
 
-void ManualFlow::onTimer(TimerId id)
+void ManualFlow::onContextTick(bool tickTimer)
 {
-    if (id == kReconfigureTimer) {
-        reconfigureInquiry();
-        return;
-    }
     if (!context_ || takenOver_ || step_ != Step::Progress)
         return;
-    const bool tick = id == context_->tickTimer();
-    const bool search = id == context_->searchTimer();
-    if (!tick && !search && id != context_->reconfigureTimer())
-        return;
-    context_->onTimer(id);
-    if (tick) {
-        if (context_->emergency() && !emergencyShown_) {
-            emergencyShown_ = true;
-            observer_.emergencyImageShown(true);
-        } else if (!context_->emergency() && emergencyShown_) {
-            emergencyShown_ = false;
-            observer_.emergencyImageShown(false);
-        }
+    // The emergency image follows the tick timer's ticks only.
+    if (tickTimer && context_->emergency() != emergencyShown_) {
+        emergencyShown_ = context_->emergency();
+        observer_.emergencyImageShown(emergencyShown_);
     }
-    if (tick || search)
-        followStatus();
+    followStatus();
 }
 
 void ManualFlow::followStatus()
@@ -348,23 +339,34 @@ void ManualFlow::showStage(int stage)
         observer_.stageChanged(stage);
 }
 
-void ManualFlow::onUpgradeNavigate(int wParam, int lParam)
+void ManualFlow::onJobOutcome(UpgradeJob::Outcome outcome)
 {
-    // Only the running upgrade navigates, and only once.
+    // Only the running upgrade leads on, and only once.
     if (step_ != Step::Progress || takenOver_ || !context_)
         return;
-    // The stage the context reached (its last code may have come after its last tick).
+    Step target = Step::Result;
+    switch (outcome) {
+    case UpgradeJob::Outcome::Confirmed:
+    case UpgradeJob::Outcome::ConfirmedAfterSearch:
+        break;
+    case UpgradeJob::Outcome::UploadNotSent:
+        prompter_.show(Message{texts_(225), texts_(203), MessageIcon::Error, MessageButtons::Ok});
+        target = Step::Target;
+        break;
+    case UpgradeJob::Outcome::VersionUpError:
+        prompter_.show(Message{texts_(206), texts_(203), MessageIcon::Error, MessageButtons::Ok});
+        target = Step::Target;
+        break;
+    }
+    // The stage the job reached (its last code may have come after its last tick).
     takeContextStage();
     takenOver_ = true;
-    // The context names the wizard's pages: page 3 (1, 3) is the target step; page 6 (1, 6) and the
-    // page after the running one (0, 1) are the result.
-    const Step target = wParam != 0 && lParam == 3 ? Step::Target : Step::Result;
     if (target == Step::Target) {
         dropSavedConfig();
-        timers_.stop(kReconfigureTimer);
+        reconfigureTimer_.stop();
     }
-    timers_.stop(context_->tickTimer());
-    timers_.stop(context_->searchTimer());
+    context_->tickTimer().stop();
+    context_->searchTimer().stop();
     if (!savedConfig_) {
         switchPage(target);
         return;
@@ -379,7 +381,7 @@ void ManualFlow::startRestore(Step after)
     stepAfterRestore_ = after;
     job_.run(
         [this, context = context_.get(), backup = savedConfig_.get()](std::stop_token stop) {
-            if (context->restoreSaved(*backup, stop) != CameraContext::RestoreOutcome::Stopped)
+            if (context->restoreSaved(*backup, stop) != UpgradeJob::RestoreOutcome::Stopped)
                 clock_.sleepFor(kAfterRestorePause, stop);
         },
         [this] {
@@ -389,14 +391,14 @@ void ManualFlow::startRestore(Step after)
             shownStage_ = static_cast<int>(StatusCode::Reconfiguring);
             showStage(shownStage_);
             reconfigureStart_ = clock_.now();
-            timers_.start(kReconfigureTimer, kReconfigurePeriod);
+            reconfigureTimer_.start(kReconfigurePeriod);
         });
 }
 
 void ManualFlow::reconfigureInquiry()
 {
     if (step_ != Step::Progress || !context_ || !takenOver_) {
-        timers_.stop(kReconfigureTimer);
+        reconfigureTimer_.stop();
         return;
     }
     // An inquiry still runs: this tick is merged into it, as a blocked timer would be.
@@ -405,8 +407,8 @@ void ManualFlow::reconfigureInquiry()
     auto answered = std::make_shared<bool>(false);
     job_.run(
         [context = context_.get(), answered](std::stop_token stop) {
-            const std::string reply = context->runQuery("inq=system", TargetCheck::kInquiryTimeout, stop);
-            *answered = !stop.stop_requested() && context->checkSystemReply(reply, false);
+            const std::string reply = context->client().query("inq=system", TargetCheck::kInquiryTimeout, stop).text;
+            *answered = !stop.stop_requested() && context->checkSystemReply(reply);
         },
         [this, answered] { finishReconfigure(*answered); });
 }
@@ -416,13 +418,13 @@ void ManualFlow::finishReconfigure(bool answered)
     if (step_ != Step::Progress)
         return;
     if (answered) {
-        timers_.stop(kReconfigureTimer);
+        reconfigureTimer_.stop();
         switchPage(stepAfterRestore_);
         return;
     }
     progress_.store(std::min(progress_.load() + kReconfigureStep, kProgressFull));
     if (std::chrono::duration_cast<std::chrono::seconds>(clock_.now() - reconfigureStart_) > kReconfigureLimit) {
-        timers_.stop(kReconfigureTimer);
+        reconfigureTimer_.stop();
         switchPage(stepAfterRestore_);
     }
 }

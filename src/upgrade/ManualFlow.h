@@ -1,9 +1,10 @@
 #pragma once
 
 #include "upgrade/BackgroundJob.h"
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
+#include "resources/ResourceText.h"
+#include "runtime/Prompter.h"
 #include "upgrade/ManualFlowObserver.h"
-#include "upgrade/NavigationRelay.h"
 
 #include <atomic>
 #include <cstddef>
@@ -19,16 +20,13 @@ class PackagedResources;
 // The manual upgrade of one camera, without a toolkit: the check of the target, the confirmation,
 // the save of the configuration, the upgrade, the restore, the wait while the camera applies its
 // configuration, and the result. The wizard's manual pages are a thin view over it and the command
-// line drives it directly. It owns the upgrade's CameraContext and the saved configuration, and runs
+// line drives it directly. It owns the upgrade's UpgradeJob and the saved configuration, and runs
 // every blocking step on a worker so that the user-interface thread never waits.
 //
-// All members are called on the user-interface thread. Timer ticks of the flow's own timer and of
-// its context's timers are handed to onTimer(); the context's navigation reaches
-// onUpgradeNavigate() through the dispatcher.
+// All members are called on the user-interface thread, which also runs the ticks of the flow's and
+// its job's timers; the job's outcome reaches the flow through the dispatcher.
 class ManualFlow final {
 public:
-    static constexpr TimerId kReconfigureTimer = 0x8016;
-
     using Step = ManualFlowStep;
 
     struct Seams {
@@ -52,10 +50,8 @@ public:
     // Back: from the confirmation, or "Re-try" from the result, to the target step.
     bool back();
 
-    void onTimer(TimerId id);
-    void onUpgradeNavigate(int wParam, int lParam);
-    // Shows the context's status when it changed (while the upgrade runs, until the context's navigation came).
-    // The context's ticks call it; a view may call it from its redraw timer too, since no tick
+    // Shows the job's status when it changed (while the upgrade runs, until the job's outcome came). The
+    // job's ticks call it; a view may call it from its redraw timer too, since no tick
     // comes while the camera restarts.
     void followStatus();
 
@@ -72,7 +68,10 @@ public:
     bool restoreFailed() const { return restoreFailed_; }
     // Where the last saved configuration went; empty when none was saved.
     const std::string& savedConfigPath() const { return savedConfigPath_; }
-    const CameraContext* context() const { return context_.get(); }
+    // The running upgrade's job; null before the first upgrade.
+    const UpgradeJob* job() const { return context_.get(); }
+    // The wait while the camera applies its restored configuration is under way.
+    bool reconfiguring() const { return reconfigureTimer_.running(); }
 
 private:
     struct CheckOutcome;
@@ -80,18 +79,23 @@ private:
     void runCheck(CheckOutcome& outcome, std::stop_token stop);
     void startUpgrade();
     void startManualUpgrade();
-    // Shows the context's code as the stage when it changed; false when nothing was shown.
+    // Shows the job's code as the stage when it changed; false when nothing was shown.
     bool takeContextStage();
     void showStage(int stage);
     void switchPage(Step step);
     void showTarget();
     void showProgressPage();
     void showResult();
+    // After each tick of the upgrade's tick timer (true) or search timer (false).
+    void onContextTick(bool tickTimer);
     void startRestore(Step after);
     void reconfigureInquiry();
     void finishReconfigure(bool answered);
     void dropSavedConfig();
-    CameraHost host(HostEvents& events) const;
+    // A job for the flow's camera, whose outcome reaches onJobOutcome while `token` lives.
+    std::unique_ptr<UpgradeJob> makeJob(const std::shared_ptr<const bool>& token);
+    // The end of the upgrade: the message the operator reads, then the page it leads to.
+    void onJobOutcome(UpgradeJob::Outcome outcome);
 
     const Clock& clock_;
     TimerService& timers_;
@@ -111,25 +115,28 @@ private:
     std::size_t packageIndex_ = 0;
     int shownStage_ = 0;
     bool emergencyShown_ = false;
-    // The context's navigation has arrived: from then on the flow restores and waits itself and
-    // the context's ticks no longer move the page.
+    // The job's outcome has arrived: from then on the flow restores and waits itself and the
+    // job's ticks no longer move the page.
     bool takenOver_ = false;
     Step stepAfterRestore_ = Step::Result;
     bool restoreFailed_ = false;
     std::string savedConfigPath_;
     Clock::TimePoint reconfigureStart_{};
     std::atomic<int> progress_{0};
+    // One inquiry per tick while the camera applies its restored configuration.
+    TimerHandle reconfigureTimer_;
 
     struct BackupDeleter {
         void operator()(ConfigBackup* backup) const;
     };
     std::unique_ptr<ConfigBackup, BackupDeleter> savedConfig_;
-    // The context of the last accepted check, which the next upgrade uses, and the upgrade's.
-    std::unique_ptr<NavigationRelay> checkedRelay_;
-    std::unique_ptr<CameraContext> checkedContext_;
-    std::unique_ptr<NavigationRelay> relay_;
-    std::unique_ptr<CameraContext> context_;
-    // Declared last: stopped and joined before the context and the saved configuration it uses.
+    // The job of the last accepted check, which the next upgrade uses, and the upgrade's; each
+    // with the token whose end drops an outcome it told that has not arrived yet.
+    std::shared_ptr<const bool> checkedToken_;
+    std::unique_ptr<UpgradeJob> checkedContext_;
+    std::shared_ptr<const bool> token_;
+    std::unique_ptr<UpgradeJob> context_;
+    // Declared last: stopped and joined before the upgrade's job and the saved configuration it uses.
     BackgroundJob job_;
 };
 

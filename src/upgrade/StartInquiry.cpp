@@ -1,13 +1,14 @@
 #include "upgrade/StartInquiry.h"
 
-#include "camera/CameraContext.h"
+#include "camera/CameraOperations.h"
 #include "upgrade/TargetCheck.h"
 #include "upgrade/VerdictWords.h"
 
 namespace zka {
 
-StartInquiry::StartInquiry(CameraContext& context, int tag)
-    : context_(context)
+StartInquiry::StartInquiry(CameraOperations& client, const SupportedModels& models, int tag)
+    : client_(client)
+    , models_(models)
     , tag_(tag)
     , thread_([this](std::stop_token stop) { run(stop); })
 {
@@ -15,18 +16,13 @@ StartInquiry::StartInquiry(CameraContext& context, int tag)
 
 void StartInquiry::run(std::stop_token stop)
 {
-    const TargetCheck check(context_.supportedModels(), context_.credential());
-    const TargetCheck::Result result = check.run(
-        [this](const std::string& body, Clock::Duration timeout, std::stop_token queryStop) {
-            return context_.runQuery(body, timeout, queryStop);
-        },
-        stop);
+    const TargetCheck check(models_, client_.credential());
+    const TargetCheck::Result result = check.run(client_, stop);
     if (result.verdict == TargetVerdict::Stopped)
         return;
     if (result.systemPassed) {
-        // The context upgrades this camera: it keeps the version and whether it runs emergency
-        // firmware; a refused camera's row still names the version it reported.
-        context_.recordIdentity(result.identity);
+        // A refused camera's row still names the version it reported.
+        outcome_.identity = result.identity;
         outcome_.docType = result.identity.docType;
         outcome_.model = result.identity.model;
         outcome_.version = result.identity.versionText();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "camera/CameraIdentity.h"
+
 #include <atomic>
 #include <stop_token>
 #include <string>
@@ -7,11 +9,11 @@
 
 namespace zka {
 
-class CameraContext;
+class CameraOperations;
 
 // The target check that comes before one camera of a batch starts, on a thread of its own so that
-// the user-interface thread never waits for a camera. A camera whose system reply passed keeps its
-// version in the context. Destroying the inquiry stops it and joins its thread.
+// the user-interface thread never waits for a camera. Destroying the inquiry stops it and joins
+// its thread.
 class StartInquiry final {
 public:
     struct Outcome {
@@ -27,9 +29,13 @@ public:
         std::string model;
         std::string version;
         std::string serial;
+        // What the system reply said, when it named a supported model: the job that upgrades the
+        // camera records its version and whether it runs emergency firmware.
+        CameraIdentity identity;
     };
 
-    StartInquiry(CameraContext& context, int tag);
+    // The client and the models are borrowed until the inquiry is destroyed.
+    StartInquiry(CameraOperations& client, const SupportedModels& models, int tag);
     StartInquiry(const StartInquiry&) = delete;
     StartInquiry& operator=(const StartInquiry&) = delete;
 
@@ -41,7 +47,8 @@ public:
 private:
     void run(std::stop_token stop);
 
-    CameraContext& context_;
+    CameraOperations& client_;
+    const SupportedModels& models_;
     const int tag_;
     Outcome outcome_;
     std::atomic<bool> finished_{false};

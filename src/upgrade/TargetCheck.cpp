@@ -1,5 +1,6 @@
 #include "upgrade/TargetCheck.h"
 
+#include "camera/CameraOperations.h"
 #include "camera/InquiryReply.h"
 
 namespace zka {
@@ -32,6 +33,13 @@ TargetCheck::Result TargetCheck::run(const Query& query, std::stop_token stop) c
     }
     result.verdict = judgeUser(user);
     return result;
+}
+
+TargetCheck::Result TargetCheck::run(CameraOperations& client, std::stop_token stop) const
+{
+    return run([&client](const std::string& body, Clock::Duration timeout,
+                         std::stop_token queryStop) { return client.query(body, timeout, queryStop).text; },
+               stop);
 }
 
 TargetVerdict TargetCheck::judgeSystem(std::string_view reply, const CameraIdentity& identity)

@@ -10,6 +10,8 @@
 
 namespace zka {
 
+class CameraOperations;
+
 // Why a camera may or may not be upgraded with the login it was given.
 enum class TargetVerdict {
     Accepted,
@@ -44,6 +46,8 @@ public:
     TargetCheck(const SupportedModels& models, std::string_view credential);
 
     Result run(const Query& query, std::stop_token stop) const;
+    // The same, through the camera's client.
+    Result run(CameraOperations& client, std::stop_token stop) const;
 
     // The verdict on one reply alone: an address probe reads only the system reply.
     static TargetVerdict judgeSystem(std::string_view reply, const CameraIdentity& identity);

@@ -10,17 +10,17 @@ zka_add_test(camera_http_transfer_test NETWORK TIMEOUT 120
 zka_add_test(camera_http_inquiry_test
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/camera_http_inquiry_test.cpp
           ${CMAKE_CURRENT_SOURCE_DIR}/unit/camera_http_host.cpp
-  LIBS zka_camera)
+  LIBS zka_upgrade)
 
 zka_add_test(camera_http_query_test NETWORK TIMEOUT 120
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/camera_http_query_test.cpp
           ${CMAKE_CURRENT_SOURCE_DIR}/unit/camera_http_host.cpp
-  LIBS zka_camera)
+  LIBS zka_upgrade)
 
 zka_add_test(camera_http_camera_test NETWORK TIMEOUT 120
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/e2e/camera_http_camera_test.cpp
           ${CMAKE_CURRENT_SOURCE_DIR}/unit/camera_http_host.cpp
-  LIBS zka_camera zka_camsim)
+  LIBS zka_upgrade zka_camsim)
 target_include_directories(camera_http_camera_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/unit)
 target_compile_definitions(camera_http_camera_test PRIVATE ZKA_CLI_PATH="$<TARGET_FILE:zka-upgrade-cli>")
 add_dependencies(camera_http_camera_test zka-upgrade-cli)

@@ -12,7 +12,7 @@ if(TARGET zka_camsim)
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/e2e/camera_upload_e2e_test.cpp
             ${CMAKE_CURRENT_SOURCE_DIR}/e2e/camera_backup_e2e_test.cpp
             ${CMAKE_CURRENT_SOURCE_DIR}/e2e/camera_upload_canned_server.cpp
-    LIBS zka_camera zka_camsim)
+    LIBS zka_upgrade zka_camsim)
   target_include_directories(camera_upload_e2e_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 
   zka_add_test(camera_upload_cli_test NETWORK TIMEOUT 120

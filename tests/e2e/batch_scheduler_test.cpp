@@ -87,8 +87,8 @@ TEST(BatchSchedulerTest, TwoAtATimeInRowOrderAndNoStartWhileACameraAheadSavesOrU
     EXPECT_TRUE(rig.backupRoot.files().empty());
     // Every file went: so did the batch's folder.
     EXPECT_TRUE(rig.backupRoot.stampFolders().empty());
-    EXPECT_EQ(rig.scheduler->contextCount(), 0u);
-    EXPECT_FALSE(rig.loop.isRunning(BatchScheduler::kTimerId));
+    EXPECT_EQ(rig.scheduler->jobCount(), 0u);
+    EXPECT_EQ(rig.loop.runningTimerCount(), 0u); // the scheduler's timer stopped itself
 }
 
 TEST(BatchSchedulerTest, AnAbortWhileUploadingFinishesThatCameraAndDropsTheWaitingOnesAtOnce)
@@ -125,9 +125,9 @@ TEST(BatchSchedulerTest, AnAbortWhileUploadingFinishesThatCameraAndDropsTheWaiti
     EXPECT_EQ(rig.row(0).detail, "");
     EXPECT_TRUE(rig.fleet.requests("127.0.0.3").empty());
     EXPECT_TRUE(rig.fleet.requests("127.0.0.4").empty());
-    EXPECT_EQ(rig.scheduler->contextCount(), 0u);
+    EXPECT_EQ(rig.scheduler->jobCount(), 0u);
     EXPECT_FALSE(rig.scheduler->stopRequested());
-    EXPECT_FALSE(rig.loop.isRunning(BatchScheduler::kTimerId));
+    EXPECT_EQ(rig.loop.runningTimerCount(), 0u); // the scheduler's timer stopped itself
 }
 
 TEST(BatchSchedulerTest, AnAbortDuringTheInquiriesDropsTheCameraWithoutWaitingForItsAnswer)
@@ -178,7 +178,7 @@ TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLi
     rig.scheduler->addUpgradeTarget(tooLong);
     // A login that does not fit the credential ends its row before the batch begins.
     EXPECT_EQ(rig.row(5).finalStatus, 10);
-    EXPECT_EQ(rig.scheduler->contextCount(), 5u);
+    EXPECT_EQ(rig.scheduler->jobCount(), 5u);
     rig.startBatch();
     ASSERT_TRUE(rig.runBatch());
 

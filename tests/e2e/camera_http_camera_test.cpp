@@ -1,7 +1,10 @@
-// Inquiries of a CameraContext and the "inquire" command against the simulated cameras, through real
-// sockets in the network sandbox: what the operator is told, what a batch row gets, and what the
-// camera received.
-#include "camera/CameraContext.h"
+// Inquiries of an UpgradeJob's client and the "inquire" command against the simulated cameras,
+// through real sockets in the network sandbox: what the operator is told, what a batch row gets,
+// and what the camera received.
+#include "camera/CameraClient.h"
+#include "upgrade/TargetCheck.h"
+#include "upgrade/UpgradeJob.h"
+#include "upgrade/VerdictWords.h"
 #include "http/Credential.h"
 #include "camera/InquiryReply.h"
 #include "http/QueryRequest.h"
@@ -72,14 +75,23 @@ protected:
     }
     void TearDown() override { fleet.reset(); }
 
-    std::unique_ptr<CameraContext> contextFor(Camera camera, const std::string& user = "admin",
-                                              const std::string& password = "admin")
+    std::unique_ptr<UpgradeJob> contextFor(Camera camera, const std::string& user = "admin",
+                                           const std::string& password = "admin")
     {
-        return std::make_unique<CameraContext>(env.host(), addressOf(fleet->cameras()[camera]),
-                                               *makeCredential(user, password), env.models, camera);
+        return std::make_unique<UpgradeJob>(env.host(), addressOf(fleet->cameras()[camera]),
+                                            *makeCredential(user, password), env.models);
     }
+    // The verdict of one reply, as the target check gives it for this job's login.
+    TargetVerdict systemVerdict(const std::string& reply) const
+    {
+        return TargetCheck::judgeSystem(reply, CameraIdentity::fromSystemReply(reply, env.models));
+    }
+    static TargetVerdict userVerdict(const UpgradeJob& job, const std::string& reply)
+    {
+        return TargetCheck(job.supportedModels(), job.credential()).judgeUser(reply);
+    }
+    std::string warning(TargetVerdict verdict) const { return refusalWarning(verdict, env.texts, "ZKA-QM410"); }
     std::vector<camsim::RecordedRequest> received(Camera camera) const { return fleet->requests(fleet->cameras()[camera].address); }
-    Message warning(const std::string& text) const { return Message{text, "Information", MessageIcon::Warning, MessageButtons::Ok}; }
 
     std::unique_ptr<camsim::Fleet> fleet;
     CameraTestHost env{kScale};
@@ -88,16 +100,16 @@ protected:
 TEST_F(CameraInquiryTest, ManualCheckOfAnAdministratorsCamera)
 {
     auto context = contextFor(Plain);
-    const std::string system = context->runQuery("inq=system", 20000ms);
-    CameraContext::SystemInfo info;
-    ASSERT_TRUE(context->readSystemReply(system, true, info)) << system;
+    const std::string system = context->client().query("inq=system", 20000ms).text;
+    ASSERT_TRUE(context->checkSystemReply(system)) << system;
+    const CameraIdentity info = CameraIdentity::fromSystemReply(system, env.models);
     EXPECT_EQ(info.model, "ZKA-QM410");
-    EXPECT_EQ(info.version, "2.30");
+    EXPECT_EQ(info.versionText(), "2.30");
     EXPECT_EQ(info.serial, "S20");
     EXPECT_EQ(readDocType(system), "");
     EXPECT_EQ(context->currentVersion(), "ver2.30");
     EXPECT_FALSE(context->emergency());
-    EXPECT_TRUE(context->checkUserReply(context->runQuery("inq=user", 20000ms)));
+    EXPECT_EQ(userVerdict(*context, context->client().query("inq=user", 20000ms).text), TargetVerdict::Accepted);
     EXPECT_EQ(env.prompter.count(), 0u);
 
     const auto requests = received(Plain);
@@ -120,55 +132,51 @@ TEST_F(CameraInquiryTest, ManualCheckOfAnAdministratorsCamera)
 TEST_F(CameraInquiryTest, RefusedAndInsufficientLogins)
 {
     auto wrong = contextFor(Plain, "admin", "wrong");
-    EXPECT_EQ(wrong->runQuery("inq=user", 20000ms), "401 Unauthorized");
+    EXPECT_EQ(wrong->client().query("inq=user", 20000ms).text, "401 Unauthorized");
     // A refused login still gets the model check's answer on a system inquiry: none.
-    EXPECT_EQ(wrong->runQuery("inq=system", 20000ms), "401 Unauthorized");
-    EXPECT_FALSE(wrong->checkUserReply("401 Unauthorized"));
+    EXPECT_EQ(wrong->client().query("inq=system", 20000ms).text, "401 Unauthorized");
+    const TargetVerdict refused = userVerdict(*wrong, "401 Unauthorized");
 
     auto viewer = contextFor(WithViewer, "viewer", "look");
-    const std::string user = viewer->runQuery("inq=user", 20000ms);
+    const std::string user = viewer->client().query("inq=user", 20000ms).text;
     EXPECT_NE(user.find("Administrator="), std::string::npos);
-    EXPECT_FALSE(viewer->checkUserReply(user));
-    EXPECT_EQ(env.prompter.messages(),
-              (std::vector<Message>{warning("Please enter correct user name and password for the administrator."),
-                                    warning("Level 4 users other than Administrator cannot run the program.")}));
+    const TargetVerdict notAdministrator = userVerdict(*viewer, user);
+    EXPECT_EQ((std::vector<std::string>{warning(refused), warning(notAdministrator)}),
+              (std::vector<std::string>{"Please enter correct user name and password for the administrator.",
+                                        "Level 4 users other than Administrator cannot run the program."}));
 
     // In the batch the same refusals are the row's login error.
-    std::atomic<int> row{0};
     auto batchWrong = contextFor(Plain, "admin", "wrong");
-    batchWrong->setListRow(&row);
-    EXPECT_FALSE(batchWrong->checkUserReply(batchWrong->runQuery("inq=user", 20000ms)));
-    EXPECT_EQ(batchWrong->errorCode(), 12);
+    EXPECT_EQ(rowRefusal(userVerdict(*batchWrong, batchWrong->client().query("inq=user", 20000ms).text)).code, 12);
     auto batchViewer = contextFor(WithViewer, "viewer", "look");
-    batchViewer->setListRow(&row);
-    EXPECT_FALSE(batchViewer->checkUserReply(batchViewer->runQuery("inq=user", 20000ms)));
-    EXPECT_EQ(batchViewer->errorCode(), 12);
-    EXPECT_EQ(env.prompter.count(), 2u);
+    EXPECT_EQ(rowRefusal(userVerdict(*batchViewer, batchViewer->client().query("inq=user", 20000ms).text)).code, 12);
+    EXPECT_EQ(env.prompter.count(), 0u);
 }
 
 TEST_F(CameraInquiryTest, UnsupportedModelAndEmergencyFirmware)
 {
     auto other = contextFor(OtherModel);
-    CameraContext::SystemInfo info;
-    EXPECT_FALSE(other->readSystemReply(other->runQuery("inq=system", 20000ms), true, info));
-    EXPECT_EQ(info.model, "ZKA-QM999");
-    EXPECT_EQ(env.prompter.messages(),
-              std::vector<Message>{warning("This program works for the ZKA-QM410. Please select the correct camera.")});
+    const std::string otherReply = other->client().query("inq=system", 20000ms).text;
+    EXPECT_FALSE(other->checkSystemReply(otherReply));
+    EXPECT_EQ(CameraIdentity::fromSystemReply(otherReply, env.models).model, "ZKA-QM999");
+    EXPECT_EQ(warning(systemVerdict(otherReply)),
+              "This program works for the ZKA-QM410. Please select the correct camera.");
 
     auto emergency = contextFor(Emergency);
-    EXPECT_TRUE(emergency->readSystemReply(emergency->runQuery("inq=system", 20000ms), true, info));
+    const std::string emergencyReply = emergency->client().query("inq=system", 20000ms).text;
+    EXPECT_TRUE(emergency->checkSystemReply(emergencyReply));
     EXPECT_TRUE(emergency->emergency());
     EXPECT_EQ(emergency->currentVersion(), "unknown");
-    EXPECT_EQ(info.version, "unknown");
+    EXPECT_EQ(CameraIdentity::fromSystemReply(emergencyReply, env.models).versionText(), "unknown");
 }
 
 TEST_F(CameraInquiryTest, OversizedReplyIsCutAt5120Bytes)
 {
     auto context = contextFor(Oversized);
-    const std::string reply = context->runQuery("inq=system", 20000ms);
+    const std::string reply = context->client().query("inq=system", 20000ms).text;
     EXPECT_EQ(reply.size(), kReplyCapacity);
     EXPECT_EQ(reply.rfind("ModelName=ZKA-QM410&Serial=S24&SoftVersion=2.30", 0), 0u);
-    EXPECT_TRUE(context->checkSystemReply(reply, true));
+    EXPECT_TRUE(context->checkSystemReply(reply));
 }
 
 TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
@@ -177,16 +185,16 @@ TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
     const auto expectCutAfter = [this](double scale, std::chrono::milliseconds least, std::chrono::milliseconds most,
                                        bool answeredGivenLonger) {
         CameraTestHost host(scale);
-        CameraContext context(host.host(), addressOf(fleet->cameras()[Slow]), *makeCredential("admin", "admin"),
-                              host.models, Slow);
+        UpgradeJob context(host.host(), addressOf(fleet->cameras()[Slow]), *makeCredential("admin", "admin"),
+                           host.models);
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(context.runQuery("inq=system", 20000ms), "");
+        EXPECT_EQ(context.client().query("inq=system", 20000ms).text, "");
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_GE(took, least) << scale;
         EXPECT_LE(took, most) << scale;
         // Given longer than the camera needs, the same inquiry is answered.
         if (answeredGivenLonger) {
-            EXPECT_TRUE(context.checkSystemReply(context.runQuery("inq=system", 60000ms), false));
+            EXPECT_TRUE(context.checkSystemReply(context.client().query("inq=system", 60000ms).text));
         }
     };
     // At 0.075 the time-out lasts 1.5 s, above the second that no time-out goes under: the time-out
@@ -199,17 +207,14 @@ TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
 
 TEST_F(CameraInquiryTest, PolledNetworkInquiryOnPort8080)
 {
-    auto context = contextFor(Port8080);
-    context->startQuery("inq=network");
+    CameraClient client(env.clock, addressOf(fleet->cameras()[Port8080]), *makeCredential("admin", "admin"));
+    client.startQuery("inq=network");
     const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!context->queryFinished() && std::chrono::steady_clock::now() < deadline)
+    while (!client.queryFinished() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
-    ASSERT_TRUE(context->queryFinished());
-    std::string mac;
-    int tag = -1;
-    EXPECT_TRUE(context->readMacAddress(context->asyncReply(), mac, tag));
+    ASSERT_TRUE(client.queryFinished());
+    const std::string mac = CameraIdentity::fromSystemReply(client.polledReply().text, {}).mac;
     EXPECT_EQ(mac, "08-00-46-00-00-26");
-    EXPECT_EQ(tag, static_cast<int>(Port8080));
     const auto requests = received(Port8080);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].headers.front(), (std::pair<std::string, std::string>{"Host", "127.0.0.26:8080"}));

@@ -19,20 +19,21 @@ TEST_F(UploadE2eTest, PackageArrivesIntactAndProgressFollowsChunksThenSteps)
     startFleet({camera()});
     auto ctx = context();
     std::atomic<int> row{0};
+    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
     ctx->setListRow(&row);
     ctx->setFirmware(package(), "ver2.45");
 
     EXPECT_EQ(ctx->uploadFirmware(), 0);
     EXPECT_EQ(ctx->errorCode(), 4);
     EXPECT_EQ(row.load(), 6860); // one step per 1460-byte chunk
-    EXPECT_FALSE(loop.isRunning(ctx->tickTimer()));
+    EXPECT_FALSE(ctx->tickTimer().running());
 
     ctx->readUploadAnswer();
     EXPECT_EQ(ctx->replyResult(), 1);
     // (0) announces 40 steps at 6860: 63 per step; step 40 sets 6860 + 40 * 63.
     EXPECT_EQ(ctx->emergencyStep(), 63);
     EXPECT_EQ(row.load(), 9380);
-    EXPECT_FALSE(loop.isRunning(ctx->tickTimer()));
+    EXPECT_FALSE(ctx->tickTimer().running());
     ctx->closeUpload();
 
     const auto uploads = requestsTo("/command/versionup.cgi");
@@ -72,6 +73,7 @@ TEST_F(UploadE2eTest, ConnectionDroppedMidBodyIsASendFailureReportedPerMode)
     startFleet({sim});
     auto ctx = context();
     std::atomic<int> row{0};
+    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
     ctx->setListRow(&row);
     ctx->setFirmware(package(), "ver2.45");
 
@@ -84,21 +86,16 @@ TEST_F(UploadE2eTest, ConnectionDroppedMidBodyIsASendFailureReportedPerMode)
         return !uploads.empty() && uploads.front().uploadVerdict.find("dropped") != std::string::npos;
     }));
 
-    // Batch row: status 10, no message. Manual: the network-error message, back to the target page.
-    ctx->reportUploadFailure(true);
+    // Batch row: status 10, nothing told. Manual: the network error is told to the front end, which
+    // shows its message and goes back to the target page.
+    ctx->reportUploadFailure();
     EXPECT_EQ(ctx->errorCode(), 10);
-    EXPECT_EQ(prompter.count(), 0u);
+    EXPECT_TRUE(outcomes.told().empty());
+    ctx->setOptions({});
     ctx->setListRow(nullptr);
-    ctx->reportUploadFailure(true);
-    ASSERT_EQ(prompter.count(), 1u);
-    const Message shown = prompter.messages().front();
-    EXPECT_EQ(shown.text, texts(225));
-    EXPECT_NE(shown.text.find("Network error occurred."), std::string::npos);
-    EXPECT_EQ(shown.caption, texts(203));
-    EXPECT_EQ(shown.icon, MessageIcon::Error);
-    ctx->reportUploadFailure(false);
-    const std::vector<std::pair<int, int>> expected{{1, 3}, {0, 1}};
-    EXPECT_EQ(events.posted(), expected);
+    ctx->reportUploadFailure();
+    EXPECT_EQ(outcomes.told(), std::vector<UpgradeJob::Outcome>{UpgradeJob::Outcome::UploadNotSent});
+    EXPECT_EQ(prompter.count(), 0u);
 }
 
 TEST_F(UploadE2eTest, NoAnswerWithinSixtySecondsIsAnIncompleteRequest)
@@ -112,7 +109,7 @@ TEST_F(UploadE2eTest, NoAnswerWithinSixtySecondsIsAnIncompleteRequest)
     EXPECT_EQ(ctx->uploadFirmware(), -2);
     EXPECT_EQ(ctx->errorCode(), 4); // the body was sent
     EXPECT_GE(ticks.load(), 20);    // the tick timer ran while the answer was awaited
-    EXPECT_FALSE(loop.isRunning(ctx->tickTimer()));
+    EXPECT_FALSE(ctx->tickTimer().running());
 }
 
 TEST_F(UploadE2eTest, AMinuteOfSilenceInTheAnswerIsWaitedOut)
@@ -125,6 +122,7 @@ TEST_F(UploadE2eTest, AMinuteOfSilenceInTheAnswerIsWaitedOut)
     startFleet({sim});
     auto ctx = context();
     std::atomic<int> row{0};
+    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
     ctx->setListRow(&row);
     ctx->setFirmware(package(), "ver2.45");
     ASSERT_EQ(ctx->uploadFirmware(), 0);
@@ -233,7 +231,7 @@ TEST_F(UploadE2eTest, AnswerThatNeverEndsIsLeftOnAStopRequest)
     // receive time-out (a second of real time here), as the camera may still be writing.
     std::this_thread::sleep_for(1200ms);
     EXPECT_FALSE(readerDone.load());
-    EXPECT_TRUE(loop.isRunning(ctx->tickTimer()));
+    EXPECT_TRUE(ctx->tickTimer().running());
 
     const auto start = std::chrono::steady_clock::now();
     reader.request_stop();
@@ -241,7 +239,7 @@ TEST_F(UploadE2eTest, AnswerThatNeverEndsIsLeftOnAStopRequest)
     ctx->closeUpload();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_EQ(ctx->replyResult(), 1);
-    EXPECT_FALSE(loop.isRunning(ctx->tickTimer()));
+    EXPECT_FALSE(ctx->tickTimer().running());
 }
 
 TEST_F(UploadE2eTest, DestroyingTheContextWithAnUploadInFlightIsQuick)
@@ -264,7 +262,7 @@ TEST_F(UploadE2eTest, EmergencyCameraGetsTheBodyWithoutAwaitingAnAnswer)
     sim.softVersion = "emergency";
     startFleet({sim});
     auto ctx = context();
-    ASSERT_TRUE(ctx->checkSystemReply(ctx->runQuery("inq=system", 60000ms), false));
+    ASSERT_TRUE(ctx->checkSystemReply(ctx->client().query("inq=system", 60000ms).text));
     ASSERT_TRUE(ctx->emergency());
     std::atomic<int> bar{0};
     ctx->setProgressControl(&bar);
@@ -298,6 +296,7 @@ TEST_F(UploadE2eTest, RestoreUsesTheFactoryLoginAndSwitchesToPresetForGood)
     startFleet({sim});
     auto ctx = context("127.0.0.2", kRootCredential);
     std::atomic<int> row{0};
+    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
     ctx->setListRow(&row);
     std::string configuration = "[camera]\nname=restored\n";
     configuration.resize(3000, '#'); // three pieces: 1460, 1460, 80
@@ -309,7 +308,7 @@ TEST_F(UploadE2eTest, RestoreUsesTheFactoryLoginAndSwitchesToPresetForGood)
     EXPECT_EQ(fleet->configuration("127.0.0.2"), configuration);
 
     // The camera reports pan-tilt once: every later restore takes the preset path.
-    ctx->rememberSystemReply(ctx->runQuery("inq=system", 60000ms));
+    ctx->rememberSystemReply(ctx->client().query("inq=system", 60000ms).text);
     ctx->detectPanTilt();
     EXPECT_TRUE(ctx->panTilt());
     ctx->rememberSystemReply("ModelName=ZKA-QM410&SoftVersion=2.45");
@@ -376,7 +375,7 @@ TEST_F(UploadE2eTest, AnEmergencyCamerasRestoreCountsOnlyWhenTheCameraAcceptedIt
     sim.restoreRefusals = 1; // the first restore is read, then dropped without an answer
     startFleet({sim});
     auto ctx = context();
-    ASSERT_TRUE(ctx->checkSystemReply(ctx->runQuery("inq=system", 60000ms), false));
+    ASSERT_TRUE(ctx->checkSystemReply(ctx->client().query("inq=system", 60000ms).text));
     ASSERT_TRUE(ctx->emergency());
     const std::string configuration = "[camera]\nname=emergency\n";
     ctx->setRestoreData(bytesOf(configuration));

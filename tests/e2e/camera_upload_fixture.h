@@ -1,16 +1,17 @@
 #pragma once
 
-// What the end-to-end tests of the upload, the restore and the backup share: a headless
-// user-interface thread, a simulated fleet at a time scale of 0.01 (60 s last 0.6 s), a backup folder
+// What the end-to-end tests of the upload, the restore and the backup share: timers that only
+// count their ticks, a simulated fleet at a time scale of 0.01 (60 s last 0.6 s), a backup folder
 // of their own, and helpers to read what the cameras received.
 
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
 #include "camera/ConfigBackup.h"
 #include "camsim/Fleet.h"
 #include "resources/ResourceStore.h"
 #include "resources/ResourceText.h"
-#include "runtime/EventLoop.h"
-#include "support/RecordingEvents.h"
+#include "runtime/TimerService.h"
+#include "support/MessagePrint.h"
+#include "support/RecordingOutcomes.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedPrompter.h"
 
@@ -18,9 +19,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -72,11 +76,65 @@ inline std::span<const std::uint8_t> bytesOf(const std::string& text)
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
+// Timers that run without delivering their ticks: each tick of a running timer is only counted, so
+// what a test measures of a transfer's progress is the transfer's own.
+class CountingTimers final : public TimerService {
+public:
+    CountingTimers(const Clock& clock, std::atomic<int>& ticks)
+        : clock_(clock)
+        , ticks_(ticks)
+        , ticker_([this](std::stop_token stop) { run(stop); })
+    {
+    }
+
+protected:
+    void armTimer(TimerId id, Clock::Duration period) override
+    {
+        {
+            std::lock_guard lock(mutex_);
+            running_[id] = period;
+        }
+        changed_.notify_all();
+    }
+    void disarmTimer(TimerId id) override
+    {
+        std::lock_guard lock(mutex_);
+        running_.erase(id);
+    }
+    bool timerArmed(TimerId id) override
+    {
+        std::lock_guard lock(mutex_);
+        return running_.count(id) != 0;
+    }
+
+private:
+    void run(std::stop_token stop)
+    {
+        std::unique_lock lock(mutex_);
+        while (!stop.stop_requested()) {
+            if (running_.empty()) {
+                changed_.wait(lock, stop, [this] { return !running_.empty(); });
+                continue;
+            }
+            const auto period = clock_.toReal(running_.begin()->second);
+            changed_.wait_for(lock, stop, period, [] { return false; });
+            if (!running_.empty())
+                ticks_.fetch_add(1);
+        }
+    }
+
+    const Clock& clock_;
+    std::atomic<int>& ticks_;
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    std::map<TimerId, Clock::Duration> running_;
+    std::jthread ticker_;
+};
+
 class UploadE2eTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        loopThread_ = std::jthread([this] { loop.run(); });
         char pattern[] = "/tmp/zka-upload-e2e-XXXXXX";
         programFiles_ = ::mkdtemp(pattern);
         programFilesEnv_.emplace("ProgramFiles", programFiles_.c_str());
@@ -84,7 +142,6 @@ protected:
     void TearDown() override
     {
         fleet.reset();
-        loop.quit();
         programFilesEnv_.reset();
         fs::remove_all(programFiles_);
     }
@@ -103,11 +160,12 @@ protected:
         sim.rebootSeconds = 1;
         return sim;
     }
-    std::unique_ptr<CameraContext> context(const std::string& address = "127.0.0.2",
+    std::unique_ptr<UpgradeJob> context(const std::string& address = "127.0.0.2",
                                            const std::string& credential = kAdminCredential)
     {
-        return std::make_unique<CameraContext>(CameraHost{clock, loop, events, prompter, texts}, address, credential,
-                                               models);
+        auto made = std::make_unique<UpgradeJob>(UpgradeJob::Seams{clock, timers}, address, credential, models);
+        outcomes.listenTo(*made);
+        return made;
     }
     std::vector<RecordedRequest> requestsTo(const std::string& path, const std::string& address = "127.0.0.2") const
     {
@@ -118,7 +176,7 @@ protected:
         return found;
     }
     // Follows the camera's answer on a thread of its own, as the procedure does; done once it ended.
-    static std::jthread readInBackground(CameraContext& ctx, std::atomic<bool>& done)
+    static std::jthread readInBackground(UpgradeJob& ctx, std::atomic<bool>& done)
     {
         return std::jthread([&ctx, &done](std::stop_token stop) {
             ctx.readUploadAnswer(stop);
@@ -133,15 +191,14 @@ protected:
 
     SystemClock clock{kScale};
     std::atomic<int> ticks{0};
-    EventLoop loop{clock, [this](TimerId) { ticks.fetch_add(1); }};
-    RecordingEvents events;
+    CountingTimers timers{clock, ticks};
+    RecordingOutcomes outcomes;
     ScriptedPrompter prompter;
     ResourceText texts{embeddedResources(), prompter};
     SupportedModels models{"ZKA-QM410"};
     std::unique_ptr<Fleet> fleet;
     std::string programFiles_;
     std::optional<test::ScopedEnv> programFilesEnv_;
-    std::jthread loopThread_;
 };
 
 } // namespace zka::test

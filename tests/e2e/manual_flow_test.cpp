@@ -31,6 +31,8 @@ const Message kNotSuitable{"This firmware is not suitable for the target camera.
 const Message kRestoreFault{"Fault to upload configuration!", "Information", MessageIcon::Error, MessageButtons::Ok};
 const Message kCannotSave{"Cannot save camera's configuration!", "Information", MessageIcon::Error, MessageButtons::Ok};
 const Message kVersionUpError{"Version up error.", "Information", MessageIcon::Error, MessageButtons::Ok};
+const Message kNetworkError{"Network error occurred.\r\nPlease retry the upgrade without shutting down the power.",
+                            "Information", MessageIcon::Error, MessageButtons::Ok};
 
 // The view: everything the flow reports, as short lines.
 class RecordingView final : public ManualFlowObserver {
@@ -124,10 +126,6 @@ public:
         , dispatcher(loop)
         , fleet(std::move(cameras), timeScale)
     {
-        loop.setTimerHandler([this](TimerId id) {
-            if (flow && id != kHeartbeat)
-                flow->onTimer(id);
-        });
         flow = std::make_unique<ManualFlow>(
             ManualFlow::Seams{clock, loop, dispatcher, prompter, packagedResources().texts()}, packagedResources(), view);
     }
@@ -143,10 +141,9 @@ public:
         const bool started = fleet.start(error);
         EXPECT_TRUE(started) << error;
         // Wakes the loop now and then, so that runUntil() sees changes that post nothing.
-        loop.start(kHeartbeat, std::chrono::milliseconds(100));
+        heartbeat = loop.startTimer(std::chrono::milliseconds(100), [] {});
         return started;
     }
-    static constexpr TimerId kHeartbeat = 0x9300;
     bool runUntil(const std::function<bool()>& done) { return loop.runUntil(done, kLimit); }
     // Next on the target page, then Next on page 4 with the answer OK; runs to the end of the upgrade.
     void upgrade(const std::string& address, bool retain, bool backup, const std::string& login = "admin:admin")
@@ -166,6 +163,7 @@ public:
     BackupRoot backupRoot;
     camsim::Fleet fleet;
     std::unique_ptr<ManualFlow> flow;
+    TimerHandle heartbeat;
 };
 
 TEST(ManualFlowTest, UpgradesWithoutSavingShowsTheResultAndRetriesWithAnEmergencyCamera)
@@ -199,13 +197,13 @@ TEST(ManualFlowTest, UpgradesWithoutSavingShowsTheResultAndRetriesWithAnEmergenc
     EXPECT_EQ(users, 2);
     EXPECT_TRUE(rig.backupRoot.files().empty());
     EXPECT_EQ(rig.fleet.reportedVersion("127.0.0.2"), "2.45");
-    EXPECT_EQ(rig.flow->context()->currentVersion(), "ver2.30");
-    EXPECT_EQ(rig.flow->context()->latestVersion(), "ver2.45");
+    EXPECT_EQ(rig.flow->job()->currentVersion(), "ver2.30");
+    EXPECT_EQ(rig.flow->job()->latestVersion(), "ver2.45");
 
     // "Re-try" leads back to the target page; the context stays until the next upgrade.
     EXPECT_TRUE(rig.flow->back());
     EXPECT_EQ(rig.flow->step(), Step::Target);
-    EXPECT_NE(rig.flow->context(), nullptr);
+    EXPECT_NE(rig.flow->job(), nullptr);
 
     // A camera with emergency firmware: accepted without the user inquiry, the emergency image
     // while it rewrites its firmware, completed when it reports the new version.
@@ -216,7 +214,7 @@ TEST(ManualFlowTest, UpgradesWithoutSavingShowsTheResultAndRetriesWithAnEmergenc
     EXPECT_TRUE(rig.view.has("emergency shown"));
     for (const auto& request : rig.fleet.requests("127.0.0.3"))
         EXPECT_NE(request.body, "inq=user");
-    EXPECT_EQ(rig.flow->context()->latestVersion(), "ver2.45");
+    EXPECT_EQ(rig.flow->job()->latestVersion(), "ver2.45");
     EXPECT_EQ(rig.view.lines.back(), "result 127.0.0.3 ver2.45");
 }
 
@@ -288,13 +286,16 @@ TEST(ManualFlowTest, AStaleStatusCannotSkipThePendingRestore)
     ASSERT_TRUE(rig.flow->submitTarget("127.0.0.2", "admin:admin", true, false));
     ASSERT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
     ASSERT_TRUE(rig.flow->confirmUpgrade());
-    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context() != nullptr; }));
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->job() != nullptr; }));
     // The context reports 9 and posts its navigation; before that is handled, a tick and a redraw
     // ask for the status.
     rig.dispatcher.hold();
-    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context()->errorCode() == 9; }));
-    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->context()->workerDone(); }));
-    rig.flow->onTimer(rig.flow->context()->tickTimer());
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->job()->errorCode() == 9; }));
+    ASSERT_TRUE(rig.runUntil([&] { return rig.flow->job()->workerDone(); }));
+    const TimerHandle& tick = rig.flow->job()->tickTimer();
+    tick.start(std::chrono::milliseconds(1000));
+    rig.loop.runUntil([] { return false; }, std::chrono::milliseconds(3000));
+    tick.stop();
     rig.flow->followStatus();
     EXPECT_EQ(rig.flow->step(), Step::Progress);
     EXPECT_FALSE(rig.view.has("stage 9"));
@@ -415,7 +416,9 @@ TEST(ManualFlowTest, FailuresOfTheSaveOrTheUpgradeReturnToTheTargetPage)
     html.htmlInsteadOfConfig = true;
     auto old = testCamera(3);
     old.afterUpgrade = AfterUpgrade::OldVersion;
-    FlowRig rig({html, old});
+    auto dropped = testCamera(4);
+    dropped.dropDuringUpload = true;
+    FlowRig rig({html, old, dropped});
     ASSERT_TRUE(rig.start());
 
     rig.upgrade("127.0.0.2", true, false);
@@ -433,6 +436,12 @@ TEST(ManualFlowTest, FailuresOfTheSaveOrTheUpgradeReturnToTheTargetPage)
     EXPECT_TRUE(std::filesystem::exists(rig.view.savedPath));
     for (const auto& request : rig.fleet.requests("127.0.0.3"))
         EXPECT_EQ(request.path.find("all-configuration"), std::string::npos);
+
+    // The firmware did not go out: the network error, and back to the target page.
+    rig.prompter.clear();
+    rig.upgrade("127.0.0.4", false, false);
+    EXPECT_EQ(rig.flow->step(), Step::Target);
+    EXPECT_EQ(rig.prompter.messages(), (std::vector<Message>{kConfirm, kNetworkError}));
 }
 
 TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
@@ -444,7 +453,7 @@ TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
     auto restore = testCamera(4);
     auto silent = testCamera(5);
     silent.silentAfterRestore = true;
-    const auto upgraded = [](const ManualFlow& flow) { return flow.context() && flow.context()->workerDone(); };
+    const auto upgraded = [](const ManualFlow& flow) { return flow.job() && flow.job()->workerDone(); };
     struct Case {
         camsim::CameraSpec camera;
         std::function<bool(const FlowRig&)> reached;
@@ -455,12 +464,12 @@ TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
         // saving the configuration
         {slowSave, [](const FlowRig& rig) { return rig.flow->step() == Step::Progress && rig.flow->busy(); }},
         // the context uploading
-        {testCamera(6), [](const FlowRig& rig) { return rig.flow->context() && rig.flow->context()->errorCode() == 4; }},
+        {testCamera(6), [](const FlowRig& rig) { return rig.flow->job() && rig.flow->job()->errorCode() == 4; }},
         // restoring
         {restore, [&](const FlowRig& rig) { return rig.flow->busy() && upgraded(*rig.flow); }},
         // an inquiry of the reconfiguration wait hangs
         {silent, [&](const FlowRig& rig) {
-             return rig.flow->busy() && upgraded(*rig.flow) && rig.loop.isRunning(ManualFlow::kReconfigureTimer);
+             return rig.flow->busy() && upgraded(*rig.flow) && rig.flow->reconfiguring();
          }},
     };
     for (const auto& item : cases) {
@@ -476,8 +485,8 @@ TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
         const auto begin = std::chrono::steady_clock::now();
         rig.flow.reset();
         EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1000)) << item.camera.address;
-        EXPECT_FALSE(rig.loop.isRunning(ManualFlow::kReconfigureTimer));
-        EXPECT_FALSE(rig.loop.isRunning(0x8100));
+        // Neither the reconfigure timer nor the upgrade's tick timer runs on: only the heartbeat.
+        EXPECT_EQ(rig.loop.runningTimerCount(), 1u);
         // Nothing queued for the deleted flow runs: it would show a page, a stage or a message.
         const Events shown = rig.view.lines;
         const std::size_t messages = rig.prompter.count();

@@ -1,6 +1,6 @@
-// The upgrade procedure of contexts without a batch row (the manual mode) against simulated
-// cameras: messages and posted navigation instead of error codes; and the decision that the tick
-// handler takes when a wait has lasted 180 ticks, with ticks the test delivers itself.
+// The upgrade procedure of jobs without a batch row (the manual mode) against simulated cameras:
+// outcomes told to the front end instead of error codes; and the decision that the tick handler
+// takes when a wait has lasted 180 ticks, with ticks the test delivers itself.
 #include "procedure_rig.h"
 
 #include "http/Base64.h"
@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -17,38 +18,36 @@ namespace zka::test {
 namespace {
 
 using camsim::AfterUpgrade;
-using Navigation = std::vector<std::pair<int, int>>;
+using Outcome = UpgradeJob::Outcome;
+using Outcomes = std::vector<Outcome>;
 constexpr Clock::Duration kLimit = std::chrono::minutes(30);
 
-const Message kVersionUpError{"Version up error.", "Information", MessageIcon::Error, MessageButtons::Ok};
-const Message kNetworkError{"Network error occurred.\r\nPlease retry the upgrade without shutting down the power.",
-                            "Information", MessageIcon::Error, MessageButtons::Ok};
 
 struct ManualRow {
     const char* name;
     std::function<void(camsim::CameraSpec&)> camera;
-    Navigation navigation;
-    std::vector<Message> messages;
-    int code; // the manual mode keeps the code it had: the message and the navigation report the end
+    Outcomes outcomes;
+    int code; // the manual mode keeps the code it had: the outcome told to the front end reports the end
 };
 
-TEST(ManualProcedureTest, EveryEndIsAMessageAndANavigation)
+TEST(ManualProcedureTest, EveryEndIsToldToTheFrontEnd)
 {
     using camsim::CameraSpec;
     const std::vector<ManualRow> rows{
-        {"completed", [](CameraSpec& c) { c.afterUpgrade = AfterUpgrade::Immediate; }, {{1, 6}}, {}, 9},
-        {"old version", [](CameraSpec& c) { c.afterUpgrade = AfterUpgrade::OldVersion; }, {{1, 3}}, {kVersionUpError}, 6},
-        {"inquiries hang: the tick decides", [](CameraSpec& c) { c.afterUpgrade = AfterUpgrade::HangInquiries; }, {{1, 3}},
-         {kVersionUpError}, 6},
-        {"dropped during the upload", [](CameraSpec& c) { c.dropDuringUpload = true; }, {{1, 3}}, {kNetworkError}, 3},
-        {"dropped after the upload, found", [](CameraSpec& c) { c.dropAfterUpload = true; }, {{0, 1}}, {}, 9},
+        {"completed", [](CameraSpec& c) { c.afterUpgrade = AfterUpgrade::Immediate; }, {Outcome::Confirmed}, 9},
+        {"old version", [](CameraSpec& c) { c.afterUpgrade = AfterUpgrade::OldVersion; }, {Outcome::VersionUpError}, 6},
+        {"inquiries hang: the tick decides", [](CameraSpec& c) { c.afterUpgrade = AfterUpgrade::HangInquiries; },
+         {Outcome::VersionUpError}, 6},
+        {"dropped during the upload", [](CameraSpec& c) { c.dropDuringUpload = true; }, {Outcome::UploadNotSent}, 3},
+        {"dropped after the upload, found", [](CameraSpec& c) { c.dropAfterUpload = true; },
+         {Outcome::ConfirmedAfterSearch}, 9},
         {"dropped after the upload, not found",
          [](CameraSpec& c) {
              c.dropAfterUpload = true;
              c.afterUpgrade = AfterUpgrade::NeverBack;
          },
-         {{1, 3}}, {kVersionUpError}, 5},
-        {"emergency", [](CameraSpec& c) { c.softVersion = "emergency"; }, {{1, 6}}, {}, 9},
+         {Outcome::VersionUpError}, 5},
+        {"emergency", [](CameraSpec& c) { c.softVersion = "emergency"; }, {Outcome::Confirmed}, 9},
     };
     std::vector<camsim::CameraSpec> cameras;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -61,7 +60,7 @@ TEST(ManualProcedureTest, EveryEndIsAMessageAndANavigation)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         auto& context = rig.add(cameras[i].address, {.automatic = false});
         // As the wizard's check of the target does: the context knows the camera's firmware.
-        context.checkSystemReply(context.runQuery("inq=system", std::chrono::seconds(20)), false);
+        context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text);
         context.start();
         ASSERT_TRUE(rig.runUntil([&] { return context.workerDone() || context.phase() > ProcedurePhase::Uploading; },
                                  kLimit));
@@ -77,14 +76,12 @@ TEST(ManualProcedureTest, EveryEndIsAMessageAndANavigation)
 
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].name);
-        EXPECT_EQ(rig.navigation(i), rows[i].navigation);
-        EXPECT_EQ(rig.messages(i), rows[i].messages);
+        EXPECT_EQ(rig.outcomes(i), rows[i].outcomes);
         EXPECT_EQ(rig.context(i).errorCode(), rows[i].code);
         EXPECT_EQ(rig.context(i).latestVersion() == "ver2.45", rows[i].code == 9);
         EXPECT_EQ(rig.trace(i).front(), 3); // the manual mode never saves: the wizard does that itself
     }
-    EXPECT_EQ(rig.navigation(rows.size()), (Navigation{{1, 3}}));
-    EXPECT_EQ(rig.messages(rows.size()), (std::vector<Message>{kNetworkError}));
+    EXPECT_EQ(rig.outcomes(rows.size()), (Outcomes{Outcome::UploadNotSent}));
 }
 
 // Timers whose ticks the test delivers: the test plays the user-interface thread. Each start is
@@ -113,12 +110,22 @@ public:
         std::lock_guard lock(mutex_);
         return running_.count(id) != 0;
     }
-    // Waits (real time) until the timer has been started while the context was in `phase`.
-    bool waitForStart(TimerId id, ProcedurePhase phase) const
+    // Waits (real time) until a timer has been started while the context was in `phase`; its id.
+    std::optional<TimerId> waitForStart(ProcedurePhase phase) const
     {
         std::unique_lock lock(mutex_);
-        return started_.wait_for(lock, std::chrono::seconds(30), [&] { return startedIn_.count({id, phase}) != 0; });
+        std::optional<TimerId> found;
+        started_.wait_for(lock, std::chrono::seconds(30), [&] {
+            for (const auto& [id, in] : startedIn_) {
+                if (in == phase)
+                    found = id;
+            }
+            return found.has_value();
+        });
+        return found;
     }
+    // One tick of that timer, delivered on the calling thread.
+    void tick(TimerId id) { deliverTick(id); }
 
 private:
     std::function<ProcedurePhase()> phase_;
@@ -135,17 +142,27 @@ struct DrivenContext {
         , automatic(automaticMode)
     {
         const auto& resources = packagedResources();
-        context = std::make_unique<CameraContext>(CameraHost{clock, timers, navigation, prompter, resources.texts()},
-                                                  address, encodeBase64("admin:admin"), resources.supportedModels());
-        if (automatic)
+        context = std::make_unique<UpgradeJob>(UpgradeJob::Seams{clock, timers}, address, encodeBase64("admin:admin"),
+                                               resources.supportedModels());
+        outcomes.listenTo(*context);
+        if (automatic) {
+            context->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
             context->setListRow(&progress);
-        else
+        } else {
             context->setProgressControl(&progress);
+        }
         context->setFirmware(resources.packageData()[0], "ver2.45");
         timers.setPhaseSource([this] { return context->phase(); });
     }
-    // Waits (real time) until the context started its tick timer in `phase`.
-    bool waitUntilTicking(ProcedurePhase phase) const { return timers.waitForStart(context->tickTimer(), phase); }
+    // Waits (real time) until the context started its tick timer in `phase`, the only timer it
+    // starts in the phases waited for here.
+    bool waitUntilTicking(ProcedurePhase phase)
+    {
+        const auto id = timers.waitForStart(phase);
+        if (id)
+            tickTimer = *id;
+        return id.has_value();
+    }
     bool waitUntil(const std::function<bool()>& done) const
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -159,16 +176,16 @@ struct DrivenContext {
     void ticks(int count)
     {
         for (int i = 0; i < count; ++i)
-            context->onTimer(context->tickTimer());
+            timers.tick(tickTimer);
     }
 
     SystemClock clock;
     const bool automatic;
     DrivenTimers timers;
-    RecordingEvents navigation;
-    ScriptedPrompter prompter;
+    TimerId tickTimer = 0;
+    RecordingOutcomes outcomes;
     std::atomic<int> progress{0};
-    std::unique_ptr<CameraContext> context;
+    std::unique_ptr<UpgradeJob> context;
 };
 
 TEST(TickDecisionTest, AnUnendingAnswerIsAVersionUpErrorInTheManualModeAndEndsTheWaitInTheAutomatic)
@@ -186,16 +203,14 @@ TEST(TickDecisionTest, AnUnendingAnswerIsAVersionUpErrorInTheManualModeAndEndsTh
     manual.context->start();
     ASSERT_TRUE(manual.waitUntilTicking(ProcedurePhase::UploadWait));
     manual.ticks(180);
-    EXPECT_TRUE(manual.navigation.posted().empty());
+    EXPECT_TRUE(manual.outcomes.told().empty());
     manual.ticks(1); // n == 180
-    EXPECT_EQ(manual.navigation.posted(), (Navigation{{1, 3}}));
-    EXPECT_EQ(manual.prompter.messages(), (std::vector<Message>{kVersionUpError}));
-    EXPECT_FALSE(manual.timers.running(manual.context->tickTimer()));
+    EXPECT_EQ(manual.outcomes.told(), (Outcomes{Outcome::VersionUpError}));
+    EXPECT_FALSE(manual.context->tickTimer().running());
     // The abandoned worker stops at once and writes nothing more; later ticks decide nothing.
     ASSERT_TRUE(manual.waitUntil([&] { return manual.context->workerDone(); }));
     manual.ticks(400);
-    EXPECT_EQ(manual.navigation.posted().size(), 1u);
-    EXPECT_EQ(manual.prompter.count(), 1u);
+    EXPECT_EQ(manual.outcomes.told().size(), 1u);
     EXPECT_EQ(manual.context->errorCode(), 4);
 
     DrivenContext automatic("127.0.0.3", true);
@@ -207,7 +222,7 @@ TEST(TickDecisionTest, AnUnendingAnswerIsAVersionUpErrorInTheManualModeAndEndsTh
     ASSERT_TRUE(automatic.waitUntil([&] { return automatic.context->errorCode() == 6; }));
     EXPECT_LT(std::chrono::steady_clock::now() - cut, std::chrono::milliseconds(1500));
     EXPECT_EQ(automatic.context->phase(), ProcedurePhase::RebootWait);
-    EXPECT_TRUE(automatic.prompter.messages().empty());
+    EXPECT_TRUE(automatic.outcomes.told().empty());
 }
 
 TEST(TickDecisionTest, TheRebootWaitEndsAsNotConfirmedAndTheWorkerWritesNothingMore)
@@ -229,7 +244,7 @@ TEST(TickDecisionTest, TheRebootWaitEndsAsNotConfirmedAndTheWorkerWritesNothingM
     ASSERT_TRUE(automatic.waitUntil([&] { return automatic.context->workerDone(); }));
     EXPECT_EQ(automatic.context->errorCode(), 11);
     EXPECT_TRUE(automatic.context->latestVersion().empty());
-    EXPECT_TRUE(automatic.navigation.posted().empty());
+    EXPECT_TRUE(automatic.outcomes.told().empty());
 }
 
 TEST(TickDecisionTest, WorkerAndTickHandlerDecidingTogetherEndEachUpgradeExactlyOnce)
@@ -261,18 +276,15 @@ TEST(TickDecisionTest, WorkerAndTickHandlerDecidingTogetherEndEachUpgradeExactly
         ASSERT_TRUE(run.waitUntil([&] { return run.context->workerDone(); }));
 
         const int code = run.context->errorCode();
-        const auto posted = run.navigation.posted();
+        const auto told = run.outcomes.told();
         workerWon += code == 9 ? 1 : 0;
         if (run.automatic) {
             EXPECT_TRUE(code == 9 || code == 11) << code;
-            EXPECT_EQ(code == 9, (posted == Navigation{{1, 6}}));
-            EXPECT_EQ(run.prompter.count(), 0u);
-        } else if (posted == Navigation{{1, 6}}) {
+            EXPECT_EQ(code == 9, (told == Outcomes{Outcome::Confirmed}));
+        } else if (told == Outcomes{Outcome::Confirmed}) {
             EXPECT_EQ(code, 9);
-            EXPECT_EQ(run.prompter.count(), 0u);
         } else {
-            EXPECT_EQ(posted, (Navigation{{1, 3}}));
-            EXPECT_EQ(run.prompter.messages(), (std::vector<Message>{kVersionUpError}));
+            EXPECT_EQ(told, (Outcomes{Outcome::VersionUpError}));
             EXPECT_EQ(code, 6);
         }
         EXPECT_EQ(code == 9, run.context->latestVersion() == "ver2.45");
@@ -297,17 +309,18 @@ TEST(WorkerFailureTest, AnExceptionInTheWorkerEndsTheCamerasUpgradeNotTheProcess
         SCOPED_TRACE(automatic ? "batch row" : "alone");
         const SystemClock clock(0.01);
         ExhaustedTimers timers;
-        RecordingEvents navigation;
-        ScriptedPrompter prompter;
+        RecordingOutcomes outcomes;
         std::atomic<int> progress{0};
         const auto& resources = packagedResources();
-        CameraContext context(CameraHost{clock, timers, navigation, prompter, resources.texts()},
-                              automatic ? "127.0.0.2" : "127.0.0.3", encodeBase64("admin:admin"),
-                              resources.supportedModels());
-        if (automatic)
+        UpgradeJob context(UpgradeJob::Seams{clock, timers}, automatic ? "127.0.0.2" : "127.0.0.3",
+                           encodeBase64("admin:admin"), resources.supportedModels());
+        outcomes.listenTo(context);
+        if (automatic) {
+            context.setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
             context.setListRow(&progress);
-        else
+        } else {
             context.setProgressControl(&progress);
+        }
         context.setFirmware(resources.packageData()[0], "ver2.45");
         context.start();
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -316,11 +329,9 @@ TEST(WorkerFailureTest, AnExceptionInTheWorkerEndsTheCamerasUpgradeNotTheProcess
         ASSERT_TRUE(context.workerDone());
         if (automatic) {
             EXPECT_EQ(context.errorCode(), 14); // "Insufficient memory"
-            EXPECT_EQ(prompter.count(), 0u);
-            EXPECT_TRUE(navigation.posted().empty());
+            EXPECT_TRUE(outcomes.told().empty());
         } else {
-            EXPECT_EQ(prompter.messages(), (std::vector<Message>{kVersionUpError}));
-            EXPECT_EQ(navigation.posted(), (Navigation{{1, 3}}));
+            EXPECT_EQ(outcomes.told(), (Outcomes{Outcome::VersionUpError}));
         }
     }
 }
@@ -360,7 +371,7 @@ TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRu
                                                     phase == ProcedurePhase::Settling ||
                                                     phase == ProcedurePhase::Reconfiguring});
         if (phase == ProcedurePhase::EmergencyWait)
-            context.checkSystemReply(context.runQuery("inq=system", std::chrono::seconds(20)), false);
+            context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text);
         context.start();
     }
     // The hanging camera is deleted while an inquiry hangs, well after its reboot pause.
@@ -378,15 +389,12 @@ TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRu
             }
             return false;
         }, kLimit)) << left << " contexts never reached their phase";
-        const TimerId tick = rig.context(due).tickTimer();
-        const TimerId search = rig.context(due).searchTimer();
-        const TimerId reconfigure = rig.context(due).reconfigureTimer();
         EXPECT_LT(rig.destroy(due), std::chrono::milliseconds(1000)) << plan[due].first;
-        EXPECT_FALSE(rig.loop.isRunning(tick) || rig.loop.isRunning(search) || rig.loop.isRunning(reconfigure))
-            << plan[due].first;
         deleted[due] = true;
         --left;
     }
+    // No timer of a destroyed context runs on: only the rig's own watch is left.
+    EXPECT_EQ(rig.loop.runningTimerCount(), 1u);
 }
 
 } // namespace

@@ -11,7 +11,6 @@ namespace zka::test {
 namespace {
 
 // The rig's own timer: samples every context's code, as a list row's redraw timer would.
-constexpr TimerId kWatchTimer = 0x9200;
 constexpr Clock::Duration kWatchPeriod{100};
 
 } // namespace
@@ -98,7 +97,7 @@ UpgradeRig::UpgradeRig(std::vector<camsim::CameraSpec> cameras, double timeScale
     , fleet(std::move(cameras), timeScale)
     , batchTime(std::chrono::system_clock::now())
 {
-    loop.setTimerHandler([this](TimerId id) { onTimer(id); });
+    watchTimer_ = loop.makeTimer([this] { watch(); });
 }
 
 UpgradeRig::~UpgradeRig()
@@ -111,33 +110,31 @@ bool UpgradeRig::start(std::string& error)
 {
     if (!fleet.start(error))
         return false;
-    loop.start(kWatchTimer, kWatchPeriod);
+    watchTimer_.start(kWatchPeriod);
     return true;
 }
 
-CameraContext& UpgradeRig::add(const std::string& address, ContextOptions options)
+UpgradeJob& UpgradeRig::add(const std::string& address, ContextOptions options)
 {
     const auto& resources = packagedResources();
     auto slot = std::make_unique<Slot>();
-    slot->retain.store(options.retain ? 1 : 0);
-    slot->deleteAfter.store(options.keepBackup ? 0 : 1);
-    const int tag = static_cast<int>(slots_.size());
     std::string serial;
     for (const auto& camera : fleet.cameras()) {
         if (camera.address == address)
             serial = camera.serial;
     }
-    const CameraHost host{clock, loop, slot->navigation, slot->prompter, resources.texts()};
+    const UpgradeJob::Seams host{clock, loop};
     if (options.automatic) {
-        slot->context = std::make_unique<CameraContext>(host, address, encodeBase64("admin:admin"),
-                                                        resources.supportedModels(), tag, &slot->retain,
-                                                        &slot->deleteAfter, &batchTime, serial);
+        slot->context = std::make_unique<UpgradeJob>(host, address, encodeBase64("admin:admin"),
+                                                     resources.supportedModels(), serial);
+        slot->context->setOptions(UpgradeJob::Options::batch(options.retain, !options.keepBackup, batchTime));
         slot->context->setListRow(&slot->row);
     } else {
-        slot->context = std::make_unique<CameraContext>(host, address, encodeBase64("admin:admin"),
-                                                        resources.supportedModels(), tag);
+        slot->context = std::make_unique<UpgradeJob>(host, address, encodeBase64("admin:admin"),
+                                                     resources.supportedModels());
         slot->context->setProgressControl(&slot->row);
     }
+    slot->outcomes.listenTo(*slot->context);
     slot->context->setFirmware(resources.packageData()[0], options.emptyTarget ? std::string() : "ver2.45");
     slots_.push_back(std::move(slot));
     return *slots_.back()->context;
@@ -158,17 +155,6 @@ std::vector<int> UpgradeRig::trace(std::size_t index) const
 int UpgradeRig::progress(std::size_t index) const
 {
     return slots_.at(index)->row.load();
-}
-
-void UpgradeRig::onTimer(TimerId id)
-{
-    if (id == kWatchTimer) {
-        watch();
-        return;
-    }
-    const std::size_t tag = id & 0xFFu;
-    if (tag < slots_.size() && slots_[tag]->context)
-        slots_[tag]->context->onTimer(id);
 }
 
 void UpgradeRig::watch()
@@ -235,10 +221,6 @@ BatchRig::BatchRig(std::vector<camsim::CameraSpec> cameras, int parallel, double
                                                  FirmwareDescription::of(packagedResources()), parallel))
 {
     scheduler->addObserver(*this);
-    loop.setTimerHandler([this](TimerId id) {
-        if (scheduler)
-            scheduler->onTimer(id);
-    });
 }
 
 BatchRig::~BatchRig()

@@ -4,11 +4,12 @@
 // thread, the packaged resources, a backup folder of their own, and contexts whose status codes are
 // traced as the user interface would see them.
 
-#include "camera/CameraContext.h"
+#include "upgrade/UpgradeJob.h"
 #include "camsim/Fleet.h"
 #include "resources/PackagedResources.h"
 #include "runtime/EventLoop.h"
-#include "support/RecordingEvents.h"
+#include "support/MessagePrint.h"
+#include "support/RecordingOutcomes.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedPrompter.h"
 #include "upgrade/BatchScheduler.h"
@@ -77,12 +78,11 @@ public:
     // Starts the fleet; false (with the reason in error) when a socket could not be bound.
     bool start(std::string& error);
 
-    // A context for the camera at `address`, with tag = its index among the rig's contexts. Each
-    // context has a navigation recorder and a prompter of its own.
-    CameraContext& add(const std::string& address, ContextOptions options = {});
-    CameraContext& context(std::size_t index) { return *slots_.at(index)->context; }
-    std::vector<std::pair<int, int>> navigation(std::size_t index) const { return slots_.at(index)->navigation.posted(); }
-    std::vector<Message> messages(std::size_t index) const { return slots_.at(index)->prompter.messages(); }
+    // A job for the camera at `address`, the rig's index-th, with a recorder of the outcomes it
+    // tells.
+    UpgradeJob& add(const std::string& address, ContextOptions options = {});
+    UpgradeJob& context(std::size_t index) { return *slots_.at(index)->context; }
+    std::vector<UpgradeJob::Outcome> outcomes(std::size_t index) const { return slots_.at(index)->outcomes.told(); }
     // Deletes a context now and returns how long that took (real time).
     std::chrono::milliseconds destroy(std::size_t index);
     // The codes the context showed since it started, in order, without repeats, as a user-interface
@@ -109,17 +109,14 @@ public:
 private:
     struct Slot {
         std::atomic<int> row{0};
-        std::atomic<int> retain{0};
-        std::atomic<int> deleteAfter{0};
         std::vector<int> trace;
-        RecordingEvents navigation;
-        ScriptedPrompter prompter;
-        std::unique_ptr<CameraContext> context;
+        RecordingOutcomes outcomes;
+        std::unique_ptr<UpgradeJob> context;
     };
-    void onTimer(TimerId id);
     void watch();
 
     std::vector<std::unique_ptr<Slot>> slots_;
+    TimerHandle watchTimer_;
 };
 
 // A batch of simulated cameras run by the BatchScheduler on a headless user-interface thread, with

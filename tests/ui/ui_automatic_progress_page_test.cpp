@@ -37,7 +37,6 @@ struct PageRig {
         targets.setColumns(TargetCameraList::standardColumns());
         batch = std::make_unique<BatchScheduler>(BatchScheduler::Seams{seams.clock, timers, seams.prompter()},
                                                  resources, FirmwareDescription::of(resources));
-        timers.setTimerHandler([this](TimerId id) { batch->onTimer(id); });
         page = std::make_unique<AutomaticProgressPage>(AutomaticProgressPage::Seams{
             seams.clock, seams.prompter(), seams.desktop, resources, timers, *batch,
             [this](ButtonState state) { states.push_back(static_cast<int>(state)); }});

@@ -5,7 +5,6 @@
 #include "app/KeyReportButton.h"
 #include "runtime/Clock.h"
 #include "ui/seams/QtDispatcher.h"
-#include "ui/seams/QtHostEvents.h"
 #include "ui/seams/QtPrompter.h"
 #include "ui/seams/QtTimerService.h"
 
@@ -31,7 +30,7 @@ private slots:
     void timerPeriodsAreScaled();
     void timerCallsTakeEffectInCallOrder();
     void timerTicksNeverOverlap();
-    void dispatcherAndNavigationRunQueuedInOrder();
+    void dispatcherRunsQueuedInOrder();
     void prompterBuildsTheBox();
     void prompterFromWorkerWaitsForTheUiThread();
     void prompterAbandonedReleasesWorkers();
@@ -141,7 +140,7 @@ void SeamsTest::timerTicksNeverOverlap()
     fast.stop();
 }
 
-void SeamsTest::dispatcherAndNavigationRunQueuedInOrder()
+void SeamsTest::dispatcherRunsQueuedInOrder()
 {
     const auto uiThread = std::this_thread::get_id();
     QtDispatcher dispatcher;
@@ -162,20 +161,6 @@ void SeamsTest::dispatcherAndNavigationRunQueuedInOrder()
     QVERIFY(!workerOnUiThread);
     QTRY_COMPARE(ran.size(), 4u);
     QCOMPARE(ran, (std::vector<int>{1, 2, 3, 4}));
-    QVERIFY(!offThread);
-
-    std::vector<std::pair<int, int>> navigations;
-    QtHostEvents events([&](int wParam, int lParam) {
-        offThread = offThread || std::this_thread::get_id() != uiThread;
-        navigations.emplace_back(wParam, lParam);
-    });
-    std::thread([&] {
-        events.postNavigate(0, 1);
-        events.postNavigate(1, 3);
-    }).join();
-    QVERIFY(navigations.empty());
-    QTRY_COMPARE(navigations.size(), 2u);
-    QCOMPARE(navigations, (std::vector<std::pair<int, int>>{{0, 1}, {1, 3}}));
     QVERIFY(!offThread);
 }
 

@@ -1,8 +1,8 @@
-// The credential encoding, the reply readers and the decisions taken on inquiry replies: the
-// messages an operator sees, the codes a batch row gets, the versions a context records.
+// The credential encoding, the reply readers and the versions an upgrade job records from the
+// inquiry replies.
 #include "http/Base64.h"
-#include "camera/CameraContext.h"
 #include "camera/CameraIdentity.h"
+#include "upgrade/UpgradeJob.h"
 #include "camera/InquiryReply.h"
 #include "camera_http_host.h"
 
@@ -12,8 +12,6 @@ namespace zka {
 namespace {
 
 using test::CameraTestHost;
-
-const char* const kNotSupported = "This program works for the ZKA-QM410. Please select the correct camera.";
 
 TEST(Base64, EncodesCredentialsWithPadding)
 {
@@ -83,6 +81,7 @@ TEST(CameraIdentity, ReadsTheSystemReply)
         {"ModelName=ZKA-QM410&Serial=S0000002&SoftVersion=2.30&DocType=B&PanTiltFunc=1", "ZKA-QM410", "2.30",
          "S0000002", "", "B", true, false, true},
         {"MacAddress=08:00:46:00:00:02&X=1", "", "", "", "08-00-46-00-00-02", "", false, false, false},
+        {"MacAddress=&X=1", "", "", "", "", "", false, false, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.reply);
@@ -116,131 +115,49 @@ TEST(CameraIdentity, AdministratorCheckOfTheUserReply)
 
 class InquiryTest : public ::testing::Test {
 protected:
-    std::unique_ptr<CameraContext> makeContext(std::string credential = "YWRtaW46YWRtaW4=")
+    std::unique_ptr<UpgradeJob> makeContext(std::string credential = "YWRtaW46YWRtaW4=")
     {
-        return std::make_unique<CameraContext>(env.host(), "127.0.0.1", std::move(credential), env.models, 7);
+        return std::make_unique<UpgradeJob>(env.host(), "127.0.0.1", std::move(credential), env.models);
     }
-    Message warning(const std::string& text) const { return Message{text, "Information", MessageIcon::Warning, MessageButtons::Ok}; }
 
     CameraTestHost env;
 };
-
-TEST_F(InquiryTest, SystemReplyChecksTheModelExactly)
-{
-    auto context = makeContext();
-    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM411&SoftVersion=2.30", true));
-    EXPECT_FALSE(context->checkSystemReply("ModelName=zka-qm410&SoftVersion=2.30", true));
-    EXPECT_FALSE(context->checkSystemReply("ModelName=ZKA-QM4100", true));
-    EXPECT_FALSE(context->checkSystemReply("", true));
-    EXPECT_FALSE(context->checkSystemReply("ModelName=OTHER", false));
-    // No reply at all says nothing about the model: the camera was not found.
-    EXPECT_EQ(env.prompter.messages(),
-              (std::vector<Message>{warning(kNotSupported), warning(kNotSupported),
-                                    warning("Cannot find the camera. (The camera may be turned off.)")}));
-
-    // A refused login names no model; the operator is told to correct the login, not the camera.
-    env.prompter.clear();
-    EXPECT_FALSE(context->checkSystemReply("401 Unauthorized", true));
-    EXPECT_EQ(env.prompter.messages(),
-              std::vector<Message>{warning("Please enter correct user name and password for the administrator.")});
-}
 
 TEST_F(InquiryTest, VersionsOfTheFirstAndLaterInquiries)
 {
     auto context = makeContext();
     EXPECT_EQ(context->currentVersion(), "");
     // The last pair needs no "&" after it.
-    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM410&SoftVersion=2.30", false));
+    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM410&SoftVersion=2.30"));
     EXPECT_EQ(context->currentVersion(), "ver2.30");
     EXPECT_EQ(context->latestVersion(), "ver2.30");
-    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM410&SoftVersion=2.45&Serial=9", false));
+    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM410&SoftVersion=2.45&Serial=9"));
     EXPECT_EQ(context->currentVersion(), "ver2.30");
     EXPECT_EQ(context->latestVersion(), "ver2.45");
     // A reply without a version leaves both alone; an unsupported one records nothing.
-    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM410", false));
-    EXPECT_FALSE(context->checkSystemReply("ModelName=OTHER&SoftVersion=9.99", false));
+    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM410"));
+    EXPECT_FALSE(context->checkSystemReply("ModelName=OTHER&SoftVersion=9.99"));
     EXPECT_EQ(context->latestVersion(), "ver2.45");
     EXPECT_FALSE(context->emergency());
+    // The model is compared exactly, and a refused login or no reply names none.
+    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM411&SoftVersion=2.30"));
+    EXPECT_FALSE(context->checkSystemReply("ModelName=zka-qm410&SoftVersion=2.30"));
+    EXPECT_FALSE(context->checkSystemReply("ModelName=ZKA-QM4100"));
+    EXPECT_FALSE(context->checkSystemReply(""));
+    EXPECT_FALSE(context->checkSystemReply("401 Unauthorized"));
+    EXPECT_EQ(env.prompter.count(), 0u);
 }
 
 TEST_F(InquiryTest, EmergencyFirmware)
 {
     auto context = makeContext();
-    CameraContext::SystemInfo info;
-    EXPECT_TRUE(context->readSystemReply("ModelName=ZKA-QM410&Serial=S77&SoftVersion=emergency&DocType=PT", true, info));
+    const std::string reply = "ModelName=ZKA-QM410&Serial=S77&SoftVersion=emergency&DocType=PT";
+    EXPECT_TRUE(context->checkSystemReply(reply));
     EXPECT_TRUE(context->emergency());
     EXPECT_EQ(context->currentVersion(), "unknown");
     EXPECT_EQ(context->latestVersion(), "veremergency");
-    EXPECT_EQ(info.version, "unknown");
-    EXPECT_EQ(info.tag, 7);
+    EXPECT_EQ(CameraIdentity::fromSystemReply(reply, env.models).versionText(), "unknown");
     EXPECT_EQ(env.prompter.count(), 0u);
-}
-
-TEST_F(InquiryTest, ReadSystemReplyHandsBackTheValues)
-{
-    auto context = makeContext();
-    CameraContext::SystemInfo info;
-    EXPECT_TRUE(context->readSystemReply("ModelName=ZKA-QM410&SoftVersion=3.10&Serial=AB12", true, info));
-    EXPECT_EQ(info.version, "3.10");
-    EXPECT_EQ(info.serial, "AB12");
-    EXPECT_FALSE(context->readSystemReply("ModelName=ZKA-X&SoftVersion=1.0", true, info));
-    EXPECT_EQ(info.model, "ZKA-X");
-    EXPECT_EQ(info.serial, "");
-    EXPECT_EQ(env.prompter.messages(), std::vector<Message>{warning(kNotSupported)});
-}
-
-TEST_F(InquiryTest, UserReplyInTheManualModeShowsWhyTheLoginFails)
-{
-    // The camera sends each "=" of the administrator's credential as "%3D".
-    auto context = makeContext("YWRtaW46YWI=");
-    EXPECT_TRUE(context->checkUserReply("Administrator=YWRtaW46YWI%3D&Level=4"));
-    auto twoPads = makeContext("YWRtaW46YQ==");
-    EXPECT_TRUE(twoPads->checkUserReply("Administrator=YWRtaW46YQ%3D%3D"));
-    EXPECT_EQ(env.prompter.count(), 0u);
-
-    EXPECT_FALSE(context->checkUserReply("401 Unauthorized"));
-    EXPECT_FALSE(context->checkUserReply(""));
-    EXPECT_FALSE(context->checkUserReply("Administrator=dXNlcjp1c2Vy"));
-    EXPECT_FALSE(context->checkUserReply("Administrator=YWRtaW46YWI%3D%3D"));
-    EXPECT_EQ(context->errorCode(), 0);
-    const std::vector<Message> expected{
-        warning("Please enter correct user name and password for the administrator."),
-        warning("Cannot find the camera. (The camera may be turned off.)"),
-        warning("Level 4 users other than Administrator cannot run the program."),
-        warning("Level 4 users other than Administrator cannot run the program."),
-    };
-    EXPECT_EQ(env.prompter.messages(), expected);
-}
-
-TEST_F(InquiryTest, UserReplyInTheBatchSetsTheRowsCode)
-{
-    std::atomic<int> row{0};
-    auto context = makeContext();
-    context->setListRow(&row);
-    EXPECT_FALSE(context->checkUserReply("401 Unauthorized"));
-    EXPECT_EQ(context->errorCode(), 12);
-    EXPECT_FALSE(context->checkUserReply("Level=4"));
-    EXPECT_EQ(context->errorCode(), 10);
-    EXPECT_FALSE(context->checkUserReply("Administrator=b3RoZXI6b3RoZXI%3D"));
-    EXPECT_EQ(context->errorCode(), 12);
-    EXPECT_TRUE(context->checkUserReply("Administrator=YWRtaW46YWRtaW4%3D"));
-    EXPECT_EQ(env.prompter.count(), 0u);
-    // The model check shows no message when asked not to, and sets no code.
-    EXPECT_FALSE(context->checkSystemReply("ModelName=X", false));
-    EXPECT_EQ(env.prompter.count(), 0u);
-}
-
-TEST_F(InquiryTest, MacAddressWithDashes)
-{
-    auto context = makeContext();
-    std::string mac;
-    int tag = -1;
-    EXPECT_TRUE(context->readMacAddress("MacAddress=08:00:46:00:00:02&X=1", mac, tag));
-    EXPECT_EQ(mac, "08-00-46-00-00-02");
-    EXPECT_EQ(tag, 7);
-    EXPECT_FALSE(context->readMacAddress("", mac, tag));
-    EXPECT_EQ(mac, "");
-    EXPECT_FALSE(context->readMacAddress("MacAddress=&X=1", mac, tag));
 }
 
 } // namespace

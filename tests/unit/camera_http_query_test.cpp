@@ -1,7 +1,8 @@
-// Inquiries through a CameraContext against scripted servers on 127.0.0.1, for what the simulated
+// Inquiries through a CameraClient against scripted servers on 127.0.0.1, for what the simulated
 // cameras do not do: answers that break off or lie about their status, and every way of giving up on
 // a query, which must hand control back at once and join its thread.
-#include "camera/CameraContext.h"
+#include "camera/CameraClient.h"
+#include "camera/CameraIdentity.h"
 #include "http/QueryRequest.h"
 #include "camera_http_host.h"
 #include "support/RawHttpServer.h"
@@ -50,9 +51,9 @@ void silent(RawHttpServer::Connection& c)
 
 class QueryTest : public ::testing::Test {
 protected:
-    std::unique_ptr<CameraContext> contextFor(const std::string& address)
+    std::unique_ptr<CameraClient> clientFor(const std::string& address)
     {
-        return std::make_unique<CameraContext>(env.host(), address, kCredential, env.models);
+        return std::make_unique<CameraClient>(env.clock, address, kCredential);
     }
 
     CameraTestHost env{0.01};
@@ -64,8 +65,8 @@ TEST_F(QueryTest, RefusedLoginReadsAs401WhateverTheBody)
         c.readRequest();
         c.send("HTTP/1.1 200 OK\r\nwww-authenticate: Basic realm=\"cam\"\r\nContent-Length: 25\r\n\r\nModelName=ZKA-QM410&X=123");
     });
-    auto context = contextFor(server.address());
-    EXPECT_EQ(context->runQuery("inq=user", 20000ms), "401 Unauthorized");
+    auto client = clientFor(server.address());
+    EXPECT_EQ(client->query("inq=user", 20000ms).text, "401 Unauthorized");
 }
 
 TEST_F(QueryTest, BrokenReplyKeepsWhatCame)
@@ -82,9 +83,9 @@ TEST_F(QueryTest, BrokenReplyKeepsWhatCame)
 
 TEST_F(QueryTest, UnreachableCameraGivesAnEmptyReplyAtOnce)
 {
-    auto context = contextFor("127.0.0.1:" + std::to_string(RawHttpServer::unusedPort()));
+    auto client = clientFor("127.0.0.1:" + std::to_string(RawHttpServer::unusedPort()));
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(context->runQuery("inq=system", 6000000ms), "");
+    EXPECT_EQ(client->query("inq=system", 6000000ms).text, "");
     EXPECT_LT(realSince(start), 1000ms);
 
     QueryRequest request = makeQueryRequest("127.0.0.1:" + std::to_string(RawHttpServer::unusedPort()), kCredential, "inq=system");
@@ -98,20 +99,20 @@ TEST_F(QueryTest, UnreachableCameraGivesAnEmptyReplyAtOnce)
 TEST_F(QueryTest, StopsEndASynchronousQueryEarly)
 {
     RawHttpServer server(silent);
-    auto context = contextFor(server.address());
+    auto client = clientFor(server.address());
     {
         std::stop_source caller;
-        auto reply = std::async(std::launch::async, [&] { return context->runQuery("inq=system", 6000000ms, caller.get_token()); });
+        auto reply = std::async(std::launch::async, [&] { return client->query("inq=system", 6000000ms, caller.get_token()).text; });
         ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1; }));
         caller.request_stop();
         ASSERT_EQ(reply.wait_for(kSlack), std::future_status::ready);
         EXPECT_EQ(reply.get(), "");
     }
     {
-        auto reply = std::async(std::launch::async, [&] { return context->runQuery("inq=system", 6000000ms); });
+        auto reply = std::async(std::launch::async, [&] { return client->query("inq=system", 6000000ms).text; });
         ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 2; }));
         const auto start = std::chrono::steady_clock::now();
-        context->abandonRequests();
+        client->abandonQueries();
         EXPECT_LT(realSince(start), kSlack);
         ASSERT_EQ(reply.wait_for(kSlack), std::future_status::ready);
         EXPECT_EQ(reply.get(), "");
@@ -127,22 +128,21 @@ TEST_F(QueryTest, PolledQueryIsReportedOnlyWhenFinished)
         released.wait_for(5s);
         c.send(okAnswer("MacAddress=08:00:46:00:00:02"));
     });
-    auto context = contextFor(server.address());
-    EXPECT_FALSE(context->queryStarted());
-    EXPECT_FALSE(context->queryFinished());
+    auto client = clientFor(server.address());
+    EXPECT_FALSE(client->queryStarted());
+    EXPECT_FALSE(client->queryFinished());
     const auto before = env.clock.now();
-    context->startQuery("inq=network");
-    EXPECT_TRUE(context->queryStarted());
-    EXPECT_GE(context->asyncStartTime(), before);
-    EXPECT_LE(context->asyncStartTime(), env.clock.now());
+    client->startQuery("inq=network");
+    EXPECT_TRUE(client->queryStarted());
+    EXPECT_GE(client->queryStartTime(), before);
+    EXPECT_LE(client->queryStartTime(), env.clock.now());
     std::this_thread::sleep_for(30ms);
-    EXPECT_FALSE(context->queryFinished());
-    EXPECT_EQ(context->asyncReply(), "");
+    EXPECT_FALSE(client->queryFinished());
+    EXPECT_EQ(client->polledReply().text, "");
     release.set_value();
-    ASSERT_TRUE(waitUntil([&] { return context->queryFinished(); }));
-    std::string mac;
-    int tag = -1;
-    EXPECT_TRUE(context->readMacAddress(context->asyncReply(), mac, tag));
+    ASSERT_TRUE(waitUntil([&] { return client->queryFinished(); }));
+    const std::string mac = CameraIdentity::fromSystemReply(client->polledReply().text, {}).mac;
+    EXPECT_FALSE(mac.empty());
     EXPECT_EQ(mac, "08-00-46-00-00-02");
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_NE(server.requests()[0].find("\r\n\r\ninq=network"), std::string::npos);
@@ -158,35 +158,35 @@ TEST_F(QueryTest, RestartingAPolledQueryStopsTheOneStillRunning)
         else
             c.send(okAnswer(kSystemReply));
     });
-    auto context = contextFor(server.address());
-    context->startQuery("inq=system");
+    auto client = clientFor(server.address());
+    client->startQuery("inq=system");
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1; }));
     const auto start = std::chrono::steady_clock::now();
-    context->startQuery("inq=system");
+    client->startQuery("inq=system");
     EXPECT_LT(realSince(start), kSlack);
-    ASSERT_TRUE(waitUntil([&] { return context->queryFinished(); }));
-    EXPECT_EQ(context->asyncReply(), kSystemReply);
+    ASSERT_TRUE(waitUntil([&] { return client->queryFinished(); }));
+    EXPECT_EQ(client->polledReply().text, kSystemReply);
 }
 
-TEST_F(QueryTest, DestroyingAContextWithQueriesInFlightIsQuick)
+TEST_F(QueryTest, DestroyingAClientWithQueriesInFlightIsQuick)
 {
     // Connections are served one after the other: each held one ends when its client leaves.
     RawHttpServer polled(silent);
     RawHttpServer synchronous(silent);
-    auto context = contextFor(polled.address());
-    context->startQuery("inq=network");
-    auto other = contextFor(synchronous.address());
-    auto syncReply = std::async(std::launch::async, [&] { return other->runQuery("inq=system", 6000000ms); });
+    auto client = clientFor(polled.address());
+    client->startQuery("inq=network");
+    auto other = clientFor(synchronous.address());
+    auto syncReply = std::async(std::launch::async, [&] { return other->query("inq=system", 6000000ms).text; });
     ASSERT_TRUE(waitUntil([&] { return polled.requests().size() == 1 && synchronous.requests().size() == 1; }));
 
     // A polled query is cut off by the destructor.
     auto start = std::chrono::steady_clock::now();
-    context.reset();
+    client.reset();
     EXPECT_LT(realSince(start), kSlack);
 
-    // A synchronous caller must have returned before its context goes: abandon, then destroy.
+    // A synchronous caller must have returned before its client goes: abandon, then destroy.
     start = std::chrono::steady_clock::now();
-    other->abandonRequests();
+    other->abandonQueries();
     EXPECT_EQ(syncReply.get(), "");
     other.reset();
     EXPECT_LT(realSince(start), kSlack);

@@ -1,8 +1,10 @@
 // The pieces that keep the upgrade procedure's threads in step: the gate that makes the end of an
-// upgrade exactly-once, and the background job whose continuation must never outlive its owner.
+// upgrade exactly-once, and the background job whose continuation must never outlive its owner;
+// and what an upgrade job tells of its end, driven by a scripted camera.
 #include "upgrade/BackgroundJob.h"
 #include "camera/ProcedureGate.h"
 #include "runtime/EventLoop.h"
+#include "upgrade/UpgradeJob.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include <vector>
 
 namespace zka {
 namespace {
@@ -201,6 +204,114 @@ TEST(EventLoopTest, NoTickReachesTheHandlerOnceAnotherThreadsStopHasReturned)
     loop.runUntil([] { return false; }, 20ms);
     EXPECT_EQ(ticks.load(), 3);
     EXPECT_EQ(loop.runningTimerCount(), 0u);
+}
+
+// A camera that answers every operation at once from its script, without a network.
+class ScriptedCamera final : public CameraOperations {
+public:
+    ScriptedCamera(bool packageGoesOut, std::string systemReply)
+        : packageGoesOut_(packageGoesOut)
+        , systemReply_(std::move(systemReply))
+    {
+    }
+    const std::string& addressText() const override { return address_; }
+    const std::string& credential() const override { return credential_; }
+    QueryResult query(const std::string&, Clock::Duration timeout, std::stop_token) override
+    {
+        std::lock_guard lock(mutex_);
+        timeouts_.push_back(timeout);
+        return {QueryOutcome::Replied, systemReply_};
+    }
+    void abandonQueries() override {}
+    UploadResult upload(std::span<const std::uint8_t>, bool, std::function<void()>, std::stop_token) override
+    {
+        if (!packageGoesOut_)
+            return {UploadOutcome::NotSent, "no answer"};
+        return {UploadOutcome::Sent, {}};
+    }
+    bool awaitAnswer(std::stop_token) override { return true; }
+    AnswerOutcome readAnswer(UploadAnswerParser&, const ProgressTargets&, std::stop_token) override
+    {
+        return AnswerOutcome::Ended;
+    }
+    void closeUpload() override {}
+    RestoreResult restore(std::span<const std::uint8_t>, bool, const std::function<void()>&,
+                          const std::function<void()>&, std::stop_token) override
+    {
+        return RestoreResult::Accepted;
+    }
+    std::vector<Clock::Duration> timeouts() const
+    {
+        std::lock_guard lock(mutex_);
+        return timeouts_;
+    }
+
+private:
+    const bool packageGoesOut_;
+    const std::string systemReply_;
+    const std::string address_ = "127.0.0.2";
+    const std::string credential_ = "YWRtaW46YWRtaW4=";
+    mutable std::mutex mutex_;
+    std::vector<Clock::Duration> timeouts_;
+};
+
+// Timers that never tick: no wait is decided by the tick limit.
+class IdleTimers final : public TimerService {
+protected:
+    void armTimer(TimerId, Clock::Duration) override {}
+    void disarmTimer(TimerId) override {}
+    bool timerArmed(TimerId) override { return false; }
+};
+
+TEST(UpgradeJobTest, TellsTheManualModeHowItEndedAndEndsABatchRowWithItsCode)
+{
+    using Outcome = UpgradeJob::Outcome;
+    struct Case {
+        const char* name;
+        bool batch;
+        bool packageGoesOut;
+        std::string version; // the one the camera reports after the upload
+        std::vector<Outcome> told;
+        int code;
+    };
+    const std::vector<Case> cases{
+        {"confirmed", false, true, "2.45", {Outcome::Confirmed}, 9},
+        {"confirmed in the batch", true, true, "2.45", {Outcome::Confirmed}, 9},
+        {"old version", false, true, "2.30", {Outcome::VersionUpError}, 6},
+        {"old version in the batch", true, true, "2.30", {}, 11},
+        {"not sent", false, false, "2.45", {Outcome::UploadNotSent}, 3},
+        {"not sent in the batch", true, false, "2.45", {}, 10},
+    };
+    const SupportedModels models{"ZKA-QM410"};
+    const std::vector<std::uint8_t> package(1460, 0x5a);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SystemClock clock(0.001); // the minute's pause before the first inquiry lasts 60 ms
+        IdleTimers timers;
+        auto camera = std::make_unique<ScriptedCamera>(c.packageGoesOut, "ModelName=ZKA-QM410&SoftVersion=" + c.version);
+        const ScriptedCamera& script = *camera;
+        UpgradeJob job(UpgradeJob::Seams{clock, timers}, std::move(camera), models);
+        if (c.batch)
+            job.setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
+        std::mutex mutex;
+        std::vector<Outcome> told;
+        job.setOutcomeListener([&](Outcome outcome) {
+            std::lock_guard lock(mutex);
+            told.push_back(outcome);
+        });
+        job.setFirmware(package, "ver2.45");
+        job.start();
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!job.workerDone() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(1ms);
+        ASSERT_TRUE(job.workerDone());
+        EXPECT_EQ(told, c.told);
+        EXPECT_EQ(job.errorCode(), c.code);
+        // The inquiries after the upload wait 60 s each alone, 20 s in the batch.
+        for (const Clock::Duration timeout : script.timeouts())
+            EXPECT_EQ(timeout, c.batch ? Clock::Duration(20000) : Clock::Duration(60000));
+        EXPECT_EQ(script.timeouts().empty(), !c.packageGoesOut);
+    }
 }
 
 } // namespace

@@ -1,6 +1,11 @@
 // The check before an upgrade: which inquiries it sends, in which order and with which time-outs,
-// and the verdict it gives on each kind of reply.
+// the verdict it gives on each kind of reply, and how the front ends tell a refusal.
 #include "upgrade/TargetCheck.h"
+
+#include "resources/ResourceStore.h"
+#include "resources/ResourceText.h"
+#include "support/ScriptedPrompter.h"
+#include "upgrade/VerdictWords.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +93,50 @@ TEST(TargetCheck, HandsBackTheIdentityOrStops)
     // A stop during an inquiry ends the check without a verdict on the camera.
     ScriptedQuery stopped{kSystem, kAdministrator, {}, {}};
     EXPECT_EQ(stopped.run(true).verdict, TargetVerdict::Stopped);
+}
+
+TEST(TargetCheck, RefusalsAreToldAsAWarningOrARowCode)
+{
+    test::ScriptedPrompter prompter;
+    const ResourceText texts(embeddedResources(), prompter);
+    // The camera sends each "=" of the administrator's credential as "%3D".
+    const TargetCheck check(kModels, "YWRtaW46YWI=");
+    EXPECT_EQ(check.judgeUser("Administrator=YWRtaW46YWI%3D&Level=4"), TargetVerdict::Accepted);
+    EXPECT_EQ(TargetCheck(kModels, "YWRtaW46YQ==").judgeUser("Administrator=YWRtaW46YQ%3D%3D"), TargetVerdict::Accepted);
+
+    const std::string notFound = "Cannot find the camera. (The camera may be turned off.)";
+    const std::string notSupported = "This program works for the ZKA-QM410. Please select the correct camera.";
+    const std::string badLogin = "Please enter correct user name and password for the administrator.";
+    const std::string otherUser = "Level 4 users other than Administrator cannot run the program.";
+    struct Case {
+        std::string reply;
+        bool user; // the user reply, else the system reply
+        std::string warning;
+        int rowCode;
+    };
+    const std::vector<Case> cases{
+        // The model is compared exactly.
+        {"ModelName=zka-qm410&SoftVersion=2.30", false, notSupported, 10},
+        {"ModelName=ZKA-QM4100", false, notSupported, 10},
+        // No reply says nothing about the model: the camera was not found. A refused login names
+        // none either: the operator is told to correct the login, not the camera.
+        {"", false, notFound, 10},
+        {"401 Unauthorized", false, badLogin, 12},
+        {"401 Unauthorized", true, badLogin, 12},
+        {"", true, notFound, 10},
+        {"Level=4", true, notFound, 10},
+        {"Administrator=dXNlcjp1c2Vy", true, otherUser, 12},
+        {"Administrator=YWRtaW46YWI%3D%3D", true, otherUser, 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        const TargetVerdict verdict =
+            c.user ? check.judgeUser(c.reply)
+                   : TargetCheck::judgeSystem(c.reply, CameraIdentity::fromSystemReply(c.reply, kModels));
+        EXPECT_EQ(refusalWarning(verdict, texts, "ZKA-QM410"), c.warning);
+        EXPECT_EQ(rowRefusal(verdict).code, c.rowCode);
+    }
+    EXPECT_EQ(prompter.count(), 0u);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "ui/lists/AddedCameraList.h"
 
-#include "camera/CameraContext.h"
+#include "camera/CameraClient.h"
 #include "runtime/Desktop.h"
 #include "ui/widgets/ScaledInterval.h"
 #include "upgrade/CameraAddressList.h"
@@ -48,7 +48,7 @@ AddedCameraList::AddedCameraList(TargetCameraList::Seams seams, QWidget* parent)
 AddedCameraList::~AddedCameraList()
 {
     probeTimer_.stop();
-    // Each context stops its query and joins its thread as it goes.
+    // Each client stops its query and joins its thread as it goes.
     probes_.clear();
 }
 
@@ -278,9 +278,8 @@ void AddedCameraList::queueProbe(AddedRow& row)
     row.supportState = 1;
     row.probe = AddedRow::Probe::Queued;
     probes_.cancel(row.key);
-    probes_.add(row.key, std::make_unique<CameraContext>(
-                             CameraHost{seams_.clock, seams_.timers, probeEvents_, seams_.prompter, seams_.texts},
-                             CameraAddress{row.ipAddress, row.httpPort}.text(), kEmptyLogin, seams_.models, row.key));
+    probes_.add(row.key,
+                std::make_unique<CameraClient>(seams_.clock, CameraAddress{row.ipAddress, row.httpPort}.text(), kEmptyLogin));
     if (!probeTimer_.isActive())
         probeTimer_.start();
 }
@@ -300,7 +299,7 @@ void AddedCameraList::onProbeTick()
     }
     probes_.tick(
         "inq=system", [this](int key) { probeStarted(key); },
-        [this](int key, CameraContext& context) { probeFinished(key, context); });
+        [this](int key, const CameraClient& client) { probeFinished(key, client); });
     inProbeTick_ = false;
 }
 
@@ -316,10 +315,10 @@ void AddedCameraList::probeStarted(int key)
     rowsChanged(index, index);
 }
 
-void AddedCameraList::probeFinished(int key, CameraContext& context)
+void AddedCameraList::probeFinished(int key, const CameraClient& client)
 {
     // An address probe is the system step of the target check, with no login to try.
-    const std::string reply = context.asyncReply();
+    const std::string reply = client.polledReply().text;
     const CameraIdentity identity = CameraIdentity::fromSystemReply(reply, seams_.models);
     const TargetVerdict verdict = TargetCheck::judgeSystem(reply, identity);
     const int index = rowOfKey(key);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "runtime/NoNavigation.h"
 #include "ui/lists/ListProbes.h"
 #include "ui/lists/TargetCameraList.h"
 
@@ -15,7 +14,7 @@
 
 namespace zka {
 
-class CameraContext;
+class CameraClient;
 
 // One address the operator entered in the added-camera list.
 struct AddedRow {
@@ -122,7 +121,7 @@ private:
     void queueProbe(AddedRow& row);
     void onProbeTick();
     void probeStarted(int key);
-    void probeFinished(int key, CameraContext& context);
+    void probeFinished(int key, const CameraClient& client);
     void markDuplicates();
     void setId(AddedRow& row, int id);
 
@@ -135,7 +134,6 @@ private:
     int sortColumn_ = -1;
     bool sortDescending_ = false;
 
-    NoNavigation probeEvents_;
     ListProbes probes_;
     QTimer probeTimer_;
     bool inProbeTick_ = false;

@@ -1,6 +1,6 @@
 #include "ui/lists/ListProbes.h"
 
-#include "camera/CameraContext.h"
+#include "camera/CameraClient.h"
 
 namespace zka {
 
@@ -11,9 +11,9 @@ ListProbes::ListProbes(const Clock& clock)
 
 ListProbes::~ListProbes() = default;
 
-void ListProbes::add(int rowId, std::unique_ptr<CameraContext> context)
+void ListProbes::add(int rowId, std::unique_ptr<CameraClient> client)
 {
-    probes_.push_back(Probe{rowId, std::move(context)});
+    probes_.push_back(Probe{rowId, std::move(client)});
 }
 
 void ListProbes::cancel(int rowId)
@@ -29,21 +29,21 @@ void ListProbes::clear()
 void ListProbes::tick(const std::string& body, const Started& started, const Finished& finished)
 {
     for (std::size_t i = 0; i < probes_.size() && i < kAtOnce;) {
-        CameraContext& context = *probes_[i].context;
+        CameraClient& client = *probes_[i].client;
         const int rowId = probes_[i].rowId;
-        if (!context.queryStarted()) {
-            context.startQuery(body);
+        if (!client.queryStarted()) {
+            client.startQuery(body);
             started(rowId);
             ++i;
             continue;
         }
-        const bool overdue = clock_.now() - context.asyncStartTime() > kTimeout;
-        if (!context.queryFinished() && !overdue) {
+        const bool overdue = clock_.now() - client.queryStartTime() > kTimeout;
+        if (!client.queryFinished() && !overdue) {
             ++i;
             continue;
         }
-        finished(rowId, context);
-        // The context stops and joins its query as it goes; the next probe moves into this place.
+        finished(rowId, client);
+        // The client stops and joins its query as it goes; the next probe moves into this place.
         probes_.erase(probes_.begin() + std::ptrdiff_t(i));
     }
 }

@@ -10,9 +10,9 @@
 
 namespace zka {
 
-class CameraContext;
+class CameraClient;
 
-// The probes of a camera list: one camera context per probed row, found by the row's fixed id,
+// The probes of a camera list: one camera client per probed row, found by the row's fixed id,
 // worked on in the order they were queued and at most two at a time. Cancelling a probe, or
 // destroying the queue, stops its query and joins its thread.
 class ListProbes final {
@@ -22,7 +22,7 @@ public:
     static constexpr std::size_t kAtOnce = 2;
 
     using Started = std::function<void(int rowId)>;
-    using Finished = std::function<void(int rowId, CameraContext& context)>;
+    using Finished = std::function<void(int rowId, const CameraClient& client)>;
 
     // The clock must outlive the queue.
     explicit ListProbes(const Clock& clock);
@@ -30,7 +30,7 @@ public:
     ListProbes(const ListProbes&) = delete;
     ListProbes& operator=(const ListProbes&) = delete;
 
-    void add(int rowId, std::unique_ptr<CameraContext> context);
+    void add(int rowId, std::unique_ptr<CameraClient> client);
     void cancel(int rowId);
     void clear();
     bool empty() const { return probes_.empty(); }
@@ -44,7 +44,7 @@ public:
 private:
     struct Probe {
         int rowId = 0;
-        std::unique_ptr<CameraContext> context;
+        std::unique_ptr<CameraClient> client;
     };
 
     const Clock& clock_;

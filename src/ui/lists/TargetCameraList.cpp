@@ -1,9 +1,9 @@
 #include "ui/lists/TargetCameraList.h"
 
-#include "camera/CameraContext.h"
+#include "camera/CameraClient.h"
+#include "camera/CameraIdentity.h"
 #include "http/Base64.h"
 #include "runtime/Desktop.h"
-#include "runtime/NoNavigation.h"
 #include "ui/widgets/ScaledInterval.h"
 #include "upgrade/CameraAddressList.h"
 
@@ -31,7 +31,6 @@ static_assert(int(TargetRow::NameText) == TargetCameraList::NameColumn);
 TargetCameraList::TargetCameraList(Seams seams, QWidget* parent)
     : CameraListView(parent)
     , seams_(seams)
-    , probeEvents_(std::make_unique<NoNavigation>())
     , probes_(seams_.clock)
     , tip_(*viewport(), [this](int index) { return cellRect(index, AddressColumn); })
 {
@@ -234,10 +233,8 @@ int TargetCameraList::startProbing()
         const TargetRow& r = rows_[std::size_t(index)];
         const std::string credential =
             encodeBase64((r.texts[NameColumn] + QLatin1Char(':') + r.texts[kPasswordText]).toStdString());
-        probes_.add(r.id, std::make_unique<CameraContext>(
-                              CameraHost{seams_.clock, seams_.timers, *probeEvents_, seams_.prompter, seams_.texts},
-                              CameraAddress{r.ipAddress, r.httpPort}.text(), credential, seams_.models, r.id,
-                              nullptr, nullptr, nullptr, r.texts[SerialColumn].toStdString()));
+        probes_.add(r.id, std::make_unique<CameraClient>(seams_.clock, CameraAddress{r.ipAddress, r.httpPort}.text(),
+                                                         credential));
         ++started;
     }
     if (!probes_.empty() && !probeTimer_.isActive())
@@ -248,7 +245,7 @@ int TargetCameraList::startProbing()
 void TargetCameraList::stopProbing()
 {
     probeTimer_.stop();
-    // Each context stops its query and joins its thread as it goes.
+    // Each client stops its query and joins its thread as it goes.
     probes_.clear();
 }
 
@@ -257,7 +254,7 @@ void TargetCameraList::onProbeTick()
     if (inProbeTick_)
         return;
     inProbeTick_ = true;
-    probes_.tick("inq=network", [](int) {}, [this](int rowId, CameraContext& context) { finishProbe(rowId, context); });
+    probes_.tick("inq=network", [](int) {}, [this](int rowId, const CameraClient& client) { finishProbe(rowId, client); });
     if (probes_.empty()) {
         probeTimer_.stop();
         emit probingFinished();
@@ -265,11 +262,10 @@ void TargetCameraList::onProbeTick()
     inProbeTick_ = false;
 }
 
-void TargetCameraList::finishProbe(int rowId, CameraContext& context)
+void TargetCameraList::finishProbe(int rowId, const CameraClient& client)
 {
-    std::string mac;
-    int id = 0;
-    const bool answered = context.readMacAddress(context.asyncReply(), mac, id);
+    const std::string mac = CameraIdentity::fromSystemReply(client.polledReply().text, {}).mac;
+    const bool answered = !mac.empty();
     const int index = rowOfId(rowId);
     if (index < 0)
         return;

@@ -1,6 +1,10 @@
 #pragma once
 
-#include "camera/CameraHost.h"
+#include "resources/ResourceText.h"
+#include "resources/SupportedModels.h"
+#include "runtime/Clock.h"
+#include "runtime/Prompter.h"
+#include "runtime/TimerService.h"
 #include "ui/lists/CameraListView.h"
 #include "ui/lists/CellTip.h"
 #include "ui/lists/ListProbes.h"
@@ -19,7 +23,7 @@
 
 namespace zka {
 
-class CameraContext;
+class CameraClient;
 class Desktop;
 
 // The automatic mode's list of cameras: one row per camera found by discovery or added by the
@@ -137,7 +141,7 @@ private:
     void setSelectedChecks(bool checked);
     int rowOfId(int id) const;
     void onProbeTick();
-    void finishProbe(int rowId, CameraContext& context);
+    void finishProbe(int rowId, const CameraClient& client);
     void updateTip(const QPoint& viewportPoint);
 
     Seams seams_;
@@ -146,7 +150,6 @@ private:
     int sortColumn_ = -1;
     bool sortAscending_ = true;
 
-    std::unique_ptr<HostEvents> probeEvents_;
     ListProbes probes_;
     QTimer probeTimer_;
     bool inProbeTick_ = false;

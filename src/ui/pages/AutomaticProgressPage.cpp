@@ -243,7 +243,7 @@ void AutomaticProgressPage::onConfirmTimer()
 
 void AutomaticProgressPage::onCounterTimer()
 {
-    const int open = int(scheduler_.contextCount());
+    const int open = int(scheduler_.jobCount());
     const int done = int(scheduler_.proceededCount());
     // The cameras an abort drops end the batch without adding to the count.
     if (done == lastDone_ && open != 0)

@@ -5,18 +5,12 @@
 
 namespace zka {
 
-QtTimerService::QtTimerService(const Clock& clock, TimerHandler handler)
+QtTimerService::QtTimerService(const Clock& clock)
     : clock_(clock)
-    , handler_(std::move(handler))
 {
 }
 
 QtTimerService::~QtTimerService() = default;
-
-void QtTimerService::setTimerHandler(TimerHandler handler)
-{
-    handler_ = std::move(handler);
-}
 
 void QtTimerService::armTimer(TimerId id, Clock::Duration nominalPeriod)
 {
@@ -33,16 +27,16 @@ void QtTimerService::releaseTimer(TimerId id)
     submit(Command{id, std::nullopt, 0, true});
 }
 
-bool QtTimerService::isRunning(TimerId id)
+bool QtTimerService::timerArmed(TimerId id)
 {
     applyQueued();
     const auto found = timers_.find(id);
     return found != timers_.end() && found->second.timer && found->second.timer->isActive();
 }
 
-int QtTimerService::realIntervalMs(TimerId id)
+int QtTimerService::realIntervalMs(const TimerHandle& timer)
 {
-    return isRunning(id) ? timers_.at(id).timer->interval() : 0;
+    return timerArmed(timer.id()) ? timers_.at(timer.id()).timer->interval() : 0;
 }
 
 void QtTimerService::submit(Command command)
@@ -145,8 +139,7 @@ void QtTimerService::tick(TimerId id)
 
 void QtTimerService::deliver(TimerId id)
 {
-    if (!deliverTick(id) && handler_)
-        handler_(id);
+    deliverTick(id);
 }
 
 } // namespace zka

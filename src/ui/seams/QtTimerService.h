@@ -16,39 +16,35 @@
 
 namespace zka {
 
-// The owner window's timers on Qt: one QTimer per identifier, living on the user-interface thread
-// (the constructing thread). start() and stop() may be called from any thread and take effect in the
-// order they were called; calls from other threads are carried over to the user-interface thread.
-// Periods are nominal and scaled by the clock.
+// The owner window's timers on Qt: one QTimer per timer handle, living on the user-interface thread
+// (the constructing thread). A handle's start() and stop() may be called from any thread and take
+// effect in the order they were called; calls from other threads are carried over to the
+// user-interface thread. Periods are nominal and scaled by the clock.
 //
-// stop() takes effect at once, from any thread: no tick of the stopped timer reaches the handler after
-// stop() has returned, even while the QTimer itself is only stopped later on the user-interface
-// thread. Each start() and stop() opens a new generation of its identifier, and a tick is delivered
-// only when it belongs to the generation last asked for.
+// stop() takes effect at once, from any thread: no tick of the stopped timer reaches its callback
+// after stop() has returned, even while the QTimer itself is only stopped later on the
+// user-interface thread. Each start() and stop() opens a new generation of the timer, and a tick is
+// delivered only when it belongs to the generation last asked for.
 //
-// Ticks reach the handler one at a time: a tick that falls due while the handler runs (say, inside a
-// modal message box) is held back and delivered, once per timer, after the handler returns, provided
-// the timer still runs. The handler must not destroy the service.
+// Ticks reach the callbacks one at a time: a tick that falls due while a callback runs (say, inside
+// a modal message box) is held back and delivered, once per timer, after the callback returns,
+// provided the timer still runs. A callback must not destroy the service.
 class QtTimerService final : public TimerService {
 public:
-    explicit QtTimerService(const Clock& clock, TimerHandler handler = {});
+    explicit QtTimerService(const Clock& clock);
     QtTimerService(const QtTimerService&) = delete;
     QtTimerService& operator=(const QtTimerService&) = delete;
     ~QtTimerService() override;
 
-    // User-interface thread only.
-    void setTimerHandler(TimerHandler handler);
-
-    // User-interface thread only: the state after every start and stop called so far.
-    bool isRunning(TimerId id);
-    // The real interval in milliseconds a running timer fires at; 0 when it does not run.
-    int realIntervalMs(TimerId id);
-    int realIntervalMs(const TimerHandle& timer) { return realIntervalMs(timer.id()); }
+    // User-interface thread only: the real interval in milliseconds a running timer fires at, after
+    // every start and stop called so far; 0 when it does not run.
+    int realIntervalMs(const TimerHandle& timer);
 
 protected:
     void armTimer(TimerId id, Clock::Duration nominalPeriod) override;
     void disarmTimer(TimerId id) override;
-    bool timerArmed(TimerId id) override { return isRunning(id); }
+    // User-interface thread only: the state after every start and stop called so far.
+    bool timerArmed(TimerId id) override;
     void releaseTimer(TimerId id) override;
 
 private:
@@ -76,7 +72,6 @@ private:
     bool current(TimerId id);
 
     const Clock& clock_;
-    TimerHandler handler_;
     // A released timer is deleted once control is back in the event loop: a handler may release the
     // very timer whose tick (whose signal) it is handling.
     std::map<TimerId, Slot> timers_;

@@ -2,16 +2,16 @@
 
 #include "resources/ResourceStore.h"
 #include "resources/ResourceText.h"
+#include "runtime/Prompter.h"
 
 #include <cstdio>
 
 namespace zka::fuzz {
 
-struct FuzzHost::Silent final : TimerService, HostEvents, Prompter {
+struct FuzzHost::Silent final : TimerService, Prompter {
     void armTimer(TimerId, Clock::Duration) override {}
     void disarmTimer(TimerId) override {}
     bool timerArmed(TimerId) override { return false; }
-    void postNavigate(int, int) override {}
     // Only counted: a run of millions of inputs keeps no history.
     MessageAnswer show(const Message&) override
     {
@@ -30,9 +30,14 @@ FuzzHost::FuzzHost()
 
 FuzzHost::~FuzzHost() = default;
 
-CameraHost FuzzHost::host()
+UpgradeJob::Seams FuzzHost::host()
 {
-    return CameraHost{clock_, *silent_, *silent_, *silent_, silent_->texts};
+    return UpgradeJob::Seams{clock_, *silent_};
+}
+
+const ResourceText& FuzzHost::texts() const
+{
+    return silent_->texts;
 }
 
 std::size_t FuzzHost::messages() const

@@ -1,15 +1,16 @@
 #pragma once
 
-#include "camera/CameraHost.h"
+#include "resources/ResourceText.h"
 #include "runtime/Clock.h"
+#include "upgrade/UpgradeJob.h"
 
 #include <cstddef>
 #include <memory>
 
 namespace zka::fuzz {
 
-// The seams a CameraContext needs, for fuzz targets that run its readers: a real clock, timers and
-// navigation that go nowhere, a prompter that only counts its messages, the packaged texts.
+// The seams an UpgradeJob needs, for fuzz targets that run its readers: a real clock and timers
+// that go nowhere; and the packaged texts, behind a prompter that only counts its messages.
 class FuzzHost final {
 public:
     FuzzHost();
@@ -17,7 +18,9 @@ public:
     FuzzHost(const FuzzHost&) = delete;
     FuzzHost& operator=(const FuzzHost&) = delete;
 
-    CameraHost host();
+    UpgradeJob::Seams host();
+    // The packaged texts; a message they show is counted.
+    const ResourceText& texts() const;
     std::size_t messages() const;
 
 private:

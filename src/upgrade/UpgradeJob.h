@@ -1,6 +1,9 @@
 #pragma once
 
-#include "camera/CameraHost.h"
+#include "camera/CameraClient.h"
+#include "resources/SupportedModels.h"
+#include "runtime/Clock.h"
+#include "runtime/TimerService.h"
 #include "camera/CameraIdentity.h"
 #include "camera/ProcedureGate.h"
 #include "camera/StatusCode.h"
@@ -11,8 +14,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <stop_token>
 #include <string>
@@ -22,70 +27,93 @@
 namespace zka {
 
 class ConfigBackup;
-class AsyncQuery;
-class UploadExchange;
 
-// One camera's HTTP and upgrade context: its address and login, the versions it reports, its status
-// code and progress, its requests and its worker. Owned by the wizard (manual mode) or by the batch
-// list (automatic mode). Destroying it in any state is safe and quick: it stops its threads
-// cooperatively and joins them, and nothing a stopped thread did afterwards is read.
-class CameraContext final {
+// The upgrade of one camera, once for both modes: the save of its configuration, the upload, the
+// camera's answer, the wait for its reboot and new version (or its search when it dropped off),
+// the restore and the wait while it applies its configuration. What the modes differ in is its
+// Options. Owned by the manual flow or by the batch. Destroying it in any state is safe and quick:
+// it stops its threads cooperatively and joins them, and nothing a stopped thread did afterwards
+// is read.
+class UpgradeJob final {
 public:
-    // Manual mode: tag 0 and null retain, delete and batch-time pointers.
-    CameraContext(CameraHost host, std::string addressText, std::string credential, const SupportedModels& models,
-                  int tag = 0, const std::atomic<int>* retainFlag = nullptr, const std::atomic<int>* deleteFlag = nullptr,
-                  const std::chrono::system_clock::time_point* batchTime = nullptr, std::string serial = {});
-    ~CameraContext();
-    CameraContext(const CameraContext&) = delete;
-    CameraContext& operator=(const CameraContext&) = delete;
-
-    // ---- Requests and inquiry ----
-    // One inquiry, synchronous: the reply text, empty when the nominal time-out expired or the camera
-    // could not be reached, "401 Unauthorized" when the login was refused. The time-out is the only
-    // bound; the query also ends, with an empty text, when `stop` or the context's own stop is raised.
-    std::string runQuery(const std::string& body, Clock::Duration timeout, std::stop_token stop = {});
-    // One inquiry, polled: starts it and returns at once. A previous polled query still running is
-    // stopped and joined first.
-    void startQuery(const std::string& body);
-    bool queryStarted() const;
-    // True once the polled query's thread has ended (false before the first startQuery).
-    bool queryFinished() const;
-    // The polled query's reply text; empty while it still runs (a reply being written is never read).
-    std::string asyncReply() const;
-    Clock::TimePoint asyncStartTime() const;
-    // Stops the queries in flight, of both kinds, and waits until their threads have ended.
-    void abandonRequests();
-
-    bool checkSystemReply(const std::string& reply, bool showMessage);
-    struct SystemInfo {
-        std::string model;
-        std::string version;
-        std::string serial;
-        int tag = 0;
+    // What a job needs of its owner: the clock and the timers, which outlive the job.
+    struct Seams {
+        const Clock& clock;
+        TimerService& timers;
     };
-    bool readSystemReply(const std::string& reply, bool showMessage, SystemInfo& info);
-    bool checkUserReply(const std::string& reply);
+
+    // How the upgrade ended, for a front end that leads its operator on (the manual mode; the
+    // batch's failures end as status codes instead). Each front end chooses the message and page.
+    enum class Outcome {
+        Confirmed,            // the camera runs the new version
+        ConfirmedAfterSearch, // the same, for a camera found again after it dropped off in the upload
+        UploadNotSent,        // the firmware did not go out: a network error
+        VersionUpError,       // the camera did not confirm the new version
+    };
+    // Called at most once per upgrade, on the worker or on the user-interface thread (a tick), and
+    // never once the job is being destroyed. Set before start().
+    using OutcomeListener = std::function<void(Outcome)>;
+    void setOutcomeListener(OutcomeListener listener) { outcomeListener_ = std::move(listener); }
+
+    // Manual mode: tag 0 and null retain, delete and batch-time pointers.
+    // What differs between the manual mode (the defaults) and the batch.
+    struct Options {
+        // Each inquiry for the new version after the upload waits this long.
+        Clock::Duration inquiryTimeout{60000};
+        // A failure ends as the status code (10, 11, 14) for the batch's row instead of being told
+        // to the operator with a message and a page.
+        bool failuresAsCodes = false;
+        // At the tick limit of the wait for the end of the camera's answer, go on to the reboot
+        // wait instead of giving the upgrade up.
+        bool tickLimitEndsAnswerWait = false;
+        // Save the configuration before the upload and send it back afterwards.
+        bool retain = false;
+        bool deleteAfterRestore = true;
+        // The backup folder's time stamp; the moment of the save when empty.
+        std::optional<std::chrono::system_clock::time_point> backupTime;
+        // The wait while the camera applies its restored configuration: one inquiry per period
+        // until it answers or the limit has passed, each moving the progress by step.
+        Clock::Duration reconfigurePeriod{10000};
+        std::chrono::seconds reconfigureLimit{299};
+        int reconfigureStep = 1;
+
+        static Options batch(bool retain, bool deleteAfterRestore, std::chrono::system_clock::time_point backupTime);
+    };
+
+    // A job that reaches its camera over HTTP.
+    UpgradeJob(Seams host, std::string addressText, std::string credential, const SupportedModels& models,
+               std::string serial = {});
+    // A job that reaches its camera through `camera` (a scripted one in tests).
+    UpgradeJob(Seams host, std::unique_ptr<CameraOperations> camera, const SupportedModels& models,
+               std::string serial = {});
+    ~UpgradeJob();
+    UpgradeJob(const UpgradeJob&) = delete;
+    UpgradeJob& operator=(const UpgradeJob&) = delete;
+
+    // The camera's HTTP operations, for the inquiries of whoever drives this job.
+    CameraOperations& client() { return *client_; }
+
+    // Takes the reply's versions when it names a supported model (see recordIdentity); false
+    // otherwise.
+    bool checkSystemReply(const std::string& reply);
     // Takes the version of a system reply whose model passed the check: the first one becomes the
     // current version (or marks emergency firmware), later ones the latest. No version: no change.
     void recordIdentity(const CameraIdentity& identity);
-    bool readMacAddress(const std::string& reply, std::string& mac, int& tag) const;
 
     // ---- Firmware upload ----
     // The package is borrowed, never copied: it must outlive the upload.
     void setFirmware(std::span<const std::uint8_t> data, std::string newVersionText);
-    // Sends the package on a transfer thread of this context and waits, on the calling thread, until
-    // the camera's response headers came: 0; the body could not be sent: -1; the camera did not
-    // complete the request (no answer within 60 s, connection dropped): -2. An emergency camera
-    // returns 0 once the body is out, without awaiting an answer. The answer is left to
-    // readUploadAnswer; closeUpload() ends the transfer.
+    // Sends the package through the client and, unless the camera runs emergency firmware, waits
+    // until the camera's response headers came: 0; the package did not go out: -1; the camera did
+    // not complete the request (no answer within 60 s, connection dropped): -2. The answer is left
+    // to readUploadAnswer; closeUpload() ends the transfer.
     int uploadFirmware(std::stop_token stop = {});
-    void reportUploadFailure(bool showMessage);
+    // The package did not go out: the batch's row ends as a network error, the manual mode is told.
+    void reportUploadFailure();
     // Follows the camera's answer until it ended (replyResult 1), a read failed (replyResult 0) or
     // stop was requested (replyResult stays 1). An emergency camera only sets emergencyStep.
     void readUploadAnswer(std::stop_token stop = {});
-    // Consumes the answer accumulated so far: 0 once its end was seen, 1 to read on.
-    int parseUploadAnswer();
-    // Stops the upload's transfer thread and joins it; harmless when there is none.
+    // Ends the upload's transfer; harmless when there is none.
     void closeUpload();
     int replyResult() const { return replyResult_.load(); }
     int emergencyStep() const { return emergencyStep_.load(); }
@@ -102,11 +130,17 @@ public:
     int restoreConfiguration(std::stop_token stop = {});
 
     // ---- Upgrade procedure ----
-    // Starts the worker that runs the whole upgrade; errorCode becomes 2 when Retain is set
-    // (retainFlag non-null and non-zero), else 3. Call once, after setFirmware. Returns 1.
+    // Call before start(); a job is made with the manual mode's options.
+    void setOptions(Options options) { options_ = std::move(options); }
+    const Options& options() const { return options_; }
+    // Starts the worker that runs the whole upgrade; errorCode becomes 2 when the options retain
+    // the configuration, else 3. Call once, after setFirmware. Returns 1.
     int start();
-    // The handler of this context's tick, search and reconfigure timers (user-interface thread).
-    void onTimer(TimerId id);
+    // Called on the user-interface thread after each tick of the tick timer (true) and of the
+    // search timer (false), once the job has handled it: its owner follows the status there.
+    // Set before start().
+    using TickListener = std::function<void(bool tickTimer)>;
+    void setTickListener(TickListener listener) { tickListener_ = std::move(listener); }
     // Sends a saved configuration back: 10 s pause, read back (nothing is sent when that fails), up to
     // four attempts 5 s apart; on success marks it restored and deletes the file when asked to. Used
     // by the automatic worker and by the manual flow, on a worker thread.
@@ -121,7 +155,6 @@ public:
     const std::string& addressText() const { return addressText_; }
     const std::string& credential() const { return credential_; }
     const SupportedModels& supportedModels() const { return supportedModels_; }
-    int tag() const { return tag_; }
     std::string currentVersion() const;
     std::string latestVersion() const;
     std::string targetVersion() const;
@@ -145,40 +178,27 @@ public:
     void setProgressControl(std::atomic<int>* bar) { progressControl_ = bar; }
     void setListRow(std::atomic<int>* row) { listRow_ = row; }
 
-    // Timer identifiers of this context.
-    TimerId tickTimer() const { return 0x8100u + static_cast<TimerId>(tag_); }
-    TimerId searchTimer() const { return 0x8200u + static_cast<TimerId>(tag_); }
-    TimerId reconfigureTimer() const { return 0x8300u + static_cast<TimerId>(tag_); }
+    // This job's timers: the 1 s tick of the watched waits, the search timer of a camera that
+    // dropped off, and the reconfigure timer. They stop when the job goes.
+    const TimerHandle& tickTimer() const { return tickTimer_; }
+    const TimerHandle& searchTimer() const { return searchTimer_; }
+    const TimerHandle& reconfigureTimer() const { return reconfigureTimer_; }
 
 private:
     void addProgress(int step);
     void setFailureDetail(std::string detail);
 
-    CameraHost host_;
+    Seams host_;
     const std::string addressText_;
     const std::string credential_;
     const SupportedModels& supportedModels_;
-    const int tag_;
-    const std::atomic<int>* retainFlag_;
-    const std::atomic<int>* deleteFlag_;
-    const std::chrono::system_clock::time_point* batchTime_;
+    Options options_;
     std::string serial_;
     std::string mac_;
 
-    // Raised first by the destructor: every thread of this context leaves at its next check.
+    // Raised first by the destructor: the worker leaves at its next check.
     std::stop_source stop_;
 
-    // Requests: synchronous queries in flight (their threads belong to runQuery's frame) and the
-    // polled query, created by the first startQuery and reused.
-    std::mutex syncMutex_;
-    std::condition_variable syncIdle_;
-    int syncActive_ = 0;
-    std::stop_source syncAbandon_;
-    mutable std::mutex asyncMutex_;
-    std::unique_ptr<AsyncQuery> asyncQuery_;
-    // Inquiry: the supported-model check (with its message) and the version bookkeeping.
-    bool checkModel(std::string_view reply, const CameraIdentity& identity, bool showMessage);
-    void warn(const std::string& text);
 
     // Versions are written by whichever thread inquires and read by the owner: guarded, and so is the
     // saved configuration's path and the failure's cause, written by the worker.
@@ -204,13 +224,10 @@ private:
     // The bytes to send: the firmware package, replaced by the saved configuration for a restore.
     std::span<const std::uint8_t> outgoing_;
 
-    // Firmware upload: the answer's parser (used by the reader thread only) and the state shared with
-    // the transfer thread. The transfer thread is declared after every member it uses, so that it is
-    // stopped and joined before any of them is destroyed.
+    // The answer's parser, used by the reader thread only.
     UploadAnswerParser answerParser_{emergencyStep_};
-    std::mutex uploadMutex_;
-    std::shared_ptr<UploadExchange> upload_;
-    std::jthread uploadThread_;
+    // Declared after everything its transfer callbacks touch, before the worker that uses it.
+    const std::unique_ptr<CameraOperations> client_;
 
     // ---- Upgrade procedure ----
     enum class RebootResult { Confirmed, NotConfirmed, Stopped };
@@ -232,6 +249,7 @@ private:
     void onSearchTick();
     void decideAtTickLimit(ProcedurePhase phase);
     void reportVersionUpError();
+    void tell(Outcome outcome);
     void abandonWorker();
     void setCode(StatusCode code);
     // Adds to the bar and the row, never beyond 10000.
@@ -248,8 +266,14 @@ private:
     WakeEvent searchDue_;       // the search timer counted its 240 ticks
     WakeEvent reconfigureDue_;  // a tick of the reconfigure timer: inquire once
     std::unique_ptr<ConfigBackup, BackupDeleter> backup_;
-    // Raised by the tick handler when it abandons the worker, and when the context is destroyed.
+    // Raised by the tick handler when it abandons the worker, and when the job is destroyed.
     std::stop_source workerStop_;
+    TickListener tickListener_;
+    OutcomeListener outcomeListener_;
+    // The timers call into everything above; the worker starts and stops them.
+    TimerHandle tickTimer_;
+    TimerHandle searchTimer_;
+    TimerHandle reconfigureTimer_;
     // The worker: declared last, so that it is stopped and joined before anything it uses is destroyed.
     std::jthread worker_;
 };

@@ -1,15 +1,15 @@
-// CameraContext: the synchronous and the polled inquiry, and their abandonment.
-#include "camera/CameraContext.h"
-#include "runtime/TimeLimit.h"
+// The camera's inquiries, waited for and polled, and their abandonment.
+#include "camera/CameraClient.h"
 
 #include "http/AsyncQuery.h"
 #include "http/QueryRequest.h"
+#include "runtime/TimeLimit.h"
 
 namespace zka {
 
 namespace {
 
-// Counts a synchronous query in flight for as long as it lives.
+// Counts a waited-for query in flight for as long as it lives.
 class SyncQueryScope final {
 public:
     SyncQueryScope(std::mutex& mutex, std::condition_variable& idle, int& active, const std::stop_source& abandon)
@@ -36,66 +36,95 @@ private:
     std::stop_token abandon_;
 };
 
+QueryResult resultOf(int status, std::string text)
+{
+    switch (status) {
+    case QueryOk:
+        return {QueryOutcome::Replied, std::move(text)};
+    case QueryRefused:
+        return {QueryOutcome::LoginRefused, std::move(text)};
+    default:
+        return {QueryOutcome::Failed, std::move(text)};
+    }
+}
+
 } // namespace
 
-std::string CameraContext::runQuery(const std::string& body, Clock::Duration timeout, std::stop_token stop)
+CameraClient::CameraClient(const Clock& clock, std::string addressText, std::string credential)
+    : clock_(clock)
+    , addressText_(std::move(addressText))
+    , credential_(std::move(credential))
+{
+}
+
+CameraClient::~CameraClient()
+{
+    // Every thread checks stop_ at its next wait or network step; the queries are joined here and
+    // the upload's transfer thread as its member goes.
+    stop_.request_stop();
+    abandonQueries();
+}
+
+QueryResult CameraClient::query(const std::string& body, Clock::Duration timeout, std::stop_token stop)
 {
     const SyncQueryScope scope(syncMutex_, syncIdle_, syncActive_, syncAbandon_);
     QueryRequest request = makeQueryRequest(addressText_, credential_, body);
-    const std::stop_token contextStop = stop_.get_token();
+    const std::stop_token clientStop = stop_.get_token();
     const std::stop_token abandon = scope.abandonToken();
     std::stop_source done;
     std::stop_source timedOut;
     bool finished = false;
     {
         std::jthread worker([&] {
-            queryThread(request, host_.clock, {timedOut.get_token(), contextStop, abandon, stop});
+            queryThread(request, clock_, {timedOut.get_token(), clientStop, abandon, stop});
             done.request_stop();
         });
         // The time-out is the only bound: the wait ends early only because the worker has ended.
-        host_.clock.sleepFor(withRealFloor(host_.clock, timeout), done.get_token());
+        clock_.sleepFor(withRealFloor(clock_, timeout), done.get_token());
         finished = done.stop_requested();
         if (!finished)
             timedOut.request_stop();
     } // joined here: nothing the worker writes after this point exists any more
-    if (!finished || contextStop.stop_requested() || abandon.stop_requested() || stop.stop_requested())
+    if (!finished || clientStop.stop_requested() || abandon.stop_requested() || stop.stop_requested())
         return {};
-    return replyText(request);
+    return resultOf(request.result, replyText(request));
 }
 
-void CameraContext::startQuery(const std::string& body)
+void CameraClient::startQuery(const std::string& body)
 {
     std::lock_guard lock(asyncMutex_);
     if (!asyncQuery_)
         asyncQuery_ = std::make_unique<AsyncQuery>();
-    asyncQuery_->start(makeQueryRequest(addressText_, credential_, body), host_.clock, stop_.get_token());
+    asyncQuery_->start(makeQueryRequest(addressText_, credential_, body), clock_, stop_.get_token());
 }
 
-bool CameraContext::queryStarted() const
+bool CameraClient::queryStarted() const
 {
     std::lock_guard lock(asyncMutex_);
     return asyncQuery_ && asyncQuery_->started();
 }
 
-bool CameraContext::queryFinished() const
+bool CameraClient::queryFinished() const
 {
     std::lock_guard lock(asyncMutex_);
     return asyncQuery_ && asyncQuery_->finished();
 }
 
-std::string CameraContext::asyncReply() const
+QueryResult CameraClient::polledReply() const
 {
     std::lock_guard lock(asyncMutex_);
-    return asyncQuery_ ? asyncQuery_->reply() : std::string();
+    if (!asyncQuery_)
+        return {};
+    return resultOf(asyncQuery_->result(), asyncQuery_->reply());
 }
 
-Clock::TimePoint CameraContext::asyncStartTime() const
+Clock::TimePoint CameraClient::queryStartTime() const
 {
     std::lock_guard lock(asyncMutex_);
     return asyncQuery_ ? asyncQuery_->startTime() : Clock::TimePoint{};
 }
 
-void CameraContext::abandonRequests()
+void CameraClient::abandonQueries()
 {
     {
         std::unique_lock lock(syncMutex_);

@@ -1,9 +1,0 @@
-#include "runtime/NoNavigation.h"
-
-namespace zka {
-
-void NoNavigation::postNavigate(int, int)
-{
-}
-
-} // namespace zka
