@@ -1,8 +1,7 @@
 #include "camera/ConfigBackup.h"
 
 #include "camera/BackupLocation.h"
-#include "http/HttpTransfer.h"
-#include "http/MultipartPost.h"
+#include "camera/ConfigDownload.h"
 #include "runtime/FileDescriptor.h"
 
 #include <algorithm>
@@ -10,7 +9,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
-#include <optional>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,13 +17,6 @@ namespace zka {
 
 namespace {
 
-// The download waits at most this long (nominal) for the camera to say something.
-constexpr Clock::Duration kReceiveTimeout{60000};
-// ... and at most this long for the whole file: a camera that trickles must not hold the batch.
-constexpr Clock::Duration kDownloadLimit{180000};
-// A camera's configuration is a few KB; a download beyond this is not one (a camera that streams
-// without end would otherwise fill the disk).
-constexpr std::uint64_t kMaxConfigurationSize = 1024 * 1024;
 constexpr std::size_t kMaxErrorText = 254;
 // Names tried for one backup file before the save gives up.
 constexpr int kMaxNameAttempts = 100;
@@ -36,47 +27,6 @@ std::string systemError(const std::string& what, const std::string& path)
     if (text.size() > kMaxErrorText)
         text.resize(kMaxErrorText);
     return text;
-}
-
-// A block of the download read as the camera's text: up to its first zero byte.
-bool holdsHtmlMarker(std::string_view block)
-{
-    const auto zero = block.find('\0');
-    return block.substr(0, zero).find("<HTML>") != std::string_view::npos;
-}
-
-// The value of a "Content-Length:" header line; empty for any other line or an unreadable value.
-std::optional<std::uint64_t> contentLengthOf(std::string_view line)
-{
-    constexpr std::string_view kName = "content-length:";
-    if (line.size() <= kName.size() || asciiLower(line.substr(0, kName.size())) != kName)
-        return std::nullopt;
-    std::uint64_t value = 0;
-    bool digits = false;
-    for (const char c : line.substr(kName.size())) {
-        if (c >= '0' && c <= '9') {
-            if (value > kMaxConfigurationSize * 16)
-                return std::nullopt;
-            value = value * 10 + static_cast<std::uint64_t>(c - '0');
-            digits = true;
-        } else if ((c != ' ' && c != '\t') || digits) {
-            break;
-        }
-    }
-    return digits ? std::optional<std::uint64_t>(value) : std::nullopt;
-}
-
-// How a download that did not complete failed, as the operator reads it.
-std::string failureText(TransferStatus status)
-{
-    switch (status) {
-    case TransferStatus::ConnectFailed: return "no answer";
-    case TransferStatus::ReceiveTimedOut:
-        return "the camera sent nothing for " + std::to_string(kReceiveTimeout.count() / 1000) + " s";
-    case TransferStatus::SendFailed:
-    case TransferStatus::ReceiveFailed: return "the connection broke off";
-    default: return transferStatusName(status);
-    }
 }
 
 } // namespace
@@ -158,111 +108,40 @@ bool ConfigBackup::saveFromCamera(std::stop_token stop)
     if (!makeFolders(localPath_, rootLength_, &errorText_))
         return false;
 
-    HttpTransfer transfer(clock_, splitAddress(cameraAddress_), "GET", cameraFilePath_);
-    transfer.addHeader(authorizationHeader_);
-    transfer.setReceiveTimeout(kReceiveTimeout);
-    transfer.setSendTimeout(kReceiveTimeout);
-
-    int httpStatus = 0;
-    std::optional<std::uint64_t> announced;
-    bool htmlFound = false;
-    // Set for a download that is no configuration at all: its file goes.
-    bool discard = false;
     std::unique_ptr<FileDescriptor> file;
-    std::string block;
-    block.reserve(kBlockSize);
-
-    // Writes one 512-byte block (or the short last one); false ends the download.
-    auto storeBlock = [&](std::string_view bytes) {
-        if (holdsHtmlMarker(bytes)) {
-            htmlFound = true;
-            errorText_ = "The camera sent an HTML page instead of its configuration";
-            return false;
-        }
-        if (!writeAll(file->get(), bytes.data(), bytes.size())) {
-            errorText_ = systemError("Cannot write", localPath_);
-            return false;
-        }
-        savedSize_ += bytes.size();
-        return true;
-    };
-
-    transfer.onHeader([&](std::string_view line) {
-        if (const int status = parseStatusLine(line); status != 0)
-            httpStatus = status;
-        else if (const auto length = contentLengthOf(line))
-            announced = length;
-    });
-    transfer.onHeadersComplete([&] {
-        // An error page (a refused login, a missing file) is not the configuration: keep any older
-        // file untouched.
-        if (!isSuccessStatus(httpStatus)) {
-            errorText_ = "The camera answered with HTTP status " + std::to_string(httpStatus);
-            return false;
-        }
-        file = std::make_unique<FileDescriptor>(createFile());
-        if (!file->valid() || ::fchmod(file->get(), 0600) != 0) {
-            errorText_ = systemError("Cannot create", localPath_);
-            return false;
-        }
-        return true;
-    });
-    transfer.onBody([&](const char* data, std::size_t length) {
-        if (!file)
-            return false;
-        if (savedSize_ + block.size() + length > kMaxConfigurationSize) {
-            discard = true;
-            errorText_ = "The camera sent more than " + std::to_string(kMaxConfigurationSize) +
-                         " bytes: that is not its configuration";
-            return false;
-        }
-        std::string_view bytes(data, length);
-        while (!bytes.empty()) {
-            const std::size_t n = std::min(kBlockSize - block.size(), bytes.size());
-            block.append(bytes.substr(0, n));
-            bytes.remove_prefix(n);
-            if (block.size() == kBlockSize) {
-                if (!storeBlock(block))
-                    return false;
-                block.clear();
+    const ConfigSink sink{
+        [&](std::string& error) {
+            file = std::make_unique<FileDescriptor>(createFile());
+            if (!file->valid() || ::fchmod(file->get(), 0600) != 0) {
+                error = systemError("Cannot create", localPath_);
+                return false;
             }
-        }
-        return true;
-    });
-
-    const TransferStatus status = transfer.perform(stop, kDownloadLimit);
-    const std::uint64_t received = savedSize_ + block.size();
-    if (errorText_.empty() && status == TransferStatus::Stopped && !stop.stop_requested()) {
-        discard = true;
-        errorText_ = "The camera did not send its configuration within " +
-                     std::to_string(kDownloadLimit.count() / 1000) + " s";
-    } else if (errorText_.empty() && file && announced && received < *announced) {
-        // Closed before the length it announced: only a piece of the file came.
-        discard = true;
-        errorText_ = "The camera sent " + std::to_string(received) + " of " + std::to_string(*announced) +
-                     " bytes of its configuration";
-    } else if (errorText_.empty() && status != TransferStatus::Completed) {
-        discard = true;
-        errorText_ = "Cannot download " + sourceUrl_ + ": " + failureText(status);
-    }
-    if (errorText_.empty() && !file)
-        errorText_ = "The camera sent no answer";
-    if (errorText_.empty() && received == 0) {
-        // Nothing to restore later: saving it would only lose the camera's settings.
-        discard = true;
-        errorText_ = "The configuration was empty";
-    }
-    if (errorText_.empty() && !block.empty())
-        storeBlock(block);
-    if (file && errorText_.empty() && ::fsync(file->get()) != 0)
-        errorText_ = systemError("Cannot write", localPath_);
-    if (discard && file) {
+            return true;
+        },
+        [&](std::string_view bytes, std::string& error) {
+            if (writeAll(file->get(), bytes.data(), bytes.size()))
+                return true;
+            error = systemError("Cannot write", localPath_);
+            return false;
+        },
+        [&](std::string& error) {
+            if (::fsync(file->get()) == 0)
+                return true;
+            error = systemError("Cannot write", localPath_);
+            return false;
+        },
+    };
+    const ConfigDownloadResult result =
+        downloadConfiguration(clock_, cameraAddress_, cameraFilePath_, authorizationHeader_, sourceUrl_, sink, stop);
+    errorText_ = result.errorText;
+    savedSize_ = result.stored;
+    if (result.discard && file) {
         // Nothing of it is a configuration worth keeping.
         file.reset();
         ::unlink(localPath_.c_str());
         savedSize_ = 0;
     }
-    return errorText_.empty() && !htmlFound;
+    return result.ok;
 }
 
 bool ConfigBackup::readSaved(std::vector<std::uint8_t>& buffer)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera/ConfigDownload.h"
 #include "runtime/Clock.h"
 
 #include <chrono>
@@ -16,7 +17,7 @@ namespace zka {
 // Used by one thread at a time. The file outlives the object.
 class ConfigBackup final {
 public:
-    static constexpr std::size_t kBlockSize = 512;
+    static constexpr std::size_t kBlockSize = kConfigBlockSize;
     // Paths deeper than this are refused.
     static constexpr int kMaxSeparators = 20;
 
