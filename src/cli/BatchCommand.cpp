@@ -3,6 +3,7 @@
 // per change of a camera, then the upgrade log and the summary; --events writes the changes as JSON
 // lines for a program that follows the batch.
 
+#include "cli/BatchCheck.h"
 #include "cli/BatchConsole.h"
 #include "cli/BatchRequest.h"
 #include "cli/BatchEvents.h"
@@ -148,6 +149,8 @@ int runBatch(const std::vector<std::string>& args)
         std::fprintf(stderr, "zka-upgrade-cli batch: no camera to upgrade\n");
         return kExitFailed;
     }
+    if (request->check)
+        return runCheck(*request, targets.targets(), leftOut, CheckSeams{clock, resources, loop, signals});
 
     BatchScheduler scheduler(BatchScheduler::Seams{clock, loop, prompter}, resources, FirmwareDescription::of(resources),
                              request->parallel);

@@ -31,7 +31,8 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
     const CLI::Option* loginsOption = line.app().add_option("--logins", loginsPath);
     line.app().add_flag("--retain", request.retain);
     line.app().add_flag("--backup", request.backup);
-    line.app().add_option("--parallel", request.parallel)->check(CLI::Range(1, BatchScheduler::kMaxParallel));
+    line.app().add_flag("--check", request.check);
+    const CLI::Option* parallelOption = line.app().add_option("--parallel", request.parallel)->check(CLI::Range(1, BatchScheduler::kMaxParallel));
     const CLI::Option* reportOption = line.app().add_option("--report", reportPath);
     const CLI::Option* eventsOption = line.app().add_option("--events", eventsPath);
     line.addTimeScale();
@@ -73,6 +74,13 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
         request.reportPath = reportPath;
     if (eventsOption->count() != 0)
         request.eventsPath = eventsPath;
+    if (request.check) {
+        if (request.eventsPath)
+            return refuse("--check changes no camera and writes no events: give --report for its verdicts");
+        // Only inquiries: the check may ask as many cameras at once as the batch ever works on.
+        if (parallelOption->count() == 0)
+            request.parallel = BatchScheduler::kMaxParallel;
+    }
     return request;
 }
 

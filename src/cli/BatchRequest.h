@@ -23,6 +23,7 @@ struct BatchRequest {
     std::optional<LoginsFile> logins;
     bool retain = false;
     bool backup = false;
+    bool check = false; // the pre-flight: every camera checked, none upgraded
     int parallel = BatchScheduler::kDefaultParallel;
     std::optional<std::string> reportPath;
     std::optional<std::string> eventsPath; // "-" for standard output

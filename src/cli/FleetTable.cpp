@@ -9,9 +9,6 @@ namespace zka::cli {
 
 namespace {
 
-constexpr std::size_t kColumns = 7;
-using Cells = std::array<std::string, kColumns>;
-
 std::string orDash(const std::string& text)
 {
     return text.empty() ? "-" : text;
@@ -22,13 +19,6 @@ std::string versionChange(const ReportedCamera& camera)
     if (camera.versionBefore.empty() && camera.versionAfter.empty())
         return "-";
     return orDash(camera.versionBefore) + " -> " + orDash(camera.versionAfter);
-}
-
-// Characters on the terminal: UTF-8 continuation bytes take no column of their own.
-std::size_t columnsOf(const std::string& text)
-{
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u; }));
 }
 
 // A field as RFC 4180 writes it. A camera's text that a spreadsheet would take for a formula
@@ -101,26 +91,14 @@ FleetTotals FleetTable::totals() const
 
 std::string FleetTable::text() const
 {
-    std::vector<Cells> lines{{"SEGMENT", "ID", "ADDRESS", "MODEL", "VERSION", "OUTCOME", "DETAIL"}};
+    std::vector<std::vector<std::string>> lines{{"SEGMENT", "ID", "ADDRESS", "MODEL", "VERSION", "OUTCOME", "DETAIL"}};
     for (const Row& row : rows_) {
         const ReportedCamera& camera = row.camera;
         lines.push_back({escapeControls(row.segment), std::to_string(camera.id), camera.address.text(),
                          escapeControls(orDash(camera.model)), escapeControls(versionChange(camera)), camera.outcome,
                          escapeControls(camera.detail)});
     }
-    std::array<std::size_t, kColumns> widths{};
-    for (const Cells& cells : lines) {
-        for (std::size_t i = 0; i < kColumns; ++i)
-            widths[i] = std::max(widths[i], columnsOf(cells[i]));
-    }
-    std::string out;
-    for (const Cells& cells : lines) {
-        std::string line;
-        for (std::size_t i = 0; i < kColumns; ++i)
-            line += cells[i] + std::string(i + 1 < kColumns ? widths[i] - columnsOf(cells[i]) + 2 : 0, ' ');
-        line.erase(line.find_last_not_of(' ') + 1);
-        out += line + "\n";
-    }
+    std::string out = alignedColumns(lines);
     out += "\n";
     for (const Segment& segment : segments_)
         out += escapeControls(segment.name) + ": " + segment.totals.text() + "\n";

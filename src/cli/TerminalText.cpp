@@ -1,5 +1,6 @@
 #include "cli/TerminalText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <unistd.h>
@@ -74,6 +75,30 @@ std::string escapeControls(std::string_view text, std::string_view keep)
         }
         out.append(text.substr(at, length));
         at += length;
+    }
+    return out;
+}
+
+std::string alignedColumns(const std::vector<std::vector<std::string>>& rows)
+{
+    // Characters on the terminal: UTF-8 continuation bytes take no column of their own.
+    const auto columnsOf = [](const std::string& text) {
+        return static_cast<std::size_t>(std::count_if(
+            text.begin(), text.end(), [](char c) { return !isContinuation(static_cast<unsigned char>(c)); }));
+    };
+    std::vector<std::size_t> widths;
+    for (const auto& cells : rows) {
+        widths.resize(std::max(widths.size(), cells.size()), 0);
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            widths[i] = std::max(widths[i], columnsOf(cells[i]));
+    }
+    std::string out;
+    for (const auto& cells : rows) {
+        std::string line;
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            line += cells[i] + std::string(i + 1 < cells.size() ? widths[i] - columnsOf(cells[i]) + 2 : 0, ' ');
+        line.erase(line.find_last_not_of(' ') + 1);
+        out += line + "\n";
     }
     return out;
 }

@@ -1,6 +1,7 @@
 // The report of "zka-upgrade-cli batch" as it stands on disk while the batch runs, the events a
 // follower reads while it runs (--events), and a batch of the cameras an earlier report did not see
-// through (--retry), and the fleet table of several segments' reports (report).
+// through (--retry), the fleet table of several segments' reports (report), and the verdicts of a
+// check (--check).
 #include "batch_cli_rig.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <map>
 
 namespace zka::test {
@@ -176,6 +178,82 @@ TEST_F(BatchCommandTest, TheReportsOfSeveralSegmentsMakeOneFleetTable)
     const CliResult notes = run("reports/notes.txt", "report");
     EXPECT_EQ(notes.status, 64);
     EXPECT_NE(notes.err.find("reports/notes.txt: not a report of zka-upgrade-cli batch: not JSON"), std::string::npos);
+}
+
+// The check asks every camera what a real start would, and with --retain downloads its configuration,
+// but uploads nothing and writes nothing beside its report.
+TEST_F(BatchCommandTest, ACheckGivesEveryCameraItsVerdictAndChangesNothing)
+{
+    const auto withSpec = [](int host, const std::function<void(CameraSpec&)>& change) {
+        CameraSpec camera = testCamera(host);
+        change(camera);
+        return camera;
+    };
+    startFleet({
+        testCamera(2),
+        withSpec(3, [](CameraSpec& c) { c.softVersion = "2.45"; }),
+        withSpec(4, [](CameraSpec& c) { c.softVersion = "2.100"; }),
+        withSpec(5, [](CameraSpec& c) { c.adminPassword = "secret"; }),
+        withSpec(6, [](CameraSpec& c) { c.model = "ZKA-XY999"; }),
+        withSpec(7, [](CameraSpec& c) { c.softVersion = "emergency"; }),
+        withSpec(8, [](CameraSpec& c) { c.htmlInsteadOfConfig = true; }),
+        withSpec(9, [](CameraSpec& c) { c.notACamera = true; }),
+        withSpec(10, [](CameraSpec& c) { c.userName = "guard", c.userPassword = "guard"; }),
+    });
+    write("password", "admin\n");
+    write("logins.txt", "127.0.0.10 guard guard\n");
+    write("targets.txt", "127.0.0.2\n127.0.0.3\n127.0.0.4\n127.0.0.5\n127.0.0.6\n127.0.0.7\n127.0.0.8\n"
+                         "127.0.0.9\n127.0.0.10\n127.0.0.11\n");
+    const CliResult result = run("targets.txt --check --retain --user admin --password-file password --logins "
+                                 "logins.txt --report check.json --time-scale 0.01");
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+
+    const json report = json::parse(fileText(folder() + "/check.json"));
+    EXPECT_EQ(report["schemaVersion"], 1);
+    std::vector<std::vector<std::string>> verdicts;
+    for (const json& camera : report["cameras"]) {
+        verdicts.push_back({camera["address"], camera["verdict"], camera["reason"].is_null() ? "" : camera["reason"],
+                            camera["outcome"]});
+    }
+    using V = std::vector<std::string>;
+    EXPECT_EQ(verdicts, (std::vector<V>{
+                            V{"127.0.0.2", "ready", "", "not-started"},
+                            V{"127.0.0.3", "up-to-date", "", "skipped"},
+                            V{"127.0.0.4", "newer", "", "skipped"},
+                            V{"127.0.0.5", "refused", "login refused", "failed"},
+                            V{"127.0.0.6", "refused", "not a supported model", "failed"},
+                            V{"127.0.0.7", "ready", "", "not-started"},
+                            V{"127.0.0.8", "refused",
+                              "configuration not readable: the camera sent an HTML page instead of its configuration",
+                              "failed"},
+                            V{"127.0.0.9", "refused", "not a camera", "failed"},
+                            V{"127.0.0.10", "refused", "not the administrator's login", "failed"},
+                            V{"127.0.0.11", "refused", "no answer", "failed"},
+                        }));
+    EXPECT_EQ(report["cameras"][0]["versionAfter"], "2.45");
+    // The table on standard output says the same.
+    const auto lines = linesOf(result.out);
+    ASSERT_EQ(lines.size(), 13u) << result.out;
+    EXPECT_EQ(lines[1], "1   127.0.0.2   ZKA-QM410  2.30 -> 2.45     ready");
+    EXPECT_EQ(lines[7], "7   127.0.0.8   ZKA-QM410  2.30 -> 2.45     refused     configuration not readable: the "
+                        "camera sent an HTML page instead of its configuration");
+    EXPECT_EQ(lines.back(), "2 ready, 1 up to date, 1 newer, 6 refused");
+
+    // The configuration was read from the ready cameras, and nothing was uploaded or saved.
+    EXPECT_EQ(inquiriesReceived(*fleet_, "127.0.0.2", "inq=user"), 1);
+    for (const std::string address : {"127.0.0.2", "127.0.0.7"}) {
+        const auto requests = fleet_->requests(address);
+        EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [](const auto& r) { return r.method == "GET"; }))
+            << address;
+    }
+    EXPECT_EQ(uploads_, 0);
+    EXPECT_TRUE(root_.stampFolders().empty());
+    EXPECT_EQ(root_.files().size(), 6u); // password, logins, targets, the report, the output
+
+    // Ready and up to date is a fleet that may go ahead.
+    write("targets.txt", "127.0.0.2\n127.0.0.3\n");
+    const CliResult ready = run("targets.txt --check --user admin --password-file password --time-scale 0.01");
+    EXPECT_EQ(ready.status, 0) << ready.out << ready.err;
 }
 
 } // namespace
