@@ -3,7 +3,8 @@
 # namespace of its own with its own simulated fleet at the same addresses, as two VLANs may be. The
 # segments' "hosts" are this machine (ansible_connection=local): their modules run through an
 # interpreter that enters the segment's namespace, so each batch sees its own fleet only. One camera
-# of the second segment breaks off its upload. Runs inside the network sandbox.
+# of the second segment breaks off its upload. A check (--check) comes first and must upload
+# nothing. Runs inside the network sandbox.
 #   ansible_fleet_test.sh ZKA-UPGRADE-CLI ZKA-CAMSIM
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -81,6 +82,18 @@ playbook() {
     ANSIBLE_RETRY_FILES_ENABLED=0 ANSIBLE_NOCOLOR=1 ANSIBLE_FORCE_COLOR=0 \
     timeout -k 10 120 ansible-playbook -i "$tmp/inventory.yml" "$source/contrib/ansible/fleet.yml" "$@")
 }
+
+# Check mode runs the tool's pre-flight: every camera is asked, none is uploaded to.
+status=0
+playbook --check >"$tmp/playbook.out" 2>&1 || status=$?
+[ "$status" = 0 ] || fail "the check exited with $status"
+for name in north south; do
+  [ -s "$tmp/reports/check/$name.json" ] || fail "no check report of $name fetched"
+  [ ! -e "$tmp/$name/host/logins" ] || fail "the check left the logins file on $name"
+  grep -q '^127.0.0.3:80 ' "$tmp/$name/camsim.log" || fail "the check did not ask the cameras of $name"
+  ! grep -q versionup "$tmp/$name/camsim.log" || fail "the check uploaded to a camera of $name"
+done
+: >"$tmp/modules.log"
 
 status=0
 playbook >"$tmp/playbook.out" 2>&1 || status=$?
