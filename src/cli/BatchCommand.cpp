@@ -220,6 +220,7 @@ const CommandRegistration registration{Command{
     "                             [--logins FILE] [--retain] [--backup] [--parallel N]\n"
     "                             [--report FILE] [--events FILE] [--time-scale X]\n"
     "       zka-upgrade-cli batch --retry REPORT --user NAME [--password-file FILE] [OPTIONS]\n"
+    "       zka-upgrade-cli batch --check [TARGETS] [--discover] [--retry REPORT] --user NAME [OPTIONS]\n"
     "\n"
     "Upgrades a batch of cameras as the wizard's automatic mode does: one camera starts after\n"
     "another, at most N at a time, each after an inquiry of its model and its administrator login,\n"
@@ -235,6 +236,14 @@ const CommandRegistration registration{Command{
     "                        --report whose outcome was not \"completed\" or \"skipped\", at their\n"
     "                        addresses and ports; nothing to retry ends at once with status 0.\n"
     "                        REPORT may be this batch's --report FILE.\n"
+    "  --check               the pre-flight: upgrade nothing, but ask every camera what a real\n"
+    "                        start asks (model, administrator login unless emergency firmware,\n"
+    "                        package and new version) and, with --retain, download its\n"
+    "                        configuration into memory and drop it. A table of verdicts: ready\n"
+    "                        (version now -> after), up-to-date, newer (runs a later version) or\n"
+    "                        refused with the reason; --report writes them as \"verdict\" and\n"
+    "                        \"reason\" (a retry of that report takes the ready and the refused\n"
+    "                        cameras). --parallel defaults to 16; no --events\n"
     "  --user NAME           the administrator name for every camera\n"
     "  --password-file FILE  its password, the first line of FILE; without this option the password\n"
     "                        comes from the environment variable ZKA_PASSWORD. A password is never\n"
@@ -277,7 +286,8 @@ const CommandRegistration registration{Command{
     "Exit status: 0 every camera completed; 1 any did not, there was no camera to upgrade, or the\n"
     "report or the events could not be written; 64 usage error (also a malformed TARGETS or logins\n"
     "file, a REPORT that is not a report of this command or cannot be read, or an events FILE that\n"
-    "cannot be opened); 130 left by a second signal.\n",
+    "cannot be opened); 130 left by a second signal. With --check: 0 every camera is ready or up\n"
+    "to date, 1 otherwise.\n",
     runBatch,
 }};
 
