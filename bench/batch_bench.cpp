@@ -10,6 +10,10 @@
 // waits are its streamed answer, as long as the camera took to send it (the scheduler cannot make a
 // camera answer sooner; the nominal length is printed beside it), and the procedure's 60 s pause.
 //
+// Then the pre-flight check (FleetCheck) of another 256 cameras with 16 at once, each of them
+// answering every request after 2 s nominal: its wall time against the sum of the cameras' own
+// check times / 16, which must stay within 1.20.
+//
 // The cameras run in child processes forked before this process starts any thread, so that the
 // memory figure holds the batch's own cost only.
 #include "ChildFleet.h"
@@ -19,6 +23,7 @@
 #include "runtime/EventLoop.h"
 #include "runtime/Prompter.h"
 #include "upgrade/BatchScheduler.h"
+#include "upgrade/FleetCheck.h"
 
 #include <algorithm>
 #include <array>
@@ -38,6 +43,9 @@ constexpr double kScale = 0.01;
 constexpr double kRebootPauseSeconds = 60; // the procedure's first pause after the upload
 constexpr double kLimitRatio = 1.10;
 constexpr long kMemoryAllowance = 40L << 20;
+constexpr double kCheckLimitRatio = 1.20;
+constexpr int kCheckParallel = 16;
+constexpr double kCheckAnswerSeconds = 2; // nominal: the inquiries take a measurable time
 
 class Printer final : public zka::Prompter {
 public:
@@ -146,6 +154,22 @@ private:
     bool over_ = false;
 };
 
+zka::UpgradeTarget targetOf(const zka::camsim::CameraSpec& spec)
+{
+    zka::UpgradeTarget target;
+    target.name = "admin";
+    target.password = "admin";
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    std::sscanf(spec.address.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
+    target.address = {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(c),
+                      static_cast<std::uint8_t>(d)};
+    target.model = spec.model;
+    target.version = spec.softVersion;
+    target.serial = spec.serial;
+    target.mac = spec.mac;
+    return target;
+}
+
 bool runBatch(ChildFleet& child, const std::vector<Camera>& fleet, int parallel, const zka::PackagedResources& resources,
               Printer& prompter)
 {
@@ -155,20 +179,8 @@ bool runBatch(ChildFleet& child, const std::vector<Camera>& fleet, int parallel,
     zka::EventLoop loop(clock);
     zka::BatchScheduler scheduler(zka::BatchScheduler::Seams{clock, loop, prompter}, resources,
                                   zka::FirmwareDescription::of(resources), parallel);
-    for (const Camera& camera : fleet) {
-        zka::UpgradeTarget target;
-        target.name = "admin";
-        target.password = "admin";
-        unsigned a = 0, b = 0, c = 0, d = 0;
-        std::sscanf(camera.spec.address.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
-        target.address = {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(c),
-                          static_cast<std::uint8_t>(d)};
-        target.model = camera.spec.model;
-        target.version = camera.spec.softVersion;
-        target.serial = camera.spec.serial;
-        target.mac = camera.spec.mac;
-        scheduler.addUpgradeTarget(target);
-    }
+    for (const Camera& camera : fleet)
+        scheduler.addUpgradeTarget(targetOf(camera.spec));
     RowTimes times(scheduler);
     scheduler.addObserver(times);
     scheduler.setBatchOptions(false, true, system_clock::now());
@@ -219,6 +231,38 @@ bool runBatch(ChildFleet& child, const std::vector<Camera>& fleet, int parallel,
     return ok;
 }
 
+bool runCheck(ChildFleet& child, const std::vector<Camera>& fleet, const zka::PackagedResources& resources)
+{
+    if (!child.waitReady())
+        return std::fprintf(stderr, "batch_bench: the fleet did not start\n"), false;
+    std::vector<zka::UpgradeTarget> targets;
+    for (const Camera& camera : fleet)
+        targets.push_back(targetOf(camera.spec));
+    const zka::SystemClock clock(kScale);
+    const zka::FleetCheck check(clock, resources, {kCheckParallel, false});
+    const auto began = steady_clock::now();
+    const std::vector<zka::CameraCheck> checks = check.run(targets, {});
+    const double wall = duration<double>(steady_clock::now() - began).count();
+
+    int wrong = 0;
+    double own = 0;
+    for (std::size_t i = 0; i < fleet.size(); ++i) {
+        const auto expected = fleet[i].expectedCode == 12 ? zka::CheckVerdict::Refused : zka::CheckVerdict::Ready;
+        wrong += checks[i].verdict != expected ? 1 : 0;
+        own += duration<double>(checks[i].elapsed).count();
+    }
+    const double least = own / kCheckParallel;
+    const double ratio = wall / least;
+    const bool ok = wrong == 0 && ratio <= kCheckLimitRatio;
+    std::printf("check --parallel %d: %zu cameras at time scale %.2f, every answer after %.2f s\n", kCheckParallel,
+                fleet.size(), kScale, kCheckAnswerSeconds * kScale);
+    std::printf("    cameras with the wrong verdict           %8d\n", wrong);
+    std::printf("    sum of the cameras' check times / %d     %8.2f s\n", kCheckParallel, least);
+    std::printf("    wall time of the check                   %8.2f s  (ratio %.3f, limit %.2f)%s\n", wall, ratio,
+                kCheckLimitRatio, ok ? "" : "  FAILED");
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -230,6 +274,10 @@ int main(int argc, char** argv)
     // Both fleets are forked before this process starts any thread.
     ChildFleet two = ChildFleet::fork(specs(fleetFor2), kScale);
     ChildFleet sixteen = ChildFleet::fork(specs(fleetFor16), kScale);
+    std::vector<Camera> fleetToCheck = cameras("127.0.8.2", count);
+    for (Camera& camera : fleetToCheck)
+        camera.spec.slowAnswerSeconds = kCheckAnswerSeconds;
+    ChildFleet checked = ChildFleet::fork(specs(fleetToCheck), kScale);
 
     Printer prompter;
     zka::PackagedResources resources(zka::embeddedResources(), prompter);
@@ -238,5 +286,7 @@ int main(int argc, char** argv)
     two.stop();
     const bool b = runBatch(sixteen, fleetFor16, 16, resources, prompter);
     sixteen.stop();
-    return a && b ? 0 : 1;
+    const bool c = runCheck(checked, fleetToCheck, resources);
+    checked.stop();
+    return a && b && c ? 0 : 1;
 }
