@@ -246,7 +246,10 @@ TEST_F(BatchCommandTest, ACheckGivesEveryCameraItsVerdictAndChangesNothing)
         EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [](const auto& r) { return r.method == "GET"; }))
             << address;
     }
-    EXPECT_EQ(uploads_, 0);
+    {
+        std::lock_guard lock(mutex_);
+        EXPECT_EQ(uploads_, 0);
+    }
     EXPECT_TRUE(root_.stampFolders().empty());
     EXPECT_EQ(root_.files().size(), 6u); // password, logins, targets, the report, the output
 
@@ -254,6 +257,29 @@ TEST_F(BatchCommandTest, ACheckGivesEveryCameraItsVerdictAndChangesNothing)
     write("targets.txt", "127.0.0.2\n127.0.0.3\n");
     const CliResult ready = run("targets.txt --check --user admin --password-file password --time-scale 0.01");
     EXPECT_EQ(ready.status, 0) << ready.out << ready.err;
+}
+
+// Ctrl+C stops a check at once: the inquiry under way is dropped and no further camera is asked.
+TEST_F(BatchCommandTest, AStoppedCheckAsksNoFurtherCamera)
+{
+    std::vector<CameraSpec> cameras{testCamera(2), testCamera(3)};
+    for (CameraSpec& camera : cameras)
+        camera.slowAnswerSeconds = 6000; // beyond the inquiries' time-out: unstopped, each would be refused
+    startFleet(cameras);
+    write("password", "admin\n");
+    write("targets.txt", "127.0.0.2\n127.0.0.3\n");
+    const CliProcess check(folder(), "targets.txt --check --parallel 1 --user admin --password-file password "
+                                     "--report check.json --time-scale 0.01");
+    ASSERT_TRUE(waitForRequest("127.0.0.2", "inq=system"));
+    check.signal(SIGINT);
+    const CliResult result = check.wait();
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_LT(result.elapsed, std::chrono::seconds(30));
+    const json report = json::parse(fileText(folder() + "/check.json"));
+    for (const json& camera : report["cameras"])
+        EXPECT_EQ(camera["verdict"], "not-checked") << camera;
+    EXPECT_TRUE(fleet_->requests("127.0.0.3").empty());
+    EXPECT_EQ(linesOf(result.out).back(), "0 ready, 0 up to date, 0 newer, 0 refused, 2 not checked");
 }
 
 } // namespace
