@@ -73,13 +73,12 @@ struct Bench {
     {
         resources.loadAll();
     }
-    std::unique_ptr<zka::UpgradeJob> context(const std::string& address, std::atomic<int>& row, bool retain = false)
+    std::unique_ptr<zka::UpgradeJob> context(const std::string& address, bool retain = false)
     {
         auto made = std::make_unique<zka::UpgradeJob>(
             zka::UpgradeJob::Seams{clock, loop}, address,
             zka::encodeBase64("admin:admin"), resources.supportedModels(), "B0000");
         made->setOptions(zka::UpgradeJob::Options::batch(retain, true, clock.wallTime()));
-        made->setListRow(&row);
         made->setFirmware(resources.packageData()[0], "ver2.45");
         return made;
     }
@@ -114,8 +113,7 @@ int overhead(ChildFleet& fleet, int runs)
     const auto settle = [&] { bench.run([] { return false; }, seconds(10)); }; // the camera's flash ends
     for (int i = 0; i < runs; ++i) {
         {
-            std::atomic<int> row{0};
-            auto context = bench.context(address, row);
+            auto context = bench.context(address);
             const auto begin = steady_clock::now();
             if (context->uploadFirmware() != 0)
                 return std::fprintf(stderr, "procedure_bench: the plain upload failed\n"), 1;
@@ -124,8 +122,7 @@ int overhead(ChildFleet& fleet, int runs)
             plain.push_back(duration<double>(steady_clock::now() - begin).count());
         }
         settle();
-        std::atomic<int> row{0};
-        auto context = bench.context(address, row);
+        auto context = bench.context(address);
         const auto begin = steady_clock::now();
         context->start();
         if (!bench.run([&] { return zka::isFinal(context->errorCode()); }, minutes(30)) ||
@@ -149,16 +146,16 @@ int overhead(ChildFleet& fleet, int runs)
 }
 
 // CPU of this process over `window` of real time while the context stays in `phase`.
-double cpuWhileWaiting(Bench& bench, zka::UpgradeJob& context, zka::ProcedurePhase phase, milliseconds settle,
+double cpuWhileWaiting(Bench& bench, zka::UpgradeJob& context, zka::UpgradeStage phase, milliseconds settle,
                        milliseconds window)
 {
-    bench.run([&] { return context.phase() == phase; }, minutes(60));
+    bench.run([&] { return context.stage() == phase; }, minutes(60));
     bench.run([] { return false; }, duration_cast<Clock::Duration>(settle / bench.clock.timeScale()));
     const double cpuBefore = cpuSeconds();
     const auto begin = steady_clock::now();
     bench.run([] { return false; }, duration_cast<Clock::Duration>(window / bench.clock.timeScale()), false);
     const double wall = duration<double>(steady_clock::now() - begin).count();
-    if (context.phase() != phase)
+    if (context.stage() != phase)
         std::fprintf(stderr, "procedure_bench: the wait ended during the measurement\n");
     return (cpuSeconds() - cpuBefore) / wall * 100;
 }
@@ -169,18 +166,16 @@ int waitingCpu(ChildFleet& fleet)
     if (!fleet.waitReady())
         return 2;
     Bench bench(kScale);
-    std::atomic<int> hangingRow{0};
-    auto hanging = bench.context("127.0.0.3", hangingRow);
+    auto hanging = bench.context("127.0.0.3");
     hanging->start();
     // Past the first pause (3 s here): ticks run and an inquiry hangs.
-    const double reboot = cpuWhileWaiting(bench, *hanging, zka::ProcedurePhase::RebootWait, milliseconds(3500),
+    const double reboot = cpuWhileWaiting(bench, *hanging, zka::UpgradeStage::RebootWait, milliseconds(3500),
                                           milliseconds(3000));
     hanging.reset();
 
-    std::atomic<int> silentRow{0};
-    auto silent = bench.context("127.0.0.4", silentRow, true);
+    auto silent = bench.context("127.0.0.4", true);
     silent->start();
-    const double reconfigure = cpuWhileWaiting(bench, *silent, zka::ProcedurePhase::Reconfiguring, milliseconds(200),
+    const double reconfigure = cpuWhileWaiting(bench, *silent, zka::UpgradeStage::Reconfiguring, milliseconds(200),
                                                milliseconds(3000));
     silent.reset();
 

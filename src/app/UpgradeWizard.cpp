@@ -427,7 +427,7 @@ void UpgradeWizard::showMessage(const std::string& text, const std::string& capt
 
 void UpgradeWizard::followUpgrade()
 {
-    progressPage_->progressValue().store(flow_->progress().load());
+    progressPage_->progressValue().store(flow_->progress());
     if (steps_.page() == WizardPage::ManualUpgrade)
         flow_->followStatus();
 }

@@ -21,7 +21,7 @@ bool ProcedureGate::decide(const std::function<bool()>& decide)
     return true;
 }
 
-bool ProcedureGate::enter(ProcedurePhase phase)
+bool ProcedureGate::enter(UpgradeStage phase)
 {
     std::lock_guard lock(mutex_);
     if (abandoned_)
@@ -41,7 +41,7 @@ bool ProcedureGate::claimFinish(const std::function<void()>& write)
     return true;
 }
 
-bool ProcedureGate::abandonIn(ProcedurePhase phase)
+bool ProcedureGate::abandonIn(UpgradeStage phase)
 {
     std::lock_guard lock(mutex_);
     if (abandoned_ || finishClaimed_ || phase_ != phase)
@@ -56,7 +56,7 @@ void ProcedureGate::abandon()
     abandoned_ = true;
 }
 
-ProcedurePhase ProcedureGate::phase() const
+UpgradeStage ProcedureGate::phase() const
 {
     std::lock_guard lock(mutex_);
     return phase_;

@@ -5,20 +5,22 @@
 
 namespace zka {
 
-// What the upgrade worker is waiting for. The tick handler decides by it when a wait has lasted
-// 180 ticks.
-enum class ProcedurePhase {
-    Idle,           // not started, or the worker has ended
+// Where an upgrade is: what its worker does or waits for. The tick handler decides by it when a
+// wait has lasted 180 ticks; the job reports it to its owner, and the stage in which a batch camera
+// failed goes into the batch's report.
+enum class UpgradeStage {
+    Idle,           // not started
     Saving,         // downloading the configuration before the upload
     Uploading,      // sending the firmware, then ending the request
-    UploadWait,     // following the camera's answer to the upload
+    AnswerWait,     // following the camera's answer to the upload
     EmergencyWait,  // the fixed 180-tick wait of a camera with emergency firmware
     RebootWait,     // inquiring until the camera reports its new version
     SearchWait,     // the camera dropped off during the upload: counting the search timer's ticks
-    SearchPath,     // inquiring for a camera that dropped off during the upload
+    Searching,      // inquiring for a camera that dropped off during the upload
     Restoring,      // sending the saved configuration back
     Settling,       // the pause while the camera applies the restored configuration
     Reconfiguring,  // inquiring on the reconfigure timer until the camera answers
+    Ended,          // the worker has ended its sequence
 };
 
 // Makes the end of an upgrade exactly-once between the worker and the tick handler, which run on
@@ -36,7 +38,7 @@ public:
     // Worker: runs write under the gate unless the worker was abandoned; false when it was.
     bool publish(const std::function<void()>& write);
     // Worker: enters a phase (a publish of the phase).
-    bool enter(ProcedurePhase phase);
+    bool enter(UpgradeStage phase);
     // Worker: runs decide under the gate unless abandoned (false then); when decide returns true,
     // the finish is claimed in the same step.
     bool decide(const std::function<bool()>& decide);
@@ -46,17 +48,17 @@ public:
 
     // Tick handler: when the phase is `phase` and the worker has not claimed the finish, marks the
     // worker abandoned and returns true; the caller then decides the outcome alone.
-    bool abandonIn(ProcedurePhase phase);
+    bool abandonIn(UpgradeStage phase);
     // Owner: abandons the worker whatever it does (the context is being deleted).
     void abandon();
 
-    ProcedurePhase phase() const;
+    UpgradeStage phase() const;
     bool abandoned() const;
     bool finishClaimed() const;
 
 private:
     mutable std::mutex mutex_;
-    ProcedurePhase phase_ = ProcedurePhase::Idle;
+    UpgradeStage phase_ = UpgradeStage::Idle;
     bool abandoned_ = false;
     bool finishClaimed_ = false;
 };

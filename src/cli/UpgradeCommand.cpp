@@ -213,11 +213,11 @@ int runUpgrade(const std::vector<std::string>& args)
             std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double, std::milli>(1000.0 / timeScale)),
             [&] {
                 flow.followStatus();
-                view.printProgress(flow.progress().load());
+                view.printProgress(flow.progress());
             });
         loop.runUntil(settled, kRunLimit);
         progress.stop();
-        view.printProgress(flow.progress().load());
+        view.printProgress(flow.progress());
     }
 
     const std::string savedPath = flow.savedConfigPath();

@@ -98,8 +98,6 @@ bool BatchScheduler::addUpgradeTarget(const UpgradeTarget& target)
         endRow(added, static_cast<int>(StatusCode::NetworkError));
         return true;
     }
-    // The row's progress is handed over once, before any inquiry: the row never moves.
-    entry.context->setListRow(&added.progress);
     entry.context->setMacAddress(target.mac);
     entry.context->setFirmware(firmware_.package(0), firmware_.newVersionFor(added.currentVersion));
     contexts_.push_back(std::move(entry));
@@ -175,6 +173,7 @@ void BatchScheduler::tick()
     if (inTick_)
         return;
     inTick_ = true;
+    copyProgress();
     bool busy = false;
     std::size_t position = 0;
     while (position < contexts_.size()) {
@@ -296,7 +295,10 @@ void BatchScheduler::finish(std::size_t position, int code)
     const std::string saved = entry.context->savedConfigPath();
     if (code != kFirstFinal)
         row.detail = !entry.refusalDetail.empty() ? entry.refusalDetail : entry.context->failureDetail();
-    // Its threads are joined here: from now on nothing writes the row but this thread.
+    if (entry.refusal == 0)
+        row.failedStage = entry.context->failedStage();
+    // The row keeps the progress the job reached; the job's threads are joined here.
+    row.progress.store(entry.context->progress());
     entry.context.reset();
     if (code == kFirstFinal)
         row.version = latest;
@@ -305,6 +307,12 @@ void BatchScheduler::finish(std::size_t position, int code)
     // A file deleted after its restore is no longer there to be named.
     row.savedConfiguration = !saved.empty() && std::filesystem::exists(saved, ignored) ? saved : std::string();
     endRow(row, code);
+}
+
+void BatchScheduler::copyProgress()
+{
+    for (const Entry& entry : contexts_)
+        rows_[static_cast<std::size_t>(entry.tag)]->progress.store(entry.context->progress());
 }
 
 void BatchScheduler::noteSaved(const Entry& entry)

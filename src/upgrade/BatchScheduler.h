@@ -115,6 +115,8 @@ private:
     void startCamera(Entry& entry, const StartInquiry::Outcome& outcome);
     void showCode(int tag, int code);
     void finish(std::size_t position, int code);
+    // Copies each job's progress into its row: the views read the rows.
+    void copyProgress();
     // Copies the path of the camera's saved configuration into its row once it exists.
     void noteSaved(const Entry& entry);
     // With an abort requested and no camera running, drops every waiting camera; true when it did.

@@ -16,8 +16,6 @@ namespace {
 constexpr Clock::Duration kAfterRestorePause{5000};
 constexpr Clock::Duration kReconfigurePeriod{1000};
 constexpr auto kReconfigureLimit = std::chrono::seconds(149);
-constexpr int kReconfigureStep = 4;
-constexpr int kProgressFull = 10000;
 
 constexpr const char* kNotSuitable = "This firmware is not suitable for the target camera.";
 constexpr const char* kCannotSave = "Cannot save camera's configuration!";
@@ -26,11 +24,11 @@ constexpr const char* kInformation = "Information";
 
 } // namespace
 
-// A check of the target: the context that inquires (made on the user-interface thread, used by
+// A check of the target: the job that inquires (made on the user-interface thread, used by
 // the worker) and what it found, handed back to the user-interface thread.
 struct ManualFlow::CheckOutcome {
     std::shared_ptr<const bool> token;
-    std::unique_ptr<UpgradeJob> context;
+    std::unique_ptr<UpgradeJob> job;
     bool systemRead = false;
     bool accepted = false;
     // Whether a refusal has been told with its own cause (no reply, a refused login); otherwise
@@ -66,16 +64,16 @@ ManualFlow::ManualFlow(Seams seams, const PackagedResources& resources, ManualFl
     , resources_(resources)
     , observer_(observer)
     , reconfigureTimer_(seams.timers.makeTimer([this] { reconfigureInquiry(); }))
-    , job_(seams.dispatcher)
+    , worker_(seams.dispatcher)
 {
 }
 
 ManualFlow::~ManualFlow()
 {
-    job_.cancel();
+    worker_.cancel();
     reconfigureTimer_.stop();
-    context_.reset();
-    checkedContext_.reset();
+    upgradeJob_.reset();
+    checkedJob_.reset();
 }
 
 std::string ManualFlow::newVersion() const
@@ -89,18 +87,21 @@ std::unique_ptr<UpgradeJob> ManualFlow::makeJob(const std::shared_ptr<const bool
                                             resources_.supportedModels());
     // The job tells from its worker; the flow hears it on the user-interface thread, unless the
     // job it came from has been replaced or the flow has gone meanwhile.
-    job->setOutcomeListener([this, alive = std::weak_ptr<const bool>(token)](UpgradeJob::Outcome outcome) {
+    UpgradeJob::Events events;
+    events.outcome = [this, alive = std::weak_ptr<const bool>(token)](UpgradeJob::Outcome outcome) {
         dispatcher_.post([this, alive, outcome] {
             if (alive.lock())
                 onJobOutcome(outcome);
         });
-    });
+    };
+    events.ticked = [this](bool tickTimer) { onJobTick(tickTimer); };
+    job->setEvents(std::move(events));
     return job;
 }
 
 bool ManualFlow::submitTarget(std::string addressText, const std::string& credentialPlain, bool retain, bool backup)
 {
-    if (step_ != Step::Target || job_.busy())
+    if (step_ != Step::Target || worker_.busy())
         return false;
     addressText_ = std::move(addressText);
     credential_ = encodeBase64(credentialPlain);
@@ -119,7 +120,7 @@ bool ManualFlow::submitTarget(std::string addressText, const std::string& creden
 
 bool ManualFlow::confirmUpgrade()
 {
-    if (step_ != Step::Confirm || job_.busy())
+    if (step_ != Step::Confirm || worker_.busy())
         return false;
     const Message question{texts_(209), texts_(203), MessageIcon::Question, MessageButtons::OkCancel};
     if (prompter_.show(question) != MessageAnswer::Ok)
@@ -133,7 +134,7 @@ bool ManualFlow::confirmUpgrade()
 
 bool ManualFlow::back()
 {
-    if (job_.busy() || (step_ != Step::Confirm && step_ != Step::Result))
+    if (worker_.busy() || (step_ != Step::Confirm && step_ != Step::Result))
         return false;
     switchPage(Step::Target);
     return true;
@@ -143,9 +144,9 @@ void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
 {
     auto outcome = std::make_shared<CheckOutcome>();
     outcome->token = std::make_shared<const bool>(true);
-    outcome->context = makeJob(outcome->token);
+    outcome->job = makeJob(outcome->token);
     observer_.busyChanged(true);
-    job_.run(
+    worker_.run(
         [this, outcome](std::stop_token stop) { runCheck(*outcome, stop); },
         [this, outcome, then = std::move(then)] {
             observer_.busyChanged(false);
@@ -157,10 +158,10 @@ void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
             if (!outcome->accepted && !outcome->causeTold) {
                 prompter_.show(Message{kNotSuitable, texts_(203), MessageIcon::Question, MessageButtons::Ok});
             } else {
-                // The checked context is the one that upgrades: it knows the camera's version and
+                // The checked job is the one that upgrades: it knows the camera's version and
                 // whether it runs emergency firmware.
                 checkedToken_ = std::move(outcome->token);
-                checkedContext_ = std::move(outcome->context);
+                checkedJob_ = std::move(outcome->job);
             }
             then(outcome->accepted);
         });
@@ -168,13 +169,13 @@ void ManualFlow::checkTarget(std::function<void(bool accepted)> then)
 
 void ManualFlow::runCheck(CheckOutcome& outcome, std::stop_token stop)
 {
-    UpgradeJob& probe = *outcome.context;
+    UpgradeJob& probe = *outcome.job;
     const TargetCheck check(resources_.supportedModels(), probe.credential());
     const TargetCheck::Result result = check.run(probe.client(), stop);
     if (result.verdict == TargetVerdict::Stopped)
         return;
     if (result.systemPassed) {
-        // The checked context upgrades the camera: it keeps the version the camera reported.
+        // The checked job upgrades the camera: it keeps the version the camera reported.
         probe.recordIdentity(result.identity);
         outcome.systemRead = true;
         outcome.serial = result.identity.serial;
@@ -222,7 +223,7 @@ void ManualFlow::showTarget()
 void ManualFlow::showProgressPage()
 {
     step_ = Step::Confirm;
-    progress_.store(0);
+    progressShown_ = false;
     observer_.statusTextChanged({});
     observer_.targetDescribed(addressText_, cameraVersionText_, newVersion());
     observer_.pageShown(Step::Confirm);
@@ -230,7 +231,7 @@ void ManualFlow::showProgressPage()
 
 void ManualFlow::showResult()
 {
-    // Both the context's status and its navigation may lead here; the result is shown once.
+    // Both the job's status and its outcome may lead here; the result is shown once.
     if (step_ == Step::Result)
         return;
     reconfigureTimer_.stop();
@@ -260,7 +261,7 @@ void ManualFlow::startUpgrade()
     savedConfig_.reset(new ConfigBackup(clock_, addressText_, ConfigBackup::cameraFilePath(principal), credential_,
                                         clock_.wallTime(), principal, cameraSerial_, !backup_));
     auto saved = std::make_shared<bool>(false);
-    job_.run([backup = savedConfig_.get(), saved](std::stop_token stop) { *saved = backup->saveFromCamera(stop); },
+    worker_.run([backup = savedConfig_.get(), saved](std::stop_token stop) { *saved = backup->saveFromCamera(stop); },
              [this, saved] {
                  if (!*saved) {
                      removeEmptyFolderOf(*savedConfig_);
@@ -276,34 +277,33 @@ void ManualFlow::startUpgrade()
 
 void ManualFlow::startManualUpgrade()
 {
-    context_.reset();
-    token_.reset();
+    upgradeJob_.reset();
+    upgradeToken_.reset();
     if (emergencyShown_) {
         emergencyShown_ = false;
         observer_.emergencyImageShown(false);
     }
     takenOver_ = false;
-    token_ = std::move(checkedToken_);
-    context_ = std::move(checkedContext_);
-    if (!context_) {
-        token_ = std::make_shared<const bool>(true);
-        context_ = makeJob(token_);
+    upgradeToken_ = std::move(checkedToken_);
+    upgradeJob_ = std::move(checkedJob_);
+    if (!upgradeJob_) {
+        upgradeToken_ = std::make_shared<const bool>(true);
+        upgradeJob_ = makeJob(upgradeToken_);
     }
-    context_->setFirmware(resources_.packageData()[packageIndex_], newVersion());
-    context_->setProgressControl(&progress_);
-    context_->setTickListener([this](bool tickTimer) { onContextTick(tickTimer); });
+    upgradeJob_->setFirmware(resources_.packageData()[packageIndex_], newVersion());
+    progressShown_ = true;
     shownStage_ = 3;
     showStage(3);
-    context_->start();
+    upgradeJob_->start();
 }
 
-void ManualFlow::onContextTick(bool tickTimer)
+void ManualFlow::onJobTick(bool tickTimer)
 {
-    if (!context_ || takenOver_ || step_ != Step::Progress)
+    if (!upgradeJob_ || takenOver_ || step_ != Step::Progress)
         return;
     // The emergency image follows the tick timer's ticks only.
-    if (tickTimer && context_->emergency() != emergencyShown_) {
-        emergencyShown_ = context_->emergency();
+    if (tickTimer && upgradeJob_->emergency() != emergencyShown_) {
+        emergencyShown_ = upgradeJob_->emergency();
         observer_.emergencyImageShown(emergencyShown_);
     }
     followStatus();
@@ -311,21 +311,21 @@ void ManualFlow::onContextTick(bool tickTimer)
 
 void ManualFlow::followStatus()
 {
-    if (!context_ || takenOver_ || step_ != Step::Progress)
+    if (!upgradeJob_ || takenOver_ || step_ != Step::Progress)
         return;
-    if (!takeContextStage())
+    if (!takeJobStage())
         return;
     if (shownStage_ == static_cast<int>(StatusCode::Completed))
         switchPage(Step::Result);
 }
 
-bool ManualFlow::takeContextStage()
+bool ManualFlow::takeJobStage()
 {
-    const int code = context_->errorCode();
+    const int code = upgradeJob_->errorCode();
     if (code == shownStage_)
         return false;
-    // With a saved configuration the upgrade goes on through the restore once the context's
-    // navigation comes: neither the word "Completed" nor the result page may come first.
+    // With a saved configuration the upgrade goes on through the restore once the job's
+    // outcome comes: neither the word "Completed" nor the result page may come first.
     if (code == static_cast<int>(StatusCode::Completed) && savedConfig_)
         return false;
     shownStage_ = code;
@@ -342,7 +342,7 @@ void ManualFlow::showStage(int stage)
 void ManualFlow::onJobOutcome(UpgradeJob::Outcome outcome)
 {
     // Only the running upgrade leads on, and only once.
-    if (step_ != Step::Progress || takenOver_ || !context_)
+    if (step_ != Step::Progress || takenOver_ || !upgradeJob_)
         return;
     Step target = Step::Result;
     switch (outcome) {
@@ -359,14 +359,14 @@ void ManualFlow::onJobOutcome(UpgradeJob::Outcome outcome)
         break;
     }
     // The stage the job reached (its last code may have come after its last tick).
-    takeContextStage();
+    takeJobStage();
     takenOver_ = true;
     if (target == Step::Target) {
         dropSavedConfig();
         reconfigureTimer_.stop();
     }
-    context_->tickTimer().stop();
-    context_->searchTimer().stop();
+    upgradeJob_->tickTimer().stop();
+    upgradeJob_->searchTimer().stop();
     if (!savedConfig_) {
         switchPage(target);
         return;
@@ -379,9 +379,9 @@ void ManualFlow::startRestore(Step after)
     shownStage_ = static_cast<int>(StatusCode::LoadingConfig);
     showStage(shownStage_);
     stepAfterRestore_ = after;
-    job_.run(
-        [this, context = context_.get(), backup = savedConfig_.get()](std::stop_token stop) {
-            if (context->restoreSaved(*backup, stop) != UpgradeJob::RestoreOutcome::Stopped)
+    worker_.run(
+        [this, job = upgradeJob_.get(), backup = savedConfig_.get()](std::stop_token stop) {
+            if (job->restoreSaved(*backup, stop) != UpgradeJob::RestoreOutcome::Stopped)
                 clock_.sleepFor(kAfterRestorePause, stop);
         },
         [this] {
@@ -397,18 +397,18 @@ void ManualFlow::startRestore(Step after)
 
 void ManualFlow::reconfigureInquiry()
 {
-    if (step_ != Step::Progress || !context_ || !takenOver_) {
+    if (step_ != Step::Progress || !upgradeJob_ || !takenOver_) {
         reconfigureTimer_.stop();
         return;
     }
     // An inquiry still runs: this tick is merged into it, as a blocked timer would be.
-    if (job_.busy())
+    if (worker_.busy())
         return;
     auto answered = std::make_shared<bool>(false);
-    job_.run(
-        [context = context_.get(), answered](std::stop_token stop) {
-            const std::string reply = context->client().query("inq=system", TargetCheck::kInquiryTimeout, stop).text;
-            *answered = !stop.stop_requested() && context->checkSystemReply(reply);
+    worker_.run(
+        [job = upgradeJob_.get(), answered](std::stop_token stop) {
+            const std::string reply = job->client().query("inq=system", TargetCheck::kInquiryTimeout, stop).text;
+            *answered = !stop.stop_requested() && job->checkSystemReply(reply);
         },
         [this, answered] { finishReconfigure(*answered); });
 }
@@ -422,7 +422,6 @@ void ManualFlow::finishReconfigure(bool answered)
         switchPage(stepAfterRestore_);
         return;
     }
-    progress_.store(std::min(progress_.load() + kReconfigureStep, kProgressFull));
     if (std::chrono::duration_cast<std::chrono::seconds>(clock_.now() - reconfigureStart_) > kReconfigureLimit) {
         reconfigureTimer_.stop();
         switchPage(stepAfterRestore_);
@@ -432,9 +431,9 @@ void ManualFlow::finishReconfigure(bool answered)
 void ManualFlow::dropSavedConfig()
 {
     // The object goes; the file stays unless a successful restore deleted it.
-    if (savedConfig_ && job_.busy())
-        job_.cancel();
-    if (savedConfig_ && !job_.busy())
+    if (savedConfig_ && worker_.busy())
+        worker_.cancel();
+    if (savedConfig_ && !worker_.busy())
         removeEmptyFolderOf(*savedConfig_);
     savedConfig_.reset();
 }

@@ -56,9 +56,10 @@ public:
     void followStatus();
 
     Step step() const { return step_; }
-    bool busy() const { return job_.busy(); }
-    // The progress bar, 0 to 10000: written by the upgrade's threads, read by the view on its timer.
-    const std::atomic<int>& progress() const { return progress_; }
+    bool busy() const { return worker_.busy(); }
+    // The progress bar, 0 to 10000: the upgrade's job's, read by the view on its timer; 0 from the
+    // confirmation until the job starts.
+    int progress() const { return progressShown_ && upgradeJob_ ? upgradeJob_->progress() : 0; }
     const std::string& addressText() const { return addressText_; }
     const std::string& cameraVersionText() const { return cameraVersionText_; }
     const std::string& cameraSerial() const { return cameraSerial_; }
@@ -69,7 +70,7 @@ public:
     // Where the last saved configuration went; empty when none was saved.
     const std::string& savedConfigPath() const { return savedConfigPath_; }
     // The running upgrade's job; null before the first upgrade.
-    const UpgradeJob* job() const { return context_.get(); }
+    const UpgradeJob* job() const { return upgradeJob_.get(); }
     // The wait while the camera applies its restored configuration is under way.
     bool reconfiguring() const { return reconfigureTimer_.running(); }
 
@@ -80,14 +81,14 @@ private:
     void startUpgrade();
     void startManualUpgrade();
     // Shows the job's code as the stage when it changed; false when nothing was shown.
-    bool takeContextStage();
+    bool takeJobStage();
     void showStage(int stage);
     void switchPage(Step step);
     void showTarget();
     void showProgressPage();
     void showResult();
     // After each tick of the upgrade's tick timer (true) or search timer (false).
-    void onContextTick(bool tickTimer);
+    void onJobTick(bool tickTimer);
     void startRestore(Step after);
     void reconfigureInquiry();
     void finishReconfigure(bool answered);
@@ -122,7 +123,8 @@ private:
     bool restoreFailed_ = false;
     std::string savedConfigPath_;
     Clock::TimePoint reconfigureStart_{};
-    std::atomic<int> progress_{0};
+    // The bar shows the upgrade's job (from its start until the next confirmation).
+    bool progressShown_ = false;
     // One inquiry per tick while the camera applies its restored configuration.
     TimerHandle reconfigureTimer_;
 
@@ -133,11 +135,11 @@ private:
     // The job of the last accepted check, which the next upgrade uses, and the upgrade's; each
     // with the token whose end drops an outcome it told that has not arrived yet.
     std::shared_ptr<const bool> checkedToken_;
-    std::unique_ptr<UpgradeJob> checkedContext_;
-    std::shared_ptr<const bool> token_;
-    std::unique_ptr<UpgradeJob> context_;
+    std::unique_ptr<UpgradeJob> checkedJob_;
+    std::shared_ptr<const bool> upgradeToken_;
+    std::unique_ptr<UpgradeJob> upgradeJob_;
     // Declared last: stopped and joined before the upgrade's job and the saved configuration it uses.
-    BackgroundJob job_;
+    BackgroundJob worker_;
 };
 
 } // namespace zka

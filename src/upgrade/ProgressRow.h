@@ -1,5 +1,7 @@
 #pragma once
 
+#include "camera/ProcedureGate.h"
+
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -9,9 +11,9 @@
 
 namespace zka {
 
-// One camera of a batch: where it is, what it is, how far its upgrade got and how it ended. Rows
-// live in storage that never moves, so that the camera's threads can write `progress` while the row
-// exists. Every other field changes only on the user-interface thread, in the scheduler's tick.
+// One camera of a batch: where it is, what it is, how far its upgrade got and how it ended. Every
+// field changes only on the user-interface thread, in the scheduler's tick; `progress` may also be
+// read from other threads.
 // The texts shown for a row (ID, status word, log line) come from BatchRowText.
 struct ProgressRow {
     int index = 0; // the row's position, also the tag of its camera
@@ -25,7 +27,7 @@ struct ProgressRow {
     std::string currentVersion; // the version before the upgrade, without "ver"
     std::string version;        // the version shown: the current one; the new one once the camera completed
 
-    std::atomic<int> progress{0}; // 0 to 10000; written by the camera's threads, readable at any time
+    std::atomic<int> progress{0}; // 0 to 10000: the job's progress, copied on each tick and when it ends
     int statusCode = 0;           // the code the row shows
     int finalStatus = 0;          // the code the camera ended with; 0 while it runs or when dropped
 
@@ -33,6 +35,9 @@ struct ProgressRow {
     std::string savedConfiguration; // the saved configuration file, when it was kept
     // The cause of a failure, or why the camera was not started; empty when there is none.
     std::string detail;
+    // The stage its upgrade was in when it failed; empty when it did not fail in its upgrade (a
+    // camera refused by its inquiries, or one that could not be started).
+    std::optional<UpgradeStage> failedStage;
     std::optional<std::chrono::system_clock::time_point> started; // the scheduler began with the camera
     std::optional<std::chrono::system_clock::time_point> ended;   // the camera reached its final code
 };

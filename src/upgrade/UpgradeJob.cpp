@@ -12,6 +12,7 @@ UpgradeJob::Options UpgradeJob::Options::batch(bool retain, bool deleteAfterRest
     options.retain = retain;
     options.deleteAfterRestore = deleteAfterRestore;
     options.backupTime = backupTime;
+    options.progressAsRow = true;
     return options;
 }
 
@@ -32,13 +33,13 @@ UpgradeJob::UpgradeJob(Seams host, std::unique_ptr<CameraOperations> camera, con
     , client_(std::move(camera))
     , tickTimer_(host.timers.makeTimer([this] {
         onTick();
-        if (tickListener_)
-            tickListener_(true);
+        if (events_.ticked)
+            events_.ticked(true);
     }))
     , searchTimer_(host.timers.makeTimer([this] {
         onSearchTick();
-        if (tickListener_)
-            tickListener_(false);
+        if (events_.ticked)
+            events_.ticked(false);
     }))
     , reconfigureTimer_(host.timers.makeTimer([this] { reconfigureDue_.raise(); }))
 {

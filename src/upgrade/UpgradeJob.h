@@ -50,12 +50,26 @@ public:
         UploadNotSent,        // the firmware did not go out: a network error
         VersionUpError,       // the camera did not confirm the new version
     };
-    // Called at most once per upgrade, on the worker or on the user-interface thread (a tick), and
-    // never once the job is being destroyed. Set before start().
-    using OutcomeListener = std::function<void(Outcome)>;
-    void setOutcomeListener(OutcomeListener listener) { outcomeListener_ = std::move(listener); }
+    // Where the upgrade is (see UpgradeStage). Views keep showing the status codes 0..16 (errorCode)
+    // as the list's and the log's words; the stage says what the worker does, and failedStage() in
+    // which stage a failure code was set.
+    using Stage = UpgradeStage;
 
-    // Manual mode: tag 0 and null retain, delete and batch-time pointers.
+    // What the job tells its owner. Each is optional; set them before start(). None is called once
+    // the job is being destroyed, and none may block or call back into the job: an owner on another
+    // thread posts what it heard to its own.
+    struct Events {
+        // Each stage the worker enters, on the worker (or on the user-interface thread when a tick
+        // decides the upgrade: then Ended).
+        std::function<void(Stage)> stageChanged;
+        // On the user-interface thread after each tick of the tick timer (true) and of the search
+        // timer (false), once the job has handled it: the progress moved, the status may have.
+        std::function<void(bool tickTimer)> ticked;
+        // At most once per upgrade, on the worker or on the user-interface thread (a tick).
+        std::function<void(Outcome)> outcome;
+    };
+    void setEvents(Events events) { events_ = std::move(events); }
+
     // What differs between the manual mode (the defaults) and the batch.
     struct Options {
         // Each inquiry for the new version after the upload waits this long.
@@ -76,6 +90,9 @@ public:
         Clock::Duration reconfigurePeriod{10000};
         std::chrono::seconds reconfigureLimit{299};
         int reconfigureStep = 1;
+        // The progress follows the camera's answer as a batch row does (its steps start from the
+        // value the row had when the first step came) rather than as the manual page's bar.
+        bool progressAsRow = false;
 
         static Options batch(bool retain, bool deleteAfterRestore, std::chrono::system_clock::time_point backupTime);
     };
@@ -136,18 +153,16 @@ public:
     // Starts the worker that runs the whole upgrade; errorCode becomes 2 when the options retain
     // the configuration, else 3. Call once, after setFirmware. Returns 1.
     int start();
-    // Called on the user-interface thread after each tick of the tick timer (true) and of the
-    // search timer (false), once the job has handled it: its owner follows the status there.
-    // Set before start().
-    using TickListener = std::function<void(bool tickTimer)>;
-    void setTickListener(TickListener listener) { tickListener_ = std::move(listener); }
     // Sends a saved configuration back: 10 s pause, read back (nothing is sent when that fails), up to
     // four attempts 5 s apart; on success marks it restored and deletes the file when asked to. Used
     // by the automatic worker and by the manual flow, on a worker thread.
     enum class RestoreOutcome { Restored, Failed, Stopped };
     RestoreOutcome restoreSaved(ConfigBackup& backup, std::stop_token stop);
-    // What the worker is waiting for now.
-    ProcedurePhase phase() const { return gate_.phase(); }
+    // What the worker does or waits for now.
+    Stage stage() const { return stage_.load(); }
+    // The stage in which the job's final failure code (10 and above) was set; empty while it has
+    // none.
+    std::optional<Stage> failedStage() const;
     // The worker has ended its sequence (a reconfigure wait still to come counts as not ended).
     bool workerDone() const { return workerDone_.load(); }
 
@@ -174,9 +189,9 @@ public:
     // the cause is not known.
     std::string failureDetail() const;
 
-    // Progress outputs, 0 to 10000: the manual page's bar or the batch row's value (either may be null).
-    void setProgressControl(std::atomic<int>* bar) { progressControl_ = bar; }
-    void setListRow(std::atomic<int>* row) { listRow_ = row; }
+    // How far the upgrade got, 0 to 10000, written by the job's threads: the manual page's bar and
+    // the batch row read it.
+    int progress() const { return progress_.load(); }
 
     // This job's timers: the 1 s tick of the watched waits, the search timer of a camera that
     // dropped off, and the reconfigure timer. They stop when the job goes.
@@ -186,6 +201,8 @@ public:
 
 private:
     void addProgress(int step);
+    // Where the answer's steps and the upload's pieces move the progress (see progressAsRow).
+    ProgressTargets progressTargets();
     void setFailureDetail(std::string detail);
 
     Seams host_;
@@ -218,8 +235,9 @@ private:
     std::atomic<bool> uploadWaitOver_{false};
     std::atomic<bool> workerDone_{false};
     std::atomic<int> replyResult_{0};
-    std::atomic<int>* progressControl_ = nullptr;
-    std::atomic<int>* listRow_ = nullptr;
+    std::atomic<int> progress_{0};
+    std::atomic<Stage> stage_{Stage::Idle};
+    std::atomic<Stage> failedStage_{Stage::Idle};
 
     // The bytes to send: the firmware package, replaced by the saved configuration for a restore.
     std::span<const std::uint8_t> outgoing_;
@@ -237,9 +255,9 @@ private:
     void failWorker() noexcept;
     bool saveConfiguration(std::stop_token stop);
     int waitUploadEnd(std::stop_token stop);
-    // inquiryPhase: RebootWait after an upload, SearchPath for a camera that dropped off.
-    RebootResult waitReboot(Clock::Duration firstPause, ProcedurePhase inquiryPhase, std::stop_token stop);
-    RebootResult inquireNewVersion(ProcedurePhase inquiryPhase, std::stop_token stop);
+    // inquiryPhase: RebootWait after an upload, Searching for a camera that dropped off.
+    RebootResult waitReboot(Clock::Duration firstPause, UpgradeStage inquiryPhase, std::stop_token stop);
+    RebootResult inquireNewVersion(UpgradeStage inquiryPhase, std::stop_token stop);
     void waitForSearch(std::stop_token stop);
     void finishConfirmed(std::stop_token stop, bool searched);
     void finishNotConfirmed(StatusCode listCode);
@@ -247,12 +265,16 @@ private:
     void reconfigureWait(std::stop_token stop);
     void onTick();
     void onSearchTick();
-    void decideAtTickLimit(ProcedurePhase phase);
+    void decideAtTickLimit(UpgradeStage phase);
     void reportVersionUpError();
     void tell(Outcome outcome);
     void abandonWorker();
+    // Enters a stage and tells it; false when the worker was abandoned.
+    bool enterStage(Stage stage);
+    void endStage();
+    // A failure code (10 and above) also records the stage it came in.
     void setCode(StatusCode code);
-    // Adds to the bar and the row, never beyond 10000.
+    // Adds to the progress, never beyond 10000.
     void advanceProgress(int step);
     void completeProgress();
 
@@ -268,8 +290,7 @@ private:
     std::unique_ptr<ConfigBackup, BackupDeleter> backup_;
     // Raised by the tick handler when it abandons the worker, and when the job is destroyed.
     std::stop_source workerStop_;
-    TickListener tickListener_;
-    OutcomeListener outcomeListener_;
+    Events events_;
     // The timers call into everything above; the worker starts and stops them.
     TimerHandle tickTimer_;
     TimerHandle searchTimer_;

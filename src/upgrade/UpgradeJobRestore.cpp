@@ -28,7 +28,7 @@ std::string detailOf(std::string errorText)
 
 bool UpgradeJob::saveConfiguration(std::stop_token stop)
 {
-    gate_.enter(ProcedurePhase::Saving);
+    enterStage(UpgradeStage::Saving);
     const std::string principal = supportedModels_.empty() ? std::string() : supportedModels_.front();
     const auto stamp = options_.backupTime.value_or(host_.clock.wallTime());
     const bool deleteAfterRestore = options_.deleteAfterRestore;
@@ -55,7 +55,7 @@ bool UpgradeJob::saveConfiguration(std::stop_token stop)
 
 void UpgradeJob::restoreSequence(std::stop_token stop)
 {
-    if (!gate_.enter(ProcedurePhase::Restoring))
+    if (!enterStage(UpgradeStage::Restoring))
         return;
     const RestoreOutcome outcome = restoreSaved(*backup_, stop);
     if (outcome == RestoreOutcome::Stopped)
@@ -68,7 +68,7 @@ void UpgradeJob::restoreSequence(std::stop_token stop)
         gate_.publish([this] { setCode(StatusCode::CannotLoadConfig); });
         return;
     }
-    if (!gate_.enter(ProcedurePhase::Settling) || !host_.clock.sleepFor(kSettlePause, stop))
+    if (!enterStage(UpgradeStage::Settling) || !host_.clock.sleepFor(kSettlePause, stop))
         return;
     reconfigureWait(stop);
 }
@@ -109,7 +109,7 @@ void UpgradeJob::reconfigureWait(std::stop_token stop)
 {
     reconfigureDue_.reset();
     if (!gate_.publish([this] { setCode(StatusCode::Reconfiguring); }) ||
-        !gate_.enter(ProcedurePhase::Reconfiguring))
+        !enterStage(UpgradeStage::Reconfiguring))
         return;
     const Clock::TimePoint reconfigureStart = host_.clock.now();
     reconfigureTimer_.start(options_.reconfigurePeriod);

@@ -29,12 +29,10 @@ constexpr Clock::Duration kRebootPause{60000};
 constexpr Clock::Duration kSearchPause{5000};
 constexpr Clock::Duration kUnusableReplyPause{500};
 
-void addClamped(std::atomic<int>* target, int step)
+void addClamped(std::atomic<int>& target, int step)
 {
-    if (target == nullptr)
-        return;
-    int value = target->load();
-    while (!target->compare_exchange_weak(value, std::min(value + step, kProgressFull))) {
+    int value = target.load();
+    while (!target.compare_exchange_weak(value, std::min(value + step, kProgressFull))) {
     }
 }
 
@@ -73,7 +71,7 @@ void UpgradeJob::runWorker(std::stop_token stop)
     tickTimer_.stop();
     searchTimer_.stop();
     reconfigureTimer_.stop();
-    gate_.enter(ProcedurePhase::Idle);
+    enterStage(Stage::Ended);
     workerDone_.store(true);
 }
 
@@ -82,7 +80,7 @@ void UpgradeJob::runSequence(std::stop_token stop)
     gate_.publish([this] { uploadWaitOver_.store(false); });
     if (options_.retain && !saveConfiguration(stop))
         return;
-    if (!gate_.publish([this] { setCode(StatusCode::Uploading); }) || !gate_.enter(ProcedurePhase::Uploading))
+    if (!gate_.publish([this] { setCode(StatusCode::Uploading); }) || !enterStage(UpgradeStage::Uploading))
         return;
     const int r = uploadFirmware(stop);
     if (stop.stop_requested()) {
@@ -92,7 +90,7 @@ void UpgradeJob::runSequence(std::stop_token stop)
     } else if (r != 0) {
         waitForSearch(stop);
     } else if (waitUploadEnd(stop) != 0 && !stop.stop_requested()) {
-        const RebootResult v = waitReboot(kRebootPause, ProcedurePhase::RebootWait, stop);
+        const RebootResult v = waitReboot(kRebootPause, UpgradeStage::RebootWait, stop);
         if (v == RebootResult::Confirmed)
             finishConfirmed(stop, false);
         else if (v == RebootResult::NotConfirmed)
@@ -118,7 +116,7 @@ void UpgradeJob::failWorker() noexcept
 int UpgradeJob::waitUploadEnd(std::stop_token stop)
 {
     uploadWaitEnd_.reset();
-    if (!gate_.enter(ProcedurePhase::UploadWait))
+    if (!enterStage(UpgradeStage::AnswerWait))
         return 0;
     {
         std::jthread reader([this](std::stop_token readerStop) {
@@ -143,11 +141,11 @@ int UpgradeJob::waitUploadEnd(std::stop_token stop)
     return replyResult_.load();
 }
 
-UpgradeJob::RebootResult UpgradeJob::waitReboot(Clock::Duration firstPause, ProcedurePhase inquiryPhase,
+UpgradeJob::RebootResult UpgradeJob::waitReboot(Clock::Duration firstPause, UpgradeStage inquiryPhase,
                                                       std::stop_token stop)
 {
     // No tick comes during the first pause: the phase only tells the owner what the worker waits for.
-    if (!gate_.enter(inquiryPhase) || !host_.clock.sleepFor(firstPause, stop))
+    if (!enterStage(inquiryPhase) || !host_.clock.sleepFor(firstPause, stop))
         return RebootResult::Stopped;
     tickLimit_.reset();
     tickCount_.store(0);
@@ -155,7 +153,7 @@ UpgradeJob::RebootResult UpgradeJob::waitReboot(Clock::Duration firstPause, Proc
     if (emergency_.load()) {
         // The camera rewrites its firmware for 180 ticks, in which its display moves to 9800; then
         // its new version is confirmed like any other camera's, under a fresh 180-tick bound.
-        if (!gate_.enter(ProcedurePhase::EmergencyWait)) {
+        if (!enterStage(UpgradeStage::EmergencyWait)) {
             result = RebootResult::Stopped;
         } else {
             tickTimer_.start(kTickPeriod);
@@ -172,9 +170,9 @@ UpgradeJob::RebootResult UpgradeJob::waitReboot(Clock::Duration firstPause, Proc
     return result;
 }
 
-UpgradeJob::RebootResult UpgradeJob::inquireNewVersion(ProcedurePhase inquiryPhase, std::stop_token stop)
+UpgradeJob::RebootResult UpgradeJob::inquireNewVersion(UpgradeStage inquiryPhase, std::stop_token stop)
 {
-    if (!gate_.enter(inquiryPhase))
+    if (!enterStage(inquiryPhase))
         return RebootResult::Stopped;
     const Clock::Duration timeout = options_.inquiryTimeout;
     for (int i = 0; i < kInquiries; ++i) {
@@ -215,13 +213,13 @@ UpgradeJob::RebootResult UpgradeJob::inquireNewVersion(ProcedurePhase inquiryPha
 void UpgradeJob::waitForSearch(std::stop_token stop)
 {
     searchDue_.reset();
-    if (!gate_.publish([this] { setCode(StatusCode::Searching); }) || !gate_.enter(ProcedurePhase::SearchWait))
+    if (!gate_.publish([this] { setCode(StatusCode::Searching); }) || !enterStage(UpgradeStage::SearchWait))
         return;
     tickCount_.store(0);
     searchTimer_.start(kSearchPeriod);
     if (!searchDue_.wait(stop))
         return;
-    const RebootResult v = waitReboot(kSearchPause, ProcedurePhase::SearchPath, stop);
+    const RebootResult v = waitReboot(kSearchPause, UpgradeStage::Searching, stop);
     if (v == RebootResult::Confirmed)
         finishConfirmed(stop, true);
     else if (v == RebootResult::NotConfirmed)
@@ -270,8 +268,33 @@ void UpgradeJob::reportVersionUpError()
 
 void UpgradeJob::tell(Outcome outcome)
 {
-    if (outcomeListener_)
-        outcomeListener_(outcome);
+    if (events_.outcome)
+        events_.outcome(outcome);
+}
+
+bool UpgradeJob::enterStage(Stage stage)
+{
+    // Told under the gate, and only when it changes: a job being destroyed or abandoned meanwhile
+    // tells nothing.
+    return gate_.enter(stage) && gate_.publish([&] {
+        if (stage_.exchange(stage) != stage && events_.stageChanged)
+            events_.stageChanged(stage);
+    });
+}
+
+void UpgradeJob::endStage()
+{
+    stage_.store(Stage::Ended);
+    if (events_.stageChanged)
+        events_.stageChanged(Stage::Ended);
+}
+
+std::optional<UpgradeJob::Stage> UpgradeJob::failedStage() const
+{
+    // The stage is stored before the code: a failure code read here has its stage.
+    if (errorCode_.load() < static_cast<int>(StatusCode::NetworkError))
+        return std::nullopt;
+    return failedStage_.load();
 }
 
 void UpgradeJob::onTick()
@@ -279,9 +302,9 @@ void UpgradeJob::onTick()
     advanceProgress(emergency_.load() ? emergencyStep_.load() : kTickStep);
     if (tickCount_.fetch_add(1) != kTickLimit)
         return;
-    const ProcedurePhase phase = gate_.phase();
+    const UpgradeStage phase = gate_.phase();
     switch (phase) {
-    case ProcedurePhase::UploadWait:
+    case UpgradeStage::AnswerWait:
         if (options_.tickLimitEndsAnswerWait) {
             // The answer did not end: cut the wait short, the worker goes on to the reboot wait.
             uploadWaitEnd_.raise();
@@ -289,10 +312,10 @@ void UpgradeJob::onTick()
         }
         decideAtTickLimit(phase);
         return;
-    case ProcedurePhase::EmergencyWait:
+    case UpgradeStage::EmergencyWait:
         tickLimit_.raise();
         return;
-    case ProcedurePhase::RebootWait:
+    case UpgradeStage::RebootWait:
         decideAtTickLimit(phase);
         return;
     default:
@@ -301,19 +324,22 @@ void UpgradeJob::onTick()
     }
 }
 
-void UpgradeJob::decideAtTickLimit(ProcedurePhase phase)
+void UpgradeJob::decideAtTickLimit(UpgradeStage phase)
 {
     if (!gate_.abandonIn(phase))
         return; // the worker decided first
     workerStop_.request_stop();
     tickTimer_.stop();
+    // The worker writes nothing from now on: the stage is this handler's to end.
+    stage_.store(phase);
     // The camera has not confirmed its new version (or the end of its answer): not completed.
     if (options_.failuresAsCodes) {
         setFailureDetail("the camera did not confirm the new version");
         setCode(StatusCode::SequenceError);
-        return;
+    } else {
+        tell(Outcome::VersionUpError);
     }
-    tell(Outcome::VersionUpError);
+    endStage();
 }
 
 void UpgradeJob::onSearchTick()
@@ -327,21 +353,19 @@ void UpgradeJob::onSearchTick()
 
 void UpgradeJob::setCode(StatusCode code)
 {
+    if (code >= StatusCode::NetworkError)
+        failedStage_.store(stage_.load());
     errorCode_.store(static_cast<int>(code));
 }
 
 void UpgradeJob::advanceProgress(int step)
 {
-    addClamped(progressControl_, step);
-    addClamped(listRow_, step);
+    addClamped(progress_, step);
 }
 
 void UpgradeJob::completeProgress()
 {
-    if (progressControl_ != nullptr)
-        progressControl_->store(kProgressFull);
-    if (listRow_ != nullptr)
-        listRow_->store(kProgressFull);
+    progress_.store(kProgressFull);
 }
 
 } // namespace zka

@@ -13,9 +13,14 @@ constexpr int kEmergencyTicks = 180;
 
 } // namespace
 
+ProgressTargets UpgradeJob::progressTargets()
+{
+    return options_.progressAsRow ? ProgressTargets{nullptr, &progress_} : ProgressTargets{&progress_, nullptr};
+}
+
 void UpgradeJob::addProgress(int step)
 {
-    ProgressTargets{progressControl_, listRow_}.add(step);
+    progressTargets().add(step);
 }
 
 void UpgradeJob::setFirmware(std::span<const std::uint8_t> data, std::string newVersionText)
@@ -54,7 +59,7 @@ void UpgradeJob::closeUpload()
 void UpgradeJob::reportUploadFailure()
 {
     if (options_.failuresAsCodes)
-        errorCode_.store(static_cast<int>(StatusCode::NetworkError));
+        setCode(StatusCode::NetworkError);
     else
         tell(Outcome::UploadNotSent);
 }
@@ -64,13 +69,13 @@ void UpgradeJob::readUploadAnswer(std::stop_token stop)
     replyResult_.store(1);
     if (emergency_.load()) {
         // Nothing to read: the tick timer moves the display to 9800 over the camera's wait.
-        emergencyStep_.store((kEmergencyTarget - ProgressTargets{progressControl_, listRow_}.current()) /
+        emergencyStep_.store((kEmergencyTarget - progressTargets().current()) /
                              kEmergencyTicks);
         return;
     }
     tickCount_.store(0);
     tickTimer_.start(kTickPeriod);
-    if (client_->readAnswer(answerParser_, ProgressTargets{progressControl_, listRow_}, stop) == AnswerOutcome::Failed)
+    if (client_->readAnswer(answerParser_, progressTargets(), stop) == AnswerOutcome::Failed)
         replyResult_.store(0);
     tickTimer_.stop();
 }

@@ -202,6 +202,7 @@ TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLi
                                            "",               "no answer",                     "the login is too long"};
     for (std::size_t i = 0; i < details.size(); ++i) {
         EXPECT_EQ(rig.row(i).detail, details[i]) << "row " << i;
+        EXPECT_EQ(rig.row(i).failedStage, std::nullopt) << "row " << i; // refused before any upgrade
         if (finals[i] != 9) {
             EXPECT_EQ(rig.row(i).progress.load(), 0) << "row " << i;
         }
@@ -231,6 +232,11 @@ TEST(BatchSchedulerTest, CamerasThatTrickleOrFallSilentFailAndTheCameraBehindSti
     EXPECT_EQ(rig.row(2).detail, "the camera did not read the firmware within 600 s");
     EXPECT_LT(rig.row(2).progress.load(), 10000);
     EXPECT_EQ(rig.row(3).detail, "");
+    // Where each failed: the report tells it.
+    const std::vector<std::optional<UpgradeStage>> failedIn{UpgradeStage::Saving, UpgradeStage::Saving,
+                                                             UpgradeStage::Uploading, std::nullopt};
+    for (std::size_t i = 0; i < failedIn.size(); ++i)
+        EXPECT_EQ(rig.row(i).failedStage, failedIn[i]) << "row " << i;
     // The broken downloads left no file; the slow reader's saved settings and the last one's stay.
     EXPECT_EQ(rig.row(0).savedConfiguration, "");
     EXPECT_EQ(rig.row(1).savedConfiguration, "");
@@ -286,6 +292,7 @@ TEST(BatchSchedulerTest, ARestoreRefusedFourTimesEndsWithError7AndKeepsTheSavedF
 
     const ProgressRow& refused = rig.row(0);
     EXPECT_EQ(refused.finalStatus, 16);
+    EXPECT_EQ(refused.failedStage, UpgradeStage::Restoring);
     EXPECT_EQ(status(rig, refused), "Error7");
     EXPECT_EQ(refused.model, "ZKA-QM410");
     EXPECT_EQ(refused.version, "2.30");

@@ -18,21 +18,19 @@ TEST_F(UploadE2eTest, PackageArrivesIntactAndProgressFollowsChunksThenSteps)
     ASSERT_EQ(package().size(), kPackageSize);
     startFleet({camera()});
     auto ctx = context();
-    std::atomic<int> row{0};
     ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
-    ctx->setListRow(&row);
     ctx->setFirmware(package(), "ver2.45");
 
     EXPECT_EQ(ctx->uploadFirmware(), 0);
     EXPECT_EQ(ctx->errorCode(), 4);
-    EXPECT_EQ(row.load(), 6860); // one step per 1460-byte chunk
+    EXPECT_EQ(ctx->progress(), 6860); // one step per 1460-byte chunk
     EXPECT_FALSE(ctx->tickTimer().running());
 
     ctx->readUploadAnswer();
     EXPECT_EQ(ctx->replyResult(), 1);
     // (0) announces 40 steps at 6860: 63 per step; step 40 sets 6860 + 40 * 63.
     EXPECT_EQ(ctx->emergencyStep(), 63);
-    EXPECT_EQ(row.load(), 9380);
+    EXPECT_EQ(ctx->progress(), 9380);
     EXPECT_FALSE(ctx->tickTimer().running());
     ctx->closeUpload();
 
@@ -72,15 +70,13 @@ TEST_F(UploadE2eTest, ConnectionDroppedMidBodyIsASendFailureReportedPerMode)
     sim.dropDuringUpload = true;
     startFleet({sim});
     auto ctx = context();
-    std::atomic<int> row{0};
     ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
-    ctx->setListRow(&row);
     ctx->setFirmware(package(), "ver2.45");
 
     EXPECT_EQ(ctx->uploadFirmware(), -1);
     EXPECT_NE(ctx->errorCode(), 4); // the body never went out whole
-    EXPECT_GT(row.load(), 0);
-    EXPECT_LT(row.load(), 6860);
+    EXPECT_GT(ctx->progress(), 0);
+    EXPECT_LT(ctx->progress(), 6860);
     EXPECT_TRUE(eventually([&] {
         const auto uploads = requestsTo("/command/versionup.cgi");
         return !uploads.empty() && uploads.front().uploadVerdict.find("dropped") != std::string::npos;
@@ -92,7 +88,6 @@ TEST_F(UploadE2eTest, ConnectionDroppedMidBodyIsASendFailureReportedPerMode)
     EXPECT_EQ(ctx->errorCode(), 10);
     EXPECT_TRUE(outcomes.told().empty());
     ctx->setOptions({});
-    ctx->setListRow(nullptr);
     ctx->reportUploadFailure();
     EXPECT_EQ(outcomes.told(), std::vector<UpgradeJob::Outcome>{UpgradeJob::Outcome::UploadNotSent});
     EXPECT_EQ(prompter.count(), 0u);
@@ -121,9 +116,7 @@ TEST_F(UploadE2eTest, AMinuteOfSilenceInTheAnswerIsWaitedOut)
     sim.stepSeconds = 70;
     startFleet({sim});
     auto ctx = context();
-    std::atomic<int> row{0};
     ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
-    ctx->setListRow(&row);
     ctx->setFirmware(package(), "ver2.45");
     ASSERT_EQ(ctx->uploadFirmware(), 0);
 
@@ -135,7 +128,7 @@ TEST_F(UploadE2eTest, AMinuteOfSilenceInTheAnswerIsWaitedOut)
     reader.join();
     ctx->closeUpload();
     EXPECT_EQ(ctx->replyResult(), 1);
-    EXPECT_EQ(row.load(), 6860 + 2 * ((9400 - 6860) / 2));
+    EXPECT_EQ(ctx->progress(), 6860 + 2 * ((9400 - 6860) / 2));
 }
 
 TEST_F(UploadE2eTest, ACameraThatStopsReadingIsASendFailureAfterSixtySeconds)
@@ -144,8 +137,6 @@ TEST_F(UploadE2eTest, ACameraThatStopsReadingIsASendFailureAfterSixtySeconds)
     sim.stallDuringUpload = true;
     startFleet({sim});
     auto ctx = context();
-    std::atomic<int> bar{0};
-    ctx->setProgressControl(&bar);
     ctx->setFirmware(package(), "ver2.45");
 
     std::atomic<int> result{1};
@@ -159,8 +150,8 @@ TEST_F(UploadE2eTest, ACameraThatStopsReadingIsASendFailureAfterSixtySeconds)
     EXPECT_GE(std::chrono::steady_clock::now() - start, 600ms);
     EXPECT_EQ(result.load(), -1); // reported as the network error
     EXPECT_NE(ctx->errorCode(), 4);
-    EXPECT_GT(bar.load(), 6860 / 2 - 100);
-    EXPECT_LT(bar.load(), 6860);
+    EXPECT_GT(ctx->progress(), 6860 / 2 - 100);
+    EXPECT_LT(ctx->progress(), 6860);
     ASSERT_TRUE(eventually([&] {
         const auto uploads = requestsTo("/command/versionup.cgi");
         return !uploads.empty() && !uploads.front().uploadVerdict.empty();
@@ -219,14 +210,12 @@ TEST_F(UploadE2eTest, AnswerThatNeverEndsIsLeftOnAStopRequest)
     sim.answerNeverEnds = true;
     startFleet({sim});
     auto ctx = context();
-    std::atomic<int> bar{0};
-    ctx->setProgressControl(&bar);
     ctx->setFirmware(package(), "ver2.45");
     ASSERT_EQ(ctx->uploadFirmware(), 0);
 
     std::atomic<bool> readerDone{false};
     std::jthread reader = readInBackground(*ctx, readerDone);
-    ASSERT_TRUE(eventually([&] { return bar.load() == 9380; }));
+    ASSERT_TRUE(eventually([&] { return ctx->progress() == 9380; }));
     // All steps came, the closing delimiter never does: the reader keeps waiting past the 60 s
     // receive time-out (a second of real time here), as the camera may still be writing.
     std::this_thread::sleep_for(1200ms);
@@ -264,20 +253,18 @@ TEST_F(UploadE2eTest, EmergencyCameraGetsTheBodyWithoutAwaitingAnAnswer)
     auto ctx = context();
     ASSERT_TRUE(ctx->checkSystemReply(ctx->client().query("inq=system", 60000ms).text));
     ASSERT_TRUE(ctx->emergency());
-    std::atomic<int> bar{0};
-    ctx->setProgressControl(&bar);
     ctx->setFirmware(package(), "ver2.45");
 
     EXPECT_EQ(ctx->uploadFirmware(), 0);
     EXPECT_EQ(ctx->errorCode(), 4);
-    EXPECT_EQ(bar.load(), 6860);
+    EXPECT_EQ(ctx->progress(), 6860);
     EXPECT_EQ(ticks.load(), 0); // no wait for the end of the request
     const auto start = std::chrono::steady_clock::now();
     ctx->readUploadAnswer();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_EQ(ctx->replyResult(), 1);
     EXPECT_EQ(ctx->emergencyStep(), (9800 - 6860) / 180);
-    EXPECT_EQ(bar.load(), 6860);
+    EXPECT_EQ(ctx->progress(), 6860);
     ctx->closeUpload();
     // The camera records its verdict once it has read the whole body.
     ASSERT_TRUE(eventually([&] {
@@ -295,16 +282,14 @@ TEST_F(UploadE2eTest, RestoreUsesTheFactoryLoginAndSwitchesToPresetForGood)
     sim.panTilt = true;
     startFleet({sim});
     auto ctx = context("127.0.0.2", kRootCredential);
-    std::atomic<int> row{0};
     ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
-    ctx->setListRow(&row);
     std::string configuration = "[camera]\nname=restored\n";
     configuration.resize(3000, '#'); // three pieces: 1460, 1460, 80
     ctx->setRestoreData(bytesOf(configuration));
 
     EXPECT_EQ(ctx->restoreConfiguration(), 0);
     EXPECT_EQ(ctx->errorCode(), 4);
-    EXPECT_EQ(row.load(), 3);
+    EXPECT_EQ(ctx->progress(), 3);
     EXPECT_EQ(fleet->configuration("127.0.0.2"), configuration);
 
     // The camera reports pan-tilt once: every later restore takes the preset path.

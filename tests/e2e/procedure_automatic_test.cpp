@@ -89,7 +89,7 @@ TEST(AutomaticProcedureTest, EveryRowOfABatchEndsWithTheCodeOfItsCamera)
     // One row's saved file disappears while its restore waits its first 10 s.
     bool fileLost = false;
     const auto loseFile = [&] {
-        if (fileLost || rig.context(kLostFileRow).phase() != ProcedurePhase::Restoring)
+        if (fileLost || rig.context(kLostFileRow).stage() != UpgradeStage::Restoring)
             return;
         for (const auto& file : rig.backupRoot.files()) {
             if (file.filename() == "zka-qm410." + cameras[kLostFileRow].serial + ".cfg")
@@ -101,7 +101,7 @@ TEST(AutomaticProcedureTest, EveryRowOfABatchEndsWithTheCodeOfItsCamera)
         rig.context(i).start();
         ASSERT_TRUE(rig.runUntil([&] {
             loseFile();
-            return rig.context(i).workerDone() || rig.context(i).phase() > ProcedurePhase::Uploading;
+            return rig.context(i).workerDone() || rig.context(i).stage() > UpgradeStage::Uploading;
         }, std::chrono::minutes(30)));
     }
     ASSERT_TRUE(rig.runUntil([&] {

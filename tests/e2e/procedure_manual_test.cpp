@@ -62,7 +62,7 @@ TEST(ManualProcedureTest, EveryEndIsToldToTheFrontEnd)
         // As the wizard's check of the target does: the context knows the camera's firmware.
         context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text);
         context.start();
-        ASSERT_TRUE(rig.runUntil([&] { return context.workerDone() || context.phase() > ProcedurePhase::Uploading; },
+        ASSERT_TRUE(rig.runUntil([&] { return context.workerDone() || context.stage() > UpgradeStage::Uploading; },
                                  kLimit));
     }
     rig.add("127.0.0.99", {.automatic = false}).start(); // nobody there
@@ -89,13 +89,13 @@ TEST(ManualProcedureTest, EveryEndIsToldToTheFrontEnd)
 // again at once is not missed.
 class DrivenTimers final : public TimerService {
 public:
-    void setPhaseSource(std::function<ProcedurePhase()> phase) { phase_ = std::move(phase); }
+    void setPhaseSource(std::function<UpgradeStage()> phase) { phase_ = std::move(phase); }
     void armTimer(TimerId id, Clock::Duration) override
     {
         {
             std::lock_guard lock(mutex_);
             running_.insert(id);
-            startedIn_.insert({id, phase_ ? phase_() : ProcedurePhase::Idle});
+            startedIn_.insert({id, phase_ ? phase_() : UpgradeStage::Idle});
         }
         started_.notify_all();
     }
@@ -111,7 +111,7 @@ public:
         return running_.count(id) != 0;
     }
     // Waits (real time) until a timer has been started while the context was in `phase`; its id.
-    std::optional<TimerId> waitForStart(ProcedurePhase phase) const
+    std::optional<TimerId> waitForStart(UpgradeStage phase) const
     {
         std::unique_lock lock(mutex_);
         std::optional<TimerId> found;
@@ -128,11 +128,11 @@ public:
     void tick(TimerId id) { deliverTick(id); }
 
 private:
-    std::function<ProcedurePhase()> phase_;
+    std::function<UpgradeStage()> phase_;
     mutable std::mutex mutex_;
     mutable std::condition_variable started_;
     std::set<TimerId> running_;
-    std::set<std::pair<TimerId, ProcedurePhase>> startedIn_;
+    std::set<std::pair<TimerId, UpgradeStage>> startedIn_;
 };
 
 // One context driven by the test's own ticks.
@@ -147,16 +147,13 @@ struct DrivenContext {
         outcomes.listenTo(*context);
         if (automatic) {
             context->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
-            context->setListRow(&progress);
-        } else {
-            context->setProgressControl(&progress);
         }
         context->setFirmware(resources.packageData()[0], "ver2.45");
-        timers.setPhaseSource([this] { return context->phase(); });
+        timers.setPhaseSource([this] { return context->stage(); });
     }
     // Waits (real time) until the context started its tick timer in `phase`, the only timer it
     // starts in the phases waited for here.
-    bool waitUntilTicking(ProcedurePhase phase)
+    bool waitUntilTicking(UpgradeStage phase)
     {
         const auto id = timers.waitForStart(phase);
         if (id)
@@ -184,7 +181,6 @@ struct DrivenContext {
     DrivenTimers timers;
     TimerId tickTimer = 0;
     RecordingOutcomes outcomes;
-    std::atomic<int> progress{0};
     std::unique_ptr<UpgradeJob> context;
 };
 
@@ -201,7 +197,7 @@ TEST(TickDecisionTest, AnUnendingAnswerIsAVersionUpErrorInTheManualModeAndEndsTh
 
     DrivenContext manual("127.0.0.2", false);
     manual.context->start();
-    ASSERT_TRUE(manual.waitUntilTicking(ProcedurePhase::UploadWait));
+    ASSERT_TRUE(manual.waitUntilTicking(UpgradeStage::AnswerWait));
     manual.ticks(180);
     EXPECT_TRUE(manual.outcomes.told().empty());
     manual.ticks(1); // n == 180
@@ -215,13 +211,13 @@ TEST(TickDecisionTest, AnUnendingAnswerIsAVersionUpErrorInTheManualModeAndEndsTh
 
     DrivenContext automatic("127.0.0.3", true);
     automatic.context->start();
-    ASSERT_TRUE(automatic.waitUntilTicking(ProcedurePhase::UploadWait));
+    ASSERT_TRUE(automatic.waitUntilTicking(UpgradeStage::AnswerWait));
     const auto cut = std::chrono::steady_clock::now();
     automatic.ticks(181);
     // The worker goes on to the reboot wait long before its own 180 s (1.8 s here) are over.
     ASSERT_TRUE(automatic.waitUntil([&] { return automatic.context->errorCode() == 6; }));
     EXPECT_LT(std::chrono::steady_clock::now() - cut, std::chrono::milliseconds(1500));
-    EXPECT_EQ(automatic.context->phase(), ProcedurePhase::RebootWait);
+    EXPECT_EQ(automatic.context->stage(), UpgradeStage::RebootWait);
     EXPECT_TRUE(automatic.outcomes.told().empty());
 }
 
@@ -237,7 +233,7 @@ TEST(TickDecisionTest, TheRebootWaitEndsAsNotConfirmedAndTheWorkerWritesNothingM
     DrivenContext automatic("127.0.0.2", true);
     automatic.context->start();
     // The tick timer of the upload's answer first, then the one of the reboot wait.
-    ASSERT_TRUE(automatic.waitUntilTicking(ProcedurePhase::RebootWait));
+    ASSERT_TRUE(automatic.waitUntilTicking(UpgradeStage::RebootWait));
     automatic.ticks(181);
     EXPECT_EQ(automatic.context->errorCode(), 11);
     // The hanging inquiry is abandoned at once, not after its 60 s.
@@ -268,8 +264,8 @@ TEST(TickDecisionTest, WorkerAndTickHandlerDecidingTogetherEndEachUpgradeExactly
         DrivenContext run("127.0.0." + std::to_string(2 + i), i % 2 == 0, 0.005);
         run.context->start();
         // This thread plays the user-interface thread.
-        ASSERT_TRUE(run.waitUntilTicking(ProcedurePhase::RebootWait))
-            << "code " << run.context->errorCode() << ", phase " << static_cast<int>(run.context->phase());
+        ASSERT_TRUE(run.waitUntilTicking(UpgradeStage::RebootWait))
+            << "code " << run.context->errorCode() << ", phase " << static_cast<int>(run.context->stage());
         run.ticks(180);
         std::this_thread::sleep_for(std::chrono::microseconds(300 * i));
         run.ticks(1);
@@ -310,16 +306,12 @@ TEST(WorkerFailureTest, AnExceptionInTheWorkerEndsTheCamerasUpgradeNotTheProcess
         const SystemClock clock(0.01);
         ExhaustedTimers timers;
         RecordingOutcomes outcomes;
-        std::atomic<int> progress{0};
         const auto& resources = packagedResources();
         UpgradeJob context(UpgradeJob::Seams{clock, timers}, automatic ? "127.0.0.2" : "127.0.0.3",
                            encodeBase64("admin:admin"), resources.supportedModels());
         outcomes.listenTo(context);
         if (automatic) {
             context.setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
-            context.setListRow(&progress);
-        } else {
-            context.setProgressControl(&progress);
         }
         context.setFirmware(resources.packageData()[0], "ver2.45");
         context.start();
@@ -359,18 +351,18 @@ TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRu
     std::string error;
     ASSERT_TRUE(rig.start(error)) << error;
 
-    const std::vector<std::pair<std::string, ProcedurePhase>> plan{
-        {"127.0.0.2", ProcedurePhase::Saving},     {"127.0.0.3", ProcedurePhase::UploadWait},
-        {"127.0.0.4", ProcedurePhase::RebootWait}, {"127.0.0.5", ProcedurePhase::EmergencyWait},
-        {"127.0.0.6", ProcedurePhase::SearchWait}, {"127.0.0.7", ProcedurePhase::Restoring},
-        {"127.0.0.8", ProcedurePhase::Settling},   {"127.0.0.10", ProcedurePhase::Reconfiguring},
-        {"127.0.0.11", ProcedurePhase::Uploading},
+    const std::vector<std::pair<std::string, UpgradeStage>> plan{
+        {"127.0.0.2", UpgradeStage::Saving},     {"127.0.0.3", UpgradeStage::AnswerWait},
+        {"127.0.0.4", UpgradeStage::RebootWait}, {"127.0.0.5", UpgradeStage::EmergencyWait},
+        {"127.0.0.6", UpgradeStage::SearchWait}, {"127.0.0.7", UpgradeStage::Restoring},
+        {"127.0.0.8", UpgradeStage::Settling},   {"127.0.0.10", UpgradeStage::Reconfiguring},
+        {"127.0.0.11", UpgradeStage::Uploading},
     };
     for (const auto& [address, phase] : plan) {
-        auto& context = rig.add(address, {.retain = phase == ProcedurePhase::Saving || phase == ProcedurePhase::Restoring ||
-                                                    phase == ProcedurePhase::Settling ||
-                                                    phase == ProcedurePhase::Reconfiguring});
-        if (phase == ProcedurePhase::EmergencyWait)
+        auto& context = rig.add(address, {.retain = phase == UpgradeStage::Saving || phase == UpgradeStage::Restoring ||
+                                                    phase == UpgradeStage::Settling ||
+                                                    phase == UpgradeStage::Reconfiguring});
+        if (phase == UpgradeStage::EmergencyWait)
             context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text);
         context.start();
     }
@@ -381,8 +373,8 @@ TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRu
         std::size_t due = plan.size();
         ASSERT_TRUE(rig.runUntil([&] {
             for (std::size_t i = 0; i < plan.size(); ++i) {
-                if (!deleted[i] && rig.context(i).phase() == plan[i].second &&
-                    (plan[i].second != ProcedurePhase::RebootWait || rig.inquiries(plan[i].first, "inq=system") > 0)) {
+                if (!deleted[i] && rig.context(i).stage() == plan[i].second &&
+                    (plan[i].second != UpgradeStage::RebootWait || rig.inquiries(plan[i].first, "inq=system") > 0)) {
                     due = i;
                     return true;
                 }

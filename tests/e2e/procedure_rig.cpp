@@ -128,11 +128,9 @@ UpgradeJob& UpgradeRig::add(const std::string& address, ContextOptions options)
         slot->context = std::make_unique<UpgradeJob>(host, address, encodeBase64("admin:admin"),
                                                      resources.supportedModels(), serial);
         slot->context->setOptions(UpgradeJob::Options::batch(options.retain, !options.keepBackup, batchTime));
-        slot->context->setListRow(&slot->row);
     } else {
         slot->context = std::make_unique<UpgradeJob>(host, address, encodeBase64("admin:admin"),
                                                      resources.supportedModels());
-        slot->context->setProgressControl(&slot->row);
     }
     slot->outcomes.listenTo(*slot->context);
     slot->context->setFirmware(resources.packageData()[0], options.emptyTarget ? std::string() : "ver2.45");
@@ -154,7 +152,7 @@ std::vector<int> UpgradeRig::trace(std::size_t index) const
 
 int UpgradeRig::progress(std::size_t index) const
 {
-    return slots_.at(index)->row.load();
+    return slots_.at(index)->context->progress();
 }
 
 void UpgradeRig::watch()

@@ -108,7 +108,6 @@ public:
 
 private:
     struct Slot {
-        std::atomic<int> row{0};
         std::vector<int> trace;
         RecordingOutcomes outcomes;
         std::unique_ptr<UpgradeJob> context;

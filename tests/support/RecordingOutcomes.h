@@ -12,10 +12,12 @@ class RecordingOutcomes final {
 public:
     void listenTo(UpgradeJob& job)
     {
-        job.setOutcomeListener([this](UpgradeJob::Outcome outcome) {
+        UpgradeJob::Events events;
+        events.outcome = [this](UpgradeJob::Outcome outcome) {
             std::lock_guard lock(mutex_);
             told_.push_back(outcome);
-        });
+        };
+        job.setEvents(std::move(events));
     }
     std::vector<UpgradeJob::Outcome> told() const
     {

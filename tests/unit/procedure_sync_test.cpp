@@ -40,28 +40,28 @@ TEST(ProcedureGateTest, TheTickHandlerAbandonsOnlyAWorkerInThatPhaseThatHasNotCl
 {
     ProcedureGate gate;
     int written = 0;
-    EXPECT_TRUE(gate.enter(ProcedurePhase::UploadWait));
-    EXPECT_FALSE(gate.abandonIn(ProcedurePhase::RebootWait)); // another phase: no decision
+    EXPECT_TRUE(gate.enter(UpgradeStage::AnswerWait));
+    EXPECT_FALSE(gate.abandonIn(UpgradeStage::RebootWait)); // another phase: no decision
     EXPECT_TRUE(gate.publish([&] { written = 1; }));
-    EXPECT_TRUE(gate.abandonIn(ProcedurePhase::UploadWait));
-    EXPECT_FALSE(gate.abandonIn(ProcedurePhase::UploadWait)); // once only
+    EXPECT_TRUE(gate.abandonIn(UpgradeStage::AnswerWait));
+    EXPECT_FALSE(gate.abandonIn(UpgradeStage::AnswerWait)); // once only
     // From now on the worker writes nothing, and cannot claim the finish.
     EXPECT_FALSE(gate.publish([&] { written = 2; }));
-    EXPECT_FALSE(gate.enter(ProcedurePhase::RebootWait));
+    EXPECT_FALSE(gate.enter(UpgradeStage::RebootWait));
     EXPECT_FALSE(gate.claimFinish([&] { written = 3; }));
     EXPECT_FALSE(gate.decide([&] {
         written = 4;
         return true;
     }));
     EXPECT_EQ(written, 1);
-    EXPECT_EQ(gate.phase(), ProcedurePhase::UploadWait);
+    EXPECT_EQ(gate.phase(), UpgradeStage::AnswerWait);
 
     ProcedureGate claimed;
-    claimed.enter(ProcedurePhase::RebootWait);
+    claimed.enter(UpgradeStage::RebootWait);
     EXPECT_TRUE(claimed.decide([] { return false; })); // an unusable reply: no claim
     EXPECT_FALSE(claimed.finishClaimed());
     EXPECT_TRUE(claimed.decide([] { return true; }));
-    EXPECT_FALSE(claimed.abandonIn(ProcedurePhase::RebootWait)); // the worker decided first
+    EXPECT_FALSE(claimed.abandonIn(UpgradeStage::RebootWait)); // the worker decided first
     EXPECT_TRUE(claimed.publish([] {}));
     // The owner's abandonment (destruction) overrides a claim.
     claimed.abandon();
@@ -72,14 +72,14 @@ TEST(ProcedureGateTest, WorkerAndTickHandlerRacingEndTheUpgradeExactlyOnce)
 {
     for (int round = 0; round < 200; ++round) {
         ProcedureGate gate;
-        gate.enter(ProcedurePhase::RebootWait);
+        gate.enter(UpgradeStage::RebootWait);
         std::atomic<int> outcomes{0};
         std::thread worker([&] {
             if (gate.claimFinish())
                 outcomes.fetch_add(1);
         });
         std::thread ticks([&] {
-            if (gate.abandonIn(ProcedurePhase::RebootWait))
+            if (gate.abandonIn(UpgradeStage::RebootWait))
                 outcomes.fetch_add(1);
         });
         worker.join();
@@ -266,6 +266,9 @@ protected:
 TEST(UpgradeJobTest, TellsTheManualModeHowItEndedAndEndsABatchRowWithItsCode)
 {
     using Outcome = UpgradeJob::Outcome;
+    using Stage = UpgradeJob::Stage;
+    const std::vector<Stage> uploaded{Stage::Uploading, Stage::AnswerWait, Stage::RebootWait, Stage::Ended};
+    const std::vector<Stage> notSent{Stage::Uploading, Stage::Ended};
     struct Case {
         const char* name;
         bool batch;
@@ -273,14 +276,16 @@ TEST(UpgradeJobTest, TellsTheManualModeHowItEndedAndEndsABatchRowWithItsCode)
         std::string version; // the one the camera reports after the upload
         std::vector<Outcome> told;
         int code;
+        std::vector<Stage> stages;
+        std::optional<Stage> failedStage; // only a failure code has one
     };
     const std::vector<Case> cases{
-        {"confirmed", false, true, "2.45", {Outcome::Confirmed}, 9},
-        {"confirmed in the batch", true, true, "2.45", {Outcome::Confirmed}, 9},
-        {"old version", false, true, "2.30", {Outcome::VersionUpError}, 6},
-        {"old version in the batch", true, true, "2.30", {}, 11},
-        {"not sent", false, false, "2.45", {Outcome::UploadNotSent}, 3},
-        {"not sent in the batch", true, false, "2.45", {}, 10},
+        {"confirmed", false, true, "2.45", {Outcome::Confirmed}, 9, uploaded, {}},
+        {"confirmed in the batch", true, true, "2.45", {Outcome::Confirmed}, 9, uploaded, {}},
+        {"old version", false, true, "2.30", {Outcome::VersionUpError}, 6, uploaded, {}},
+        {"old version in the batch", true, true, "2.30", {}, 11, uploaded, Stage::RebootWait},
+        {"not sent", false, false, "2.45", {Outcome::UploadNotSent}, 3, notSent, {}},
+        {"not sent in the batch", true, false, "2.45", {}, 10, notSent, Stage::Uploading},
     };
     const SupportedModels models{"ZKA-QM410"};
     const std::vector<std::uint8_t> package(1460, 0x5a);
@@ -295,10 +300,17 @@ TEST(UpgradeJobTest, TellsTheManualModeHowItEndedAndEndsABatchRowWithItsCode)
             job.setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
         std::mutex mutex;
         std::vector<Outcome> told;
-        job.setOutcomeListener([&](Outcome outcome) {
+        std::vector<Stage> stages;
+        UpgradeJob::Events events;
+        events.outcome = [&](Outcome outcome) {
             std::lock_guard lock(mutex);
             told.push_back(outcome);
-        });
+        };
+        events.stageChanged = [&](Stage stage) {
+            std::lock_guard lock(mutex);
+            stages.push_back(stage);
+        };
+        job.setEvents(std::move(events));
         job.setFirmware(package, "ver2.45");
         job.start();
         const auto deadline = std::chrono::steady_clock::now() + 10s;
@@ -307,6 +319,11 @@ TEST(UpgradeJobTest, TellsTheManualModeHowItEndedAndEndsABatchRowWithItsCode)
         ASSERT_TRUE(job.workerDone());
         EXPECT_EQ(told, c.told);
         EXPECT_EQ(job.errorCode(), c.code);
+        EXPECT_EQ(stages, c.stages);
+        EXPECT_EQ(job.stage(), Stage::Ended);
+        EXPECT_EQ(job.failedStage(), c.failedStage);
+        // Only a confirmed camera's progress is full; a failed one keeps what it reached.
+        EXPECT_EQ(job.progress() == 10000, c.code == 9);
         // The inquiries after the upload wait 60 s each alone, 20 s in the batch.
         for (const Clock::Duration timeout : script.timeouts())
             EXPECT_EQ(timeout, c.batch ? Clock::Duration(20000) : Clock::Duration(60000));
