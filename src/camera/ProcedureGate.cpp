@@ -27,6 +27,8 @@ bool ProcedureGate::enter(ProcedurePhase phase)
     if (abandoned_)
         return false;
     phase_ = phase;
+    if (phase != ProcedurePhase::Idle)
+        lastWorkingPhase_ = phase;
     return true;
 }
 
@@ -60,6 +62,12 @@ ProcedurePhase ProcedureGate::phase() const
 {
     std::lock_guard lock(mutex_);
     return phase_;
+}
+
+ProcedurePhase ProcedureGate::lastWorkingPhase() const
+{
+    std::lock_guard lock(mutex_);
+    return lastWorkingPhase_;
 }
 
 bool ProcedureGate::abandoned() const

@@ -51,12 +51,15 @@ public:
     void abandon();
 
     ProcedurePhase phase() const;
+    // The last phase entered other than Idle (Idle before the first): where a failed upgrade stood.
+    ProcedurePhase lastWorkingPhase() const;
     bool abandoned() const;
     bool finishClaimed() const;
 
 private:
     mutable std::mutex mutex_;
     ProcedurePhase phase_ = ProcedurePhase::Idle;
+    ProcedurePhase lastWorkingPhase_ = ProcedurePhase::Idle;
     bool abandoned_ = false;
     bool finishClaimed_ = false;
 };

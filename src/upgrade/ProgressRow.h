@@ -1,5 +1,8 @@
 #pragma once
 
+#include "upgrade/RolloutPolicy.h"
+#include "upgrade/UpgradeStage.h"
+
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -31,8 +34,14 @@ struct ProgressRow {
 
     std::string versionAfter;       // the version the camera reported last, without "ver"; empty: none
     std::string savedConfiguration; // the saved configuration file, when it was kept
-    // The cause of a failure, or why the camera was not started; empty when there is none.
+    // The cause of a failure, or why the camera was not started or skipped; empty when there is none.
     std::string detail;
+    // Set for a camera that failed: where its upgrade stood then.
+    std::optional<UpgradeStage> failedStage;
+    // A camera left as it was, since it already runs that version or a later one; it has no final code.
+    SkipReason skipped = SkipReason::None;
+    // What kept a camera from starting (an abort, a halt of the rollout); it has no final code.
+    BatchHalt notStartedBy = BatchHalt::None;
     std::optional<std::chrono::system_clock::time_point> started; // the scheduler began with the camera
     std::optional<std::chrono::system_clock::time_point> ended;   // the camera reached its final code
 };

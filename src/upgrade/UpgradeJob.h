@@ -9,6 +9,7 @@
 #include "camera/StatusCode.h"
 #include "camera/UploadAnswerParser.h"
 #include "camera/WakeEvent.h"
+#include "upgrade/UpgradeStage.h"
 
 #include <atomic>
 #include <chrono>
@@ -148,6 +149,8 @@ public:
     RestoreOutcome restoreSaved(ConfigBackup& backup, std::stop_token stop);
     // What the worker is waiting for now.
     ProcedurePhase phase() const { return gate_.phase(); }
+    // The stage the upgrade reached last: for a failed job, the one it failed in.
+    UpgradeStage stage() const { return stageOfPhase(gate_.lastWorkingPhase()); }
     // The worker has ended its sequence (a reconfigure wait still to come counts as not ended).
     bool workerDone() const { return workerDone_.load(); }
 

@@ -150,6 +150,33 @@ TEST(BatchSchedulerTest, AnAbortDuringTheInquiriesDropsTheCameraWithoutWaitingFo
     EXPECT_EQ(requestsTo(rig, "127.0.0.2", "/command/versionup.cgi"), 0u);
 }
 
+TEST(BatchSchedulerTest, AfterTheMaintenanceWindowNoCameraStartsAndTheOneUnderWayFinishes)
+{
+    BatchRig rig({testCamera(2), testCamera(3), testCamera(4)});
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+    rig.addFleet();
+    RolloutPolicy policy;
+    policy.stopAt = rig.clock.wallTime() + 1h;
+    rig.scheduler->setRolloutPolicy(policy);
+    // The window ends while the first camera uploads.
+    rig.onChange = [&rig](const BatchRig::Change& change) {
+        if (change.row == 0 && change.codes[0] == 3)
+            rig.clock.moveWallTime(2h);
+    };
+    rig.startBatch();
+    ASSERT_TRUE(rig.runBatch());
+
+    EXPECT_EQ(rig.row(0).finalStatus, 9);
+    EXPECT_EQ(rig.scheduler->halt(), BatchHalt::WindowEnded);
+    for (std::size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ(rig.row(i).finalStatus, 0);
+        EXPECT_EQ(rig.row(i).detail, "maintenance window ended");
+        EXPECT_EQ(rig.fleet.requests(rig.fleet.cameras()[i].address).size(), 0u);
+    }
+    EXPECT_EQ(logLine(rig, 1), "ZKA-QM410(127.0.0.3) Not upgraded (maintenance window ended).\r\n");
+}
+
 TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLines)
 {
     CameraSpec wrongPassword = testCamera(2);
