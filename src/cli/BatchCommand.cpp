@@ -43,6 +43,8 @@ namespace zka::cli {
 namespace {
 
 constexpr int kExitFailed = 1;
+// The rollout's policy halted the batch: the canary failed, too many failed, or the window ended.
+constexpr int kExitHalted = 4;
 // The shell's status of a process ended by SIGINT: the operator left with cameras under way.
 constexpr int kExitAbandoned = 130;
 constexpr std::uint16_t kDuplicateAddressText = 352;
@@ -176,6 +178,7 @@ int runBatch(const std::vector<std::string>& args)
         scheduler.addObserver(*report);
     }
     scheduler.setBatchOptions(request->retain, !request->backup, clock.wallTime());
+    scheduler.setRolloutPolicy(request->rollout);
     const auto refreshViews = [&console, &events] {
         console.refresh();
         if (events)
@@ -188,6 +191,12 @@ int runBatch(const std::vector<std::string>& args)
         std::fprintf(stderr, "zka-upgrade-cli batch: left while these cameras were in the middle of an upgrade:\n");
         for (const std::string& row : console.inProgress())
             std::fprintf(stderr, "  %s\n", row.c_str());
+    }
+    const BatchHalt halt = scheduler.halt();
+    const bool halted = halt != BatchHalt::None && halt != BatchHalt::Aborted;
+    if (halted) {
+        std::fprintf(stderr, "zka-upgrade-cli batch: %s: the cameras not yet begun were not started\n",
+                     std::string(haltReason(halt)).c_str());
     }
     console.printLog(leftOut);
     bool reported = true;
@@ -210,7 +219,9 @@ int runBatch(const std::vector<std::string>& args)
     // Leaving early, the cameras' threads are stopped as the scheduler goes: nothing waits for them.
     if (leftEarly)
         return kExitAbandoned;
-    return reported && BatchSummary::of(scheduler, leftOut).allCompleted() ? 0 : kExitFailed;
+    if (halted)
+        return kExitHalted;
+    return reported && BatchSummary::of(scheduler, leftOut).allCompletedOrSkipped() ? 0 : kExitFailed;
 }
 
 const CommandRegistration registration{Command{
@@ -218,13 +229,15 @@ const CommandRegistration registration{Command{
     "upgrade many cameras, at most N at a time (the automatic mode)",
     "usage: zka-upgrade-cli batch [TARGETS] [--discover] --user NAME [--password-file FILE]\n"
     "                             [--logins FILE] [--retain] [--backup] [--parallel N]\n"
-    "                             [--report FILE] [--events FILE] [--time-scale X]\n"
+    "                             [--report FILE] [--events FILE] [--force] [--allow-downgrade]\n"
+    "                             [--canary N] [--max-failures N|P%] [--stop-at HH:MM] [--time-scale X]\n"
     "       zka-upgrade-cli batch --retry REPORT --user NAME [--password-file FILE] [OPTIONS]\n"
     "       zka-upgrade-cli batch --check [TARGETS] [--discover] [--retry REPORT] --user NAME [OPTIONS]\n"
     "\n"
     "Upgrades a batch of cameras as the wizard's automatic mode does: one camera starts after\n"
     "another, at most N at a time, each after an inquiry of its model and its administrator login,\n"
-    "and never while a camera ahead of it saves its configuration or uploads.\n"
+    "and never while a camera ahead of it saves its configuration or uploads. A camera that already\n"
+    "runs the version it would get, or a later one, is left as it is (\"Skipped\").\n"
     "\n"
     "  TARGETS               a file of camera addresses, one a line: a.b.c.d, optionally followed by\n"
     "                        a tab, a colon or a comma and the HTTP port (80 or 1024 to 65535);\n"
@@ -267,6 +280,15 @@ const CommandRegistration registration{Command{
     "                        {\"event\": \"summary\", \"time\", and the report's counts}. \"-\" writes\n"
     "                        them to standard output instead of the lines below; the upgrade log\n"
     "                        and the messages then go to standard error\n"
+    "  --force               upgrade also the cameras that already run the version they would get\n"
+    "  --allow-downgrade     upgrade also the cameras that run a later version (versions compare as\n"
+    "                        numbers part by part: 3.9 is older than 3.15)\n"
+    "  --canary N            the first N cameras that need the upgrade go alone; the others start\n"
+    "                        only when all of them completed, else the batch halts\n"
+    "  --max-failures N|P%   halt once N cameras failed, or P% of the cameras started so far\n"
+    "                        (judged once at least 4 have ended)\n"
+    "  --stop-at HH:MM       the end of the maintenance window, local time (the next HH:MM to come):\n"
+    "                        after it no camera starts\n"
     "  --time-scale X        run every wait X times as long (for demonstrations with the simulator)\n"
     "\n"
     "At most 256 cameras: those past the 256th are left out, counted as not started. A second\n"
@@ -274,7 +296,14 @@ const CommandRegistration registration{Command{
     "change of a camera, at most one a second per camera:\n"
     "  ID <TAB> ADDRESS <TAB> MODEL <TAB> VERSION <TAB> STATUS <TAB> PROGRESS% [<TAB> CAUSE]\n"
     "(control characters in the cameras' texts are shown as \\xHH), and at the end the upgrade log\n"
-    "and \"N completed, M failed, K not started\".\n"
+    "and \"N completed, M failed, K not started\" (with \"S skipped, \" after the completed when\n"
+    "cameras were skipped). A skipped camera's line ends with \"up to date\" or \"newer\".\n"
+    "\n"
+    "A halt (the canary failed, the failure limit was reached, the window ended) acts as an abort:\n"
+    "the cameras in the middle of an upgrade finish, no other starts; their report names them\n"
+    "\"not-started\" with \"halted after the canary\", \"halted: failure limit\" or \"maintenance\n"
+    "window ended\". A failed camera's report gives the stage it failed in (\"failedStage\":\n"
+    "inquiry, saving, uploading, overwriting, searching, rebooting, restoring, reconfiguring).\n"
     "\n"
     "The first SIGINT (Ctrl+C) or SIGTERM aborts: nothing new starts, the cameras in the middle of\n"
     "an upgrade finish, the waiting ones are not started. A second one leaves at once and names the\n"
@@ -283,11 +312,12 @@ const CommandRegistration registration{Command{
     "\n"
     "Saved configurations go below $ProgramFiles/VELM/ZKA FirmwareUpgrade/Configurations/.\n"
     "\n"
-    "Exit status: 0 every camera completed; 1 any did not, there was no camera to upgrade, or the\n"
-    "report or the events could not be written; 64 usage error (also a malformed TARGETS or logins\n"
-    "file, a REPORT that is not a report of this command or cannot be read, or an events FILE that\n"
-    "cannot be opened); 130 left by a second signal. With --check: 0 every camera is ready or up\n"
-    "to date, 1 otherwise.\n",
+    "Exit status: 0 every camera completed or was skipped; 1 any did not, there was no camera to\n"
+    "upgrade, or the report or the events could not be written; 4 halted by the canary, the failure\n"
+    "limit or the end of the window; 64 usage error (also a malformed TARGETS or logins file, a\n"
+    "REPORT that is not a report of this command or cannot be read, or an events FILE that cannot be\n"
+    "opened); 130 left by a second signal. With --check: 0 every camera is ready or up to date, 1\n"
+    "otherwise.\n",
     runBatch,
 }};
 

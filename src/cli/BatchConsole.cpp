@@ -82,8 +82,9 @@ void BatchConsole::printLog(int leftOut) const
     if (!folder.empty())
         std::fprintf(log_, "%s\n", escapeControls(folder).c_str());
     const BatchSummary summary = BatchSummary::of(scheduler_, leftOut);
-    std::fprintf(log_, "%d completed, %d failed, %d not started\n", summary.completed, summary.failed,
-                 summary.notStarted);
+    const std::string skipped = summary.skipped > 0 ? std::to_string(summary.skipped) + " skipped, " : std::string();
+    std::fprintf(log_, "%d completed, %s%d failed, %d not started\n", summary.completed, skipped.c_str(),
+                 summary.failed, summary.notStarted);
     std::fflush(log_);
 }
 

@@ -32,7 +32,8 @@ public:
     void refresh();
     // The latest state of every row not printed yet, whatever the gap.
     void flush();
-    // "Upgrade log:" and the log lines of the rows that have one, then "N completed, M failed, K not started".
+    // "Upgrade log:" and the log lines of the rows that have one, then "N completed, M failed, K not
+    // started" ("N completed, S skipped, M failed, K not started" when cameras were skipped).
     // leftOut: cameras without a row, counted as not started.
     void printLog(int leftOut = 0) const;
     bool ended() const { return ended_; }

@@ -22,6 +22,8 @@ const char* outcomeOf(const ProgressRow& row)
 {
     if (row.finalStatus == 9)
         return "completed";
+    if (row.skipped != SkipReason::None)
+        return "skipped";
     if (row.finalStatus != 0)
         return "failed";
     // Begun and not ended: the batch was left, or the report was written while it ran.
@@ -52,7 +54,12 @@ std::string isoTime(std::chrono::system_clock::time_point when)
 
 json summaryJson(const BatchSummary& summary)
 {
-    json counts = {{"completed", summary.completed}, {"failed", summary.failed}, {"notStarted", summary.notStarted}};
+    json counts = {{"completed", summary.completed}};
+    // Only a batch with cameras at their version or later has this count: older readers never saw it.
+    if (summary.skipped > 0)
+        counts["skipped"] = summary.skipped;
+    counts["failed"] = summary.failed;
+    counts["notStarted"] = summary.notStarted;
     if (summary.leftOut > 0)
         counts["leftOut"] = summary.leftOut;
     return counts;
@@ -82,6 +89,8 @@ BatchSummary BatchSummary::of(const BatchScheduler& scheduler, int leftOut)
         const ProgressRow& row = scheduler.row(i);
         if (row.finalStatus == 9)
             ++summary.completed;
+        else if (row.skipped != SkipReason::None)
+            ++summary.skipped;
         else if (row.finalStatus == 0 && row.statusCode == 0)
             ++summary.notStarted;
         else
@@ -106,6 +115,7 @@ std::string renderBatchReport(const BatchScheduler& scheduler, int leftOut)
             {"finalCode", row.finalStatus},
             {"statusWord", scheduler.rowText().statusWord(row)},
             {"outcome", outcomeOf(row)},
+            {"failedStage", row.failedStage ? json(std::string(stageName(*row.failedStage))) : json(nullptr)},
             {"logLine", textOrNull(logLineText(scheduler, i))},
             {"detail", textOrNull(row.detail)},
             {"savedConfiguration", textOrNull(row.savedConfiguration)},

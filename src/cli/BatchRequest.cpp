@@ -4,6 +4,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ReportedBatch.h"
+#include "cli/RolloutOptions.h"
 #include "cli/SecretFile.h"
 #include "cli/TerminalText.h"
 
@@ -35,6 +36,8 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
     const CLI::Option* parallelOption = line.app().add_option("--parallel", request.parallel)->check(CLI::Range(1, BatchScheduler::kMaxParallel));
     const CLI::Option* reportOption = line.app().add_option("--report", reportPath);
     const CLI::Option* eventsOption = line.app().add_option("--events", eventsPath);
+    RolloutOptions rollout;
+    rollout.addTo(line.app());
     line.addTimeScale();
     const auto refuse = [&line](const std::string& error) -> std::optional<BatchRequest> {
         line.usageError(error);
@@ -57,6 +60,10 @@ std::optional<BatchRequest> readRequest(const std::vector<std::string>& args)
     if (request.timeScale == 0.0)
         return std::nullopt;
     std::string error;
+    const auto policy = rollout.read(std::chrono::system_clock::now(), error);
+    if (!policy)
+        return refuse(error);
+    request.rollout = *policy;
     // The common login is needed unless every camera has its own in --logins.
     if (loginArguments.userGiven() || loginsOption->count() == 0) {
         request.commonLogin = LoginOptions::read(loginArguments, error);

@@ -3,6 +3,7 @@
 #include "cli/LoginOptions.h"
 #include "cli/LoginsFile.h"
 #include "cli/RetryList.h"
+#include "upgrade/RolloutPolicy.h"
 #include "upgrade/BatchScheduler.h"
 #include "upgrade/CameraAddressList.h"
 
@@ -28,6 +29,7 @@ struct BatchRequest {
     std::optional<std::string> reportPath;
     std::optional<std::string> eventsPath; // "-" for standard output
     double timeScale = 1.0;
+    RolloutPolicy rollout; // what is skipped, the canary, the failure limit, the window's end
 };
 
 // The events' stream: standard output (not closed), or a file opened for them.

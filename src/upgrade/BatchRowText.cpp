@@ -11,7 +11,12 @@ namespace {
 
 constexpr int kFirstFinal = static_cast<int>(StatusCode::Completed);
 constexpr int kLastCode = static_cast<int>(StatusCode::CannotLoadConfig);
-constexpr const char* kAbortedLogText = "Not upgraded (the batch was aborted).\r\n";
+constexpr const char* kSkippedWord = "Skipped";
+
+std::string skippedLogText(SkipReason reason)
+{
+    return reason == SkipReason::Newer ? "Skipped (runs a newer version).\r\n" : "Skipped (up to date).\r\n";
+}
 
 } // namespace
 
@@ -42,15 +47,24 @@ const std::string& BatchRowText::statusWord(int code) const
     return listWords_[static_cast<std::size_t>(code)];
 }
 
+const std::string& BatchRowText::statusWord(const ProgressRow& row) const
+{
+    static const std::string skipped = kSkippedWord;
+    return row.skipped != SkipReason::None ? skipped : statusWord(row.statusCode);
+}
+
 std::string BatchRowText::logLine(const ProgressRow& row) const
 {
-    // A camera the abort left unstarted ends without a code but with its reason.
-    const bool leftByAbort = row.finalStatus == 0 && !row.detail.empty();
-    if (row.progress.load() == 0 && row.finalStatus == 0 && !leftByAbort)
+    // A camera skipped, or left unstarted, ends without a code but with its reason.
+    const bool notStarted = row.notStartedBy != BatchHalt::None;
+    const bool skipped = row.skipped != SkipReason::None;
+    if (row.progress.load() == 0 && row.finalStatus == 0 && !notStarted && !skipped)
         return {};
     std::string line = row.dhcp != 0 ? row.model + "(DHCP:" + row.address + ") " : row.model + "(" + row.address + ") ";
-    if (leftByAbort)
-        line += kAbortedLogText;
+    if (skipped)
+        line += skippedLogText(row.skipped);
+    else if (notStarted)
+        line += "Not upgraded (" + std::string(haltReason(row.notStartedBy)) + ").\r\n";
     else if (row.finalStatus >= kFirstFinal && row.finalStatus <= kLastCode)
         line += logOutcomes_[static_cast<std::size_t>(row.finalStatus)];
     return line;

@@ -20,10 +20,12 @@ public:
     static std::string id(const ProgressRow& row);
     // The list word of a status code ("Standby" ... "Error7"); empty for any other code.
     const std::string& statusWord(int code) const;
-    const std::string& statusWord(const ProgressRow& row) const { return statusWord(row.statusCode); }
+    // The row's word: its code's, or "Skipped" for a camera left as it was (which only a command
+    // line's batch does).
+    const std::string& statusWord(const ProgressRow& row) const;
     // The row's line of the upgrade log: "model(address) " or "model(DHCP:address) ", followed by
-    // the outcome of a final code, or by the sentence of a camera the abort left unstarted. Empty
-    // for a row the batch has not reached yet.
+    // the outcome of a final code, or by the sentence of a camera skipped or left unstarted by an
+    // abort or a halt. Empty for a row the batch has not reached yet.
     std::string logLine(const ProgressRow& row) const;
 
 private:

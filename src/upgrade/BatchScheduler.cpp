@@ -16,7 +16,6 @@ namespace {
 
 constexpr int kProgressFull = 10000;
 constexpr int kFirstFinal = static_cast<int>(StatusCode::Completed);
-constexpr const char* kAbortedDetail = "not upgraded: the batch was aborted";
 
 bool isSavingOrUploading(int code)
 {
@@ -95,6 +94,7 @@ bool BatchScheduler::addUpgradeTarget(const UpgradeTarget& target)
     if (!entry.context) {
         // Nothing can follow this camera: it ends before the batch begins.
         added.detail = credential ? "out of memory" : "the login is too long";
+        added.failedStage = ReportedStage::Inquiry;
         endRow(added, static_cast<int>(StatusCode::NetworkError));
         return true;
     }
@@ -116,6 +116,7 @@ void BatchScheduler::clearRows()
     timer_.stop();
     running_ = false;
     stopRequested_ = false;
+    halt_ = BatchHalt::None;
     pending_.reset();
     contexts_.clear();
     rows_.clear();
@@ -130,6 +131,8 @@ void BatchScheduler::start()
 void BatchScheduler::requestStop()
 {
     stopRequested_ = true;
+    if (halt_ == BatchHalt::None)
+        halt_ = BatchHalt::Aborted;
 }
 
 UpgradeJob* BatchScheduler::findJob(int tag) const
@@ -154,18 +157,59 @@ std::string BatchScheduler::savedConfigurationsLine() const
 std::size_t BatchScheduler::proceededCount() const
 {
     return static_cast<std::size_t>(
-        std::count_if(rows_.begin(), rows_.end(), [](const auto& row) { return row->finalStatus != 0; }));
+        std::count_if(rows_.begin(), rows_.end(),
+                      [](const auto& row) { return row->finalStatus != 0 || row->skipped != SkipReason::None; }));
 }
 
 std::size_t BatchScheduler::waitingCount() const
 {
     return static_cast<std::size_t>(
-        std::count_if(contexts_.begin(), contexts_.end(), [this](const Entry& entry) { return codeOf(entry) == 0; }));
+        std::count_if(contexts_.begin(), contexts_.end(), [this](const Entry& entry) { return isWaiting(entry); }));
 }
 
 int BatchScheduler::codeOf(const Entry& entry) const
 {
     return entry.refusal != 0 ? entry.refusal : entry.context->errorCode();
+}
+
+bool BatchScheduler::isWaiting(const Entry& entry) const
+{
+    return codeOf(entry) == 0 && entry.skip == SkipReason::None;
+}
+
+BatchTally BatchScheduler::tally() const
+{
+    BatchTally tally;
+    const auto count = [&tally](int code) {
+        if (code == kFirstFinal)
+            ++tally.completed;
+        else if (code > kFirstFinal)
+            ++tally.failed;
+    };
+    // Rows that ended have left the entries; those still held are counted from their jobs.
+    for (const auto& row : rows_)
+        count(row->finalStatus);
+    for (const Entry& entry : contexts_) {
+        const int code = codeOf(entry);
+        if (entry.skip != SkipReason::None)
+            continue;
+        if (code >= kFirstFinal)
+            count(code);
+        else if (code != 0 || (pending_ && pending_->tag() == entry.tag))
+            ++tally.underWay;
+    }
+    return tally;
+}
+
+bool BatchScheduler::mayBegin()
+{
+    const BatchTally now = tally();
+    const BatchHalt halt = policy_.haltFor(now, clock_.wallTime());
+    if (halt == BatchHalt::None)
+        return policy_.mayBegin(now);
+    halt_ = halt;
+    stopRequested_ = true;
+    return false;
 }
 
 void BatchScheduler::tick()
@@ -185,7 +229,7 @@ void BatchScheduler::tick()
             ++position;
             continue;
         }
-        if (code >= kFirstFinal) {
+        if (code >= kFirstFinal || entry.skip != SkipReason::None) {
             finish(position, code);
             if (dropIfStopped())
                 break;
@@ -235,23 +279,27 @@ bool BatchScheduler::advanceWaiting(Entry& entry, bool busy)
             entry.refusalDetail = outcome.detail;
             return busy;
         }
+        if (outcome.skip != SkipReason::None) {
+            // Nothing to upload: the next tick ends the row with the version the camera reported.
+            ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
+            describe(row, entry, outcome);
+            row.versionAfter = outcome.version;
+            entry.skip = outcome.skip;
+            return busy;
+        }
         startCamera(entry, outcome);
         return true;
     }
-    if (busy || pending_)
+    if (busy || pending_ || !mayBegin())
         return busy;
     rows_[static_cast<std::size_t>(entry.tag)]->started = clock_.wallTime();
-    pending_ = std::make_unique<StartInquiry>(entry.context->client(), resources_.supportedModels(), entry.tag);
+    pending_ = std::make_unique<StartInquiry>(entry.context->client(), resources_.supportedModels(), firmware_,
+                                              policy_.versions, entry.tag);
     return true;
 }
 
-void BatchScheduler::startCamera(Entry& entry, const StartInquiry::Outcome& outcome)
+bool BatchScheduler::describe(ProgressRow& row, Entry& entry, const StartInquiry::Outcome& outcome)
 {
-    ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
-    // The job upgrades the camera the inquiry accepted: it knows its version and whether it runs
-    // emergency firmware.
-    entry.context->recordIdentity(outcome.identity);
-    // A camera added by its address alone is known only from its answer.
     bool described = false;
     if (row.model.empty() && !outcome.model.empty()) {
         row.model = outcome.model;
@@ -266,6 +314,16 @@ void BatchScheduler::startCamera(Entry& entry, const StartInquiry::Outcome& outc
         row.serial = outcome.serial;
         entry.context->setSerial(outcome.serial);
     }
+    return described;
+}
+
+void BatchScheduler::startCamera(Entry& entry, const StartInquiry::Outcome& outcome)
+{
+    ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
+    // The job upgrades the camera the inquiry accepted: it knows its version and whether it runs
+    // emergency firmware.
+    entry.context->recordIdentity(outcome.identity);
+    const bool described = describe(row, entry, outcome);
     // The slot by the loader's names, never the one-camera selection of the manual mode.
     const std::size_t slot = resources_.slotFor(outcome.docType);
     entry.context->setFirmware(firmware_.package(slot), firmware_.newVersionFor(row.currentVersion));
@@ -291,13 +349,21 @@ void BatchScheduler::finish(std::size_t position, int code)
     if (pending_ && pending_->tag() == entry.tag)
         pending_.reset();
     ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
+    if (entry.skip != SkipReason::None) {
+        endSkipped(row, entry);
+        return;
+    }
     const std::string latest = withoutVerPrefix(entry.context->latestVersion());
     const std::string saved = entry.context->savedConfigPath();
-    if (code != kFirstFinal)
+    if (code != kFirstFinal) {
         row.detail = !entry.refusalDetail.empty() ? entry.refusalDetail : entry.context->failureDetail();
-    if (entry.refusal == 0)
-        row.failedStage = entry.context->failedStage();
-    // The row keeps the progress the job reached; the job's threads are joined here.
+        // A camera its inquiries refused failed before its upgrade began.
+        const auto stage = entry.context->failedStage();
+        row.failedStage = entry.refusal != 0 ? ReportedStage::Inquiry
+                                             : reportedStage(stage.value_or(entry.context->stage()));
+    }
+    // The row keeps the progress the job reached; the job's threads are joined here, and from now
+    // on nothing writes the row but this thread.
     row.progress.store(entry.context->progress());
     entry.context.reset();
     if (code == kFirstFinal)
@@ -313,6 +379,14 @@ void BatchScheduler::copyProgress()
 {
     for (const Entry& entry : contexts_)
         rows_[static_cast<std::size_t>(entry.tag)]->progress.store(entry.context->progress());
+}
+
+void BatchScheduler::endSkipped(ProgressRow& row, const Entry& entry)
+{
+    row.skipped = entry.skip;
+    row.detail = skipDetail(entry.skip);
+    row.ended = clock_.wallTime();
+    notifyRow(static_cast<std::size_t>(row.index));
 }
 
 void BatchScheduler::noteSaved(const Entry& entry)
@@ -338,7 +412,7 @@ bool BatchScheduler::dropIfStopped()
 {
     if (!stopRequested_ || contexts_.empty())
         return false;
-    if (std::any_of(contexts_.begin(), contexts_.end(), [this](const Entry& entry) { return codeOf(entry) != 0; }))
+    if (std::any_of(contexts_.begin(), contexts_.end(), [this](const Entry& entry) { return !isWaiting(entry); }))
         return false;
     // Every camera left is waiting: none of them starts. An inquiry in flight is stopped and joined
     // before its context goes.
@@ -350,7 +424,10 @@ bool BatchScheduler::dropIfStopped()
         ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
         row.finalStatus = 0;
         row.started.reset();
-        row.detail = kAbortedDetail;
+        row.notStartedBy = halt_;
+        // The abort's words are older than the rollout's halts, and read as they always did.
+        row.detail = halt_ == BatchHalt::Aborted ? "not upgraded: " + std::string(haltReason(halt_))
+                                                 : std::string(haltReason(halt_));
         notifyRow(static_cast<std::size_t>(entry.tag));
     }
     return true;

@@ -32,6 +32,11 @@ class PackagedResources;
 // one behind it moves up into its position. An abort starts nothing new, lets the running cameras
 // finish, and drops every waiting camera at once when no camera runs any more.
 //
+// A rollout policy (the command line's; the wizard keeps the default) leaves a camera as it is when
+// its inquiries show it needs no upgrade, lets a canary go alone, and halts the batch as an abort
+// does when the canary fails, too many cameras failed or the maintenance window ended. It is asked
+// each time a camera is about to begin.
+//
 // Everything is called on the user-interface thread, the thread that delivers the ticks of the
 // scheduler's and its jobs' timers. Destroying the scheduler in any state stops and joins
 // every thread it started.
@@ -67,6 +72,8 @@ public:
     bool addUpgradeTarget(const UpgradeTarget& target);
     // What every job does with the camera's settings, and the time stamp of the backup folder.
     void setBatchOptions(bool retain, bool deleteSaved, std::chrono::system_clock::time_point batchStart);
+    // The rules of a staged rollout; by default nothing is skipped and nothing halts the batch.
+    void setRolloutPolicy(RolloutPolicy policy) { policy_ = std::move(policy); }
     // Deletes every row and job; stops a pending inquiry and the timer first.
     void clearRows();
 
@@ -76,6 +83,9 @@ public:
     // The operator's abort: nothing new starts; waiting rows are dropped once none runs.
     void requestStop();
     bool stopRequested() const { return stopRequested_; }
+    // What made the batch start no further camera (the operator's abort or the rollout policy);
+    // None when nothing did. Kept after the batch ended, until its rows are cleared.
+    BatchHalt halt() const { return halt_; }
     // The timer runs: the batch is under way.
     bool running() const { return running_; }
 
@@ -105,14 +115,26 @@ private:
         std::unique_ptr<UpgradeJob> context;
         int refusal = 0;
         std::string refusalDetail;
+        // Once its inquiries showed it needs no upgrade: why it ends without one.
+        SkipReason skip = SkipReason::None;
     };
 
     void tick();
     int codeOf(const Entry& entry) const;
+    // Not yet begun: no inquiry launched, no code, not skipped.
+    bool isWaiting(const Entry& entry) const;
+    // The cameras completed, failed and under way, for the rollout policy.
+    BatchTally tally() const;
+    // Asks the policy whether one more camera may begin; halts the batch when the policy says so.
+    bool mayBegin();
     // Works on a waiting camera: launches its inquiries or, once they ended, starts it. True while
     // the camera counts as busy for those behind it.
     bool advanceWaiting(Entry& entry, bool busy);
+    // Fills what the row of a camera known by its address alone learns from its answer; true when
+    // the row changed.
+    bool describe(ProgressRow& row, Entry& entry, const StartInquiry::Outcome& outcome);
     void startCamera(Entry& entry, const StartInquiry::Outcome& outcome);
+    void endSkipped(ProgressRow& row, const Entry& entry);
     void showCode(int tag, int code);
     void finish(std::size_t position, int code);
     // Copies each job's progress into its row: the views read the rows.
@@ -136,10 +158,12 @@ private:
     bool retain_ = false;
     bool deleteSaved_ = true;
     std::chrono::system_clock::time_point batchStart_{};
+    RolloutPolicy policy_;
 
     std::vector<BatchObserver*> observers_;
     std::vector<std::unique_ptr<ProgressRow>> rows_;
     bool stopRequested_ = false;
+    BatchHalt halt_ = BatchHalt::None;
     bool running_ = false;
     bool inTick_ = false;
     // Declared after the rows they write and the seams they use: destroyed (stopped and joined) first.

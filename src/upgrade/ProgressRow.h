@@ -1,6 +1,7 @@
 #pragma once
 
-#include "camera/ProcedureGate.h"
+#include "upgrade/ReportedStage.h"
+#include "upgrade/RolloutPolicy.h"
 
 #include <array>
 #include <atomic>
@@ -33,11 +34,14 @@ struct ProgressRow {
 
     std::string versionAfter;       // the version the camera reported last, without "ver"; empty: none
     std::string savedConfiguration; // the saved configuration file, when it was kept
-    // The cause of a failure, or why the camera was not started; empty when there is none.
+    // The cause of a failure, or why the camera was not started or skipped; empty when there is none.
     std::string detail;
-    // The stage its upgrade was in when it failed; empty when it did not fail in its upgrade (a
-    // camera refused by its inquiries, or one that could not be started).
-    std::optional<UpgradeStage> failedStage;
+    // Set for a camera that failed: where its upgrade stood then.
+    std::optional<ReportedStage> failedStage;
+    // A camera left as it was, since it already runs that version or a later one; it has no final code.
+    SkipReason skipped = SkipReason::None;
+    // What kept a camera from starting (an abort, a halt of the rollout); it has no final code.
+    BatchHalt notStartedBy = BatchHalt::None;
     std::optional<std::chrono::system_clock::time_point> started; // the scheduler began with the camera
     std::optional<std::chrono::system_clock::time_point> ended;   // the camera reached its final code
 };

@@ -1,14 +1,18 @@
 #include "upgrade/StartInquiry.h"
 
 #include "camera/CameraOperations.h"
+#include "resources/FirmwareDescription.h"
 #include "upgrade/TargetCheck.h"
 #include "upgrade/VerdictWords.h"
 
 namespace zka {
 
-StartInquiry::StartInquiry(CameraOperations& client, const SupportedModels& models, int tag)
+StartInquiry::StartInquiry(CameraOperations& client, const SupportedModels& models,
+                           const FirmwareDescription& firmware, VersionRule versions, int tag)
     : client_(client)
     , models_(models)
+    , firmware_(firmware)
+    , versions_(versions)
     , tag_(tag)
     , thread_([this](std::stop_token stop) { run(stop); })
 {
@@ -29,6 +33,9 @@ void StartInquiry::run(std::stop_token stop)
         outcome_.serial = result.identity.serial;
     }
     outcome_.accepted = result.verdict == TargetVerdict::Accepted;
+    // Judged by the version the camera reports now, against the one it would be given.
+    if (outcome_.accepted)
+        outcome_.skip = versions_.judge(outcome_.version, firmware_.newVersionFor(outcome_.version));
     RowRefusal refusal = rowRefusal(result.verdict);
     outcome_.refusal = refusal.code;
     outcome_.detail = std::move(refusal.detail);

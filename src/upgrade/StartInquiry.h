@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera/CameraIdentity.h"
+#include "upgrade/RolloutPolicy.h"
 
 #include <atomic>
 #include <stop_token>
@@ -10,10 +11,11 @@
 namespace zka {
 
 class CameraOperations;
+struct FirmwareDescription;
 
 // The target check that comes before one camera of a batch starts, on a thread of its own so that
-// the user-interface thread never waits for a camera. Destroying the inquiry stops it and joins
-// its thread.
+// the user-interface thread never waits for a camera; it also judges, by the version rule, whether
+// an accepted camera needs the firmware at all. Destroying the inquiry stops it and joins its thread.
 class StartInquiry final {
 public:
     struct Outcome {
@@ -32,10 +34,13 @@ public:
         // What the system reply said, when it named a supported model: the job that upgrades the
         // camera records its version and whether it runs emergency firmware.
         CameraIdentity identity;
+        // An accepted camera that the version rule leaves as it is.
+        SkipReason skip = SkipReason::None;
     };
 
-    // The client and the models are borrowed until the inquiry is destroyed.
-    StartInquiry(CameraOperations& client, const SupportedModels& models, int tag);
+    // The client, the models and the firmware are borrowed until the inquiry is destroyed.
+    StartInquiry(CameraOperations& client, const SupportedModels& models, const FirmwareDescription& firmware,
+                 VersionRule versions, int tag);
     StartInquiry(const StartInquiry&) = delete;
     StartInquiry& operator=(const StartInquiry&) = delete;
 
@@ -49,6 +54,8 @@ private:
 
     CameraOperations& client_;
     const SupportedModels& models_;
+    const FirmwareDescription& firmware_;
+    const VersionRule versions_;
     const int tag_;
     Outcome outcome_;
     std::atomic<bool> finished_{false};

@@ -38,6 +38,7 @@ if(TARGET zka_camsim AND TARGET zka-upgrade-cli)
   find_package(nlohmann_json CONFIG REQUIRED)
   zka_add_test(batch_cli_test NETWORK TIMEOUT 300
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/e2e/batch_cli_test.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/batch_cli_report_test.cpp
+            ${CMAKE_CURRENT_SOURCE_DIR}/e2e/batch_cli_rollout_test.cpp
     LIBS zka_procedure_rig nlohmann_json::nlohmann_json)
   target_compile_definitions(batch_cli_test PRIVATE ZKA_CLI_PATH="$<TARGET_FILE:zka-upgrade-cli>")
   add_dependencies(batch_cli_test zka-upgrade-cli)

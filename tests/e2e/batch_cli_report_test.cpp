@@ -81,8 +81,9 @@ TEST_F(BatchCommandTest, EventsFollowEveryCameraToItsEndAndCloseWithTheSummary)
     startFleet({testCamera(2), ownPort});
     write("password", "admin\n");
     write("targets.txt", "127.0.0.2\n127.0.0.3:8080\n127.0.0.9\n");
+    // Forced: the second run upgrades the cameras the first one brought up to date.
     const std::string batch = "targets.txt --user admin --password-file password --report report.json "
-                              "--time-scale 0.01 --events ";
+                              "--force --time-scale 0.01 --events ";
 
     const CliResult toFile = run(batch + "events.jsonl");
     EXPECT_EQ(toFile.status, 1) << toFile.out << toFile.err;

@@ -147,6 +147,19 @@ protected:
         }
         return false;
     }
+    // When the camera at `address` received its first and its last "inq=system"; it must have had one.
+    std::chrono::steady_clock::time_point firstInquiry(const std::string& address)
+    {
+        std::lock_guard lock(mutex_);
+        return std::find_if(systemInquiries_.begin(), systemInquiries_.end(),
+                            [&](const auto& entry) { return entry.first == address; })->second;
+    }
+    std::chrono::steady_clock::time_point lastInquiry(const std::string& address)
+    {
+        std::lock_guard lock(mutex_);
+        return std::find_if(systemInquiries_.rbegin(), systemInquiries_.rend(),
+                            [&](const auto& entry) { return entry.first == address; })->second;
+    }
     std::string folder() const { return root_.path().string(); }
     CliResult run(const std::string& arguments, const std::string& command = "batch") const
     {

@@ -98,19 +98,13 @@ TEST_F(BatchCommandTest, PerCameraLoginsTargetsFromStandardInputAndThreeAtATime)
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_EQ(linesOf(result.out).back(), "3 completed, 0 failed, 0 not started");
     // Three at once: the third camera was asked before the first one's last inquiry after its reboot.
-    std::lock_guard lock(mutex_);
-    for (const std::string address : {"127.0.0.2", "127.0.0.4"})
-        ASSERT_TRUE(std::any_of(systemInquiries_.begin(), systemInquiries_.end(),
-                                [&](const auto& entry) { return entry.first == address; }));
-    const auto firstOf = [&](const std::string& address) {
-        return std::find_if(systemInquiries_.begin(), systemInquiries_.end(),
-                            [&](const auto& entry) { return entry.first == address; })->second;
-    };
-    const auto lastOf = [&](const std::string& address) {
-        return std::find_if(systemInquiries_.rbegin(), systemInquiries_.rend(),
-                            [&](const auto& entry) { return entry.first == address; })->second;
-    };
-    EXPECT_LT(firstOf("127.0.0.4"), lastOf("127.0.0.2"));
+    {
+        std::lock_guard lock(mutex_);
+        for (const std::string address : {"127.0.0.2", "127.0.0.4"})
+            ASSERT_TRUE(std::any_of(systemInquiries_.begin(), systemInquiries_.end(),
+                                    [&](const auto& entry) { return entry.first == address; }));
+    }
+    EXPECT_LT(firstInquiry("127.0.0.4"), lastInquiry("127.0.0.2"));
     EXPECT_NE(result.err.find("warning: other users can read the logins file \"logins.txt\""), std::string::npos)
         << result.err;
 }
@@ -164,6 +158,12 @@ TEST_F(BatchCommandTest, UsageErrorsExit64BeforeAnyCameraIsTouched)
         "--retry targets.txt" + login,
         "--retry missing.json" + login,
         "targets.txt --retry foreign.json" + login,
+        "targets.txt" + login + " --canary 0",
+        "targets.txt" + login + " --max-failures 0",
+        "targets.txt" + login + " --max-failures 101%",
+        "targets.txt" + login + " --max-failures ten",
+        "targets.txt" + login + " --stop-at 24:00",
+        "targets.txt" + login + " --stop-at 6",
     };
     for (const auto& arguments : refused) {
         const CliResult result = run(arguments);

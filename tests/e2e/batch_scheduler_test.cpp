@@ -150,6 +150,33 @@ TEST(BatchSchedulerTest, AnAbortDuringTheInquiriesDropsTheCameraWithoutWaitingFo
     EXPECT_EQ(requestsTo(rig, "127.0.0.2", "/command/versionup.cgi"), 0u);
 }
 
+TEST(BatchSchedulerTest, AfterTheMaintenanceWindowNoCameraStartsAndTheOneUnderWayFinishes)
+{
+    BatchRig rig({testCamera(2), testCamera(3), testCamera(4)});
+    std::string error;
+    ASSERT_TRUE(rig.start(error)) << error;
+    rig.addFleet();
+    RolloutPolicy policy;
+    policy.stopAt = rig.clock.wallTime() + 1h;
+    rig.scheduler->setRolloutPolicy(policy);
+    // The window ends while the first camera uploads.
+    rig.onChange = [&rig](const BatchRig::Change& change) {
+        if (change.row == 0 && change.codes[0] == 3)
+            rig.clock.moveWallTime(2h);
+    };
+    rig.startBatch();
+    ASSERT_TRUE(rig.runBatch());
+
+    EXPECT_EQ(rig.row(0).finalStatus, 9);
+    EXPECT_EQ(rig.scheduler->halt(), BatchHalt::WindowEnded);
+    for (std::size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ(rig.row(i).finalStatus, 0);
+        EXPECT_EQ(rig.row(i).detail, "maintenance window ended");
+        EXPECT_EQ(rig.fleet.requests(rig.fleet.cameras()[i].address).size(), 0u);
+    }
+    EXPECT_EQ(logLine(rig, 1), "ZKA-QM410(127.0.0.3) Not upgraded (maintenance window ended).\r\n");
+}
+
 TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLines)
 {
     CameraSpec wrongPassword = testCamera(2);
@@ -202,7 +229,10 @@ TEST(BatchSchedulerTest, RefusedLoginsAndMissingCamerasEndWithTheirCodesAndLogLi
                                            "",               "no answer",                     "the login is too long"};
     for (std::size_t i = 0; i < details.size(); ++i) {
         EXPECT_EQ(rig.row(i).detail, details[i]) << "row " << i;
-        EXPECT_EQ(rig.row(i).failedStage, std::nullopt) << "row " << i; // refused before any upgrade
+        // Refused before any upgrade: in the inquiry.
+        const std::optional<ReportedStage> stage =
+            finals[i] == 9 ? std::nullopt : std::optional<ReportedStage>(ReportedStage::Inquiry);
+        EXPECT_EQ(rig.row(i).failedStage, stage) << "row " << i;
         if (finals[i] != 9) {
             EXPECT_EQ(rig.row(i).progress.load(), 0) << "row " << i;
         }
@@ -233,8 +263,8 @@ TEST(BatchSchedulerTest, CamerasThatTrickleOrFallSilentFailAndTheCameraBehindSti
     EXPECT_LT(rig.row(2).progress.load(), 10000);
     EXPECT_EQ(rig.row(3).detail, "");
     // Where each failed: the report tells it.
-    const std::vector<std::optional<UpgradeStage>> failedIn{UpgradeStage::Saving, UpgradeStage::Saving,
-                                                             UpgradeStage::Uploading, std::nullopt};
+    const std::vector<std::optional<ReportedStage>> failedIn{ReportedStage::Saving, ReportedStage::Saving,
+                                                              ReportedStage::Uploading, std::nullopt};
     for (std::size_t i = 0; i < failedIn.size(); ++i)
         EXPECT_EQ(rig.row(i).failedStage, failedIn[i]) << "row " << i;
     // The broken downloads left no file; the slow reader's saved settings and the last one's stay.
@@ -292,7 +322,7 @@ TEST(BatchSchedulerTest, ARestoreRefusedFourTimesEndsWithError7AndKeepsTheSavedF
 
     const ProgressRow& refused = rig.row(0);
     EXPECT_EQ(refused.finalStatus, 16);
-    EXPECT_EQ(refused.failedStage, UpgradeStage::Restoring);
+    EXPECT_EQ(refused.failedStage, ReportedStage::Restoring);
     EXPECT_EQ(status(rig, refused), "Error7");
     EXPECT_EQ(refused.model, "ZKA-QM410");
     EXPECT_EQ(refused.version, "2.30");

@@ -118,6 +118,28 @@ private:
     TimerHandle watchTimer_;
 };
 
+// The system clock, whose calendar time a test can move forward: a maintenance window ends without
+// a wait for the wall clock.
+class MovableWallClock final : public Clock {
+public:
+    explicit MovableWallClock(double timeScale)
+        : clock_(timeScale)
+    {
+    }
+    TimePoint now() const override { return clock_.now(); }
+    std::chrono::system_clock::time_point wallTime() const override { return clock_.wallTime() + shift_.load(); }
+    bool sleepFor(Duration nominal, std::stop_token stop = {}) const override { return clock_.sleepFor(nominal, stop); }
+    std::chrono::nanoseconds toReal(Duration nominal) const override { return clock_.toReal(nominal); }
+    double timeScale() const override { return clock_.timeScale(); }
+    // From now on the calendar reads `by` later.
+    void moveWallTime(std::chrono::system_clock::duration by) { shift_.store(shift_.load() + by); }
+
+private:
+    SystemClock clock_;
+    // Read by the cameras' workers as well.
+    std::atomic<std::chrono::system_clock::duration> shift_{};
+};
+
 // A batch of simulated cameras run by the BatchScheduler on a headless user-interface thread, with
 // every change of a row recorded together with the status codes that all rows showed just then.
 class BatchRig final : public BatchObserver {
@@ -158,7 +180,7 @@ public:
     void rowChanged(std::size_t row) override;
     void batchEnded() override;
 
-    SystemClock clock;
+    MovableWallClock clock;
     EventLoop loop;
     BackupRoot backupRoot;
     camsim::Fleet fleet;
