@@ -49,7 +49,7 @@ public:
     // Tick handler: when the phase is `phase` and the worker has not claimed the finish, marks the
     // worker abandoned and returns true; the caller then decides the outcome alone.
     bool abandonIn(UpgradeStage phase);
-    // Owner: abandons the worker whatever it does (the context is being deleted).
+    // Owner: abandons the worker whatever it does (the job is being deleted).
     void abandon();
 
     UpgradeStage phase() const;

@@ -102,7 +102,9 @@ std::string FleetTable::text() const
     out += "\n";
     for (const Segment& segment : segments_)
         out += escapeControls(segment.name) + ": " + segment.totals.text() + "\n";
-    out += "all " + std::to_string(segments_.size()) + " segments: " + totals().text() + "\n";
+    const std::size_t count = segments_.size();
+    out += (count == 1 ? std::string("the 1 segment: ") : "all " + std::to_string(count) + " segments: ") +
+           totals().text() + "\n";
     return out;
 }
 

@@ -7,7 +7,7 @@ AsyncQuery::~AsyncQuery()
     abandon();
 }
 
-void AsyncQuery::start(QueryRequest request, const Clock& clock, std::stop_token contextStop)
+void AsyncQuery::start(QueryRequest request, const Clock& clock, std::stop_token clientStop)
 {
     abandon();
     request_ = std::move(request);
@@ -16,8 +16,8 @@ void AsyncQuery::start(QueryRequest request, const Clock& clock, std::stop_token
     abandoned_ = false;
     finished_.store(false, std::memory_order_relaxed);
     stop_ = std::stop_source();
-    worker_ = std::jthread([this, &clock, own = stop_.get_token(), contextStop] {
-        queryThread(request_, clock, {own, contextStop});
+    worker_ = std::jthread([this, &clock, own = stop_.get_token(), clientStop] {
+        queryThread(request_, clock, {own, clientStop});
         finished_.store(true, std::memory_order_release);
     });
 }

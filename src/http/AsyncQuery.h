@@ -10,9 +10,9 @@
 
 namespace zka {
 
-// The polled query of a camera context: started on a thread of its own, asked whether it has
-// finished, its reply read once it has. Reused by every later query of the context. Not itself
-// thread-safe: the context calls it under a lock.
+// The polled query of a camera client: started on a thread of its own, asked whether it has
+// finished, its reply read once it has. Reused by every later query of the client. Not itself
+// thread-safe: the client calls it under a lock.
 class AsyncQuery final {
 public:
     AsyncQuery() = default;
@@ -21,8 +21,8 @@ public:
     AsyncQuery& operator=(const AsyncQuery&) = delete;
 
     // Stops and joins a query still running, then starts this one and records the start time. The
-    // query also ends when contextStop is raised.
-    void start(QueryRequest request, const Clock& clock, std::stop_token contextStop);
+    // query also ends when clientStop is raised.
+    void start(QueryRequest request, const Clock& clock, std::stop_token clientStop);
     bool started() const { return started_; }
     bool finished() const { return started_ && finished_.load(std::memory_order_acquire); }
     // The reply text once the query has finished, empty before.

@@ -7,7 +7,7 @@
 
 namespace zka {
 
-// A camera context's credential field holds 79 Base64 characters: the encoding of a
+// A camera client's credential holds 79 Base64 characters: the encoding of a
 // "name:password" text of at most 57 bytes.
 inline constexpr std::size_t kMaxLoginBytes = 57;
 

@@ -5,7 +5,7 @@
 namespace zka {
 
 // One stop token raised as soon as either of two others is: a caller's stop joined with the
-// context's own, so a wait ends on whichever comes first.
+// client's own, so a wait ends on whichever comes first.
 class StopLink final {
 public:
     StopLink(std::stop_token first, std::stop_token second);

@@ -13,7 +13,7 @@ public:
     // A row's texts, status or final code changed. Its progress changes without a call: views
     // redraw it from the row on their own timer.
     virtual void rowChanged(std::size_t row) = 0;
-    // The last camera context is gone and the scheduler's timer has stopped.
+    // The last camera's job is gone and the scheduler's timer has stopped.
     virtual void batchEnded() = 0;
 };
 

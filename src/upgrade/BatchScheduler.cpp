@@ -45,9 +45,9 @@ BatchScheduler::BatchScheduler(Seams seams, const PackagedResources& resources, 
 BatchScheduler::~BatchScheduler()
 {
     timer_.stop();
-    // The inquiry uses a context: it goes first; each context then stops and joins its own threads.
+    // The inquiry uses a job: it goes first; each job then stops and joins its own threads.
     pending_.reset();
-    contexts_.clear();
+    jobs_.clear();
 }
 
 void BatchScheduler::addObserver(BatchObserver& observer)
@@ -85,22 +85,22 @@ bool BatchScheduler::addUpgradeTarget(const UpgradeTarget& target)
     if (credential) {
         try {
             const UpgradeJob::Seams host{clock_, timers_};
-            entry.context = std::make_unique<UpgradeJob>(host, added.address, *credential,
+            entry.job = std::make_unique<UpgradeJob>(host, added.address, *credential,
                                                          resources_.supportedModels(), target.serial);
         } catch (const std::bad_alloc&) {
-            entry.context.reset();
+            entry.job.reset();
         }
     }
-    if (!entry.context) {
+    if (!entry.job) {
         // Nothing can follow this camera: it ends before the batch begins.
         added.detail = credential ? "out of memory" : "the login is too long";
         added.failedStage = ReportedStage::Inquiry;
         endRow(added, static_cast<int>(StatusCode::NetworkError));
         return true;
     }
-    entry.context->setMacAddress(target.mac);
-    entry.context->setFirmware(firmware_.package(0), firmware_.newVersionFor(added.currentVersion));
-    contexts_.push_back(std::move(entry));
+    entry.job->setMacAddress(target.mac);
+    entry.job->setFirmware(firmware_.package(0), firmware_.newVersionFor(added.currentVersion));
+    jobs_.push_back(std::move(entry));
     return true;
 }
 
@@ -118,7 +118,7 @@ void BatchScheduler::clearRows()
     stopRequested_ = false;
     halt_ = BatchHalt::None;
     pending_.reset();
-    contexts_.clear();
+    jobs_.clear();
     rows_.clear();
 }
 
@@ -137,9 +137,9 @@ void BatchScheduler::requestStop()
 
 UpgradeJob* BatchScheduler::findJob(int tag) const
 {
-    for (const Entry& entry : contexts_) {
+    for (const Entry& entry : jobs_) {
         if (entry.tag == tag)
-            return entry.context.get();
+            return entry.job.get();
     }
     return nullptr;
 }
@@ -164,12 +164,12 @@ std::size_t BatchScheduler::proceededCount() const
 std::size_t BatchScheduler::waitingCount() const
 {
     return static_cast<std::size_t>(
-        std::count_if(contexts_.begin(), contexts_.end(), [this](const Entry& entry) { return isWaiting(entry); }));
+        std::count_if(jobs_.begin(), jobs_.end(), [this](const Entry& entry) { return isWaiting(entry); }));
 }
 
 int BatchScheduler::codeOf(const Entry& entry) const
 {
-    return entry.refusal != 0 ? entry.refusal : entry.context->errorCode();
+    return entry.refusal != 0 ? entry.refusal : entry.job->errorCode();
 }
 
 bool BatchScheduler::isWaiting(const Entry& entry) const
@@ -189,7 +189,7 @@ BatchTally BatchScheduler::tally() const
     // Rows that ended have left the entries; those still held are counted from their jobs.
     for (const auto& row : rows_)
         count(row->finalStatus);
-    for (const Entry& entry : contexts_) {
+    for (const Entry& entry : jobs_) {
         const int code = codeOf(entry);
         if (entry.skip != SkipReason::None)
             continue;
@@ -220,8 +220,8 @@ void BatchScheduler::tick()
     copyProgress();
     bool busy = false;
     std::size_t position = 0;
-    while (position < contexts_.size()) {
-        Entry& entry = contexts_[position];
+    while (position < jobs_.size()) {
+        Entry& entry = jobs_[position];
         const int code = codeOf(entry);
         if (position >= static_cast<std::size_t>(parallel_)) {
             // Beyond the positions worked on: the word only.
@@ -248,7 +248,7 @@ void BatchScheduler::tick()
             break;
         ++position;
     }
-    const bool ended = contexts_.empty() && running_;
+    const bool ended = jobs_.empty() && running_;
     if (ended) {
         // No camera runs any more: the batch's folder goes when every file in it went.
         if (retain_)
@@ -293,7 +293,7 @@ bool BatchScheduler::advanceWaiting(Entry& entry, bool busy)
     if (busy || pending_ || !mayBegin())
         return busy;
     rows_[static_cast<std::size_t>(entry.tag)]->started = clock_.wallTime();
-    pending_ = std::make_unique<StartInquiry>(entry.context->client(), resources_.supportedModels(), firmware_,
+    pending_ = std::make_unique<StartInquiry>(entry.job->client(), resources_.supportedModels(), firmware_,
                                               policy_.versions, entry.tag);
     return true;
 }
@@ -312,7 +312,7 @@ bool BatchScheduler::describe(ProgressRow& row, Entry& entry, const StartInquiry
     }
     if (row.serial.empty() && !outcome.serial.empty()) {
         row.serial = outcome.serial;
-        entry.context->setSerial(outcome.serial);
+        entry.job->setSerial(outcome.serial);
     }
     return described;
 }
@@ -322,13 +322,13 @@ void BatchScheduler::startCamera(Entry& entry, const StartInquiry::Outcome& outc
     ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
     // The job upgrades the camera the inquiry accepted: it knows its version and whether it runs
     // emergency firmware.
-    entry.context->recordIdentity(outcome.identity);
+    entry.job->recordIdentity(outcome.identity);
     const bool described = describe(row, entry, outcome);
     // The slot by the loader's names, never the one-camera selection of the manual mode.
     const std::size_t slot = resources_.slotFor(outcome.docType);
-    entry.context->setFirmware(firmware_.package(slot), firmware_.newVersionFor(row.currentVersion));
-    entry.context->setOptions(UpgradeJob::Options::batch(retain_, deleteSaved_, batchStart_));
-    entry.context->start();
+    entry.job->setFirmware(firmware_.package(slot), firmware_.newVersionFor(row.currentVersion));
+    entry.job->setOptions(UpgradeJob::Options::batch(retain_, deleteSaved_, batchStart_));
+    entry.job->start();
     if (described)
         notifyRow(static_cast<std::size_t>(entry.tag));
 }
@@ -344,8 +344,8 @@ void BatchScheduler::showCode(int tag, int code)
 
 void BatchScheduler::finish(std::size_t position, int code)
 {
-    Entry entry = std::move(contexts_[position]);
-    contexts_.erase(contexts_.begin() + static_cast<std::ptrdiff_t>(position));
+    Entry entry = std::move(jobs_[position]);
+    jobs_.erase(jobs_.begin() + static_cast<std::ptrdiff_t>(position));
     if (pending_ && pending_->tag() == entry.tag)
         pending_.reset();
     ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
@@ -353,19 +353,19 @@ void BatchScheduler::finish(std::size_t position, int code)
         endSkipped(row, entry);
         return;
     }
-    const std::string latest = withoutVerPrefix(entry.context->latestVersion());
-    const std::string saved = entry.context->savedConfigPath();
+    const std::string latest = withoutVerPrefix(entry.job->latestVersion());
+    const std::string saved = entry.job->savedConfigPath();
     if (code != kFirstFinal) {
-        row.detail = !entry.refusalDetail.empty() ? entry.refusalDetail : entry.context->failureDetail();
+        row.detail = !entry.refusalDetail.empty() ? entry.refusalDetail : entry.job->failureDetail();
         // A camera its inquiries refused failed before its upgrade began.
-        const auto stage = entry.context->failedStage();
+        const auto stage = entry.job->failedStage();
         row.failedStage = entry.refusal != 0 ? ReportedStage::Inquiry
-                                             : reportedStage(stage.value_or(entry.context->stage()));
+                                             : reportedStage(stage.value_or(entry.job->stage()));
     }
     // The row keeps the progress the job reached; the job's threads are joined here, and from now
     // on nothing writes the row but this thread.
-    row.progress.store(entry.context->progress());
-    entry.context.reset();
+    row.progress.store(entry.job->progress());
+    entry.job.reset();
     if (code == kFirstFinal)
         row.version = latest;
     row.versionAfter = latest;
@@ -377,8 +377,8 @@ void BatchScheduler::finish(std::size_t position, int code)
 
 void BatchScheduler::copyProgress()
 {
-    for (const Entry& entry : contexts_)
-        rows_[static_cast<std::size_t>(entry.tag)]->progress.store(entry.context->progress());
+    for (const Entry& entry : jobs_)
+        rows_[static_cast<std::size_t>(entry.tag)]->progress.store(entry.job->progress());
 }
 
 void BatchScheduler::endSkipped(ProgressRow& row, const Entry& entry)
@@ -394,7 +394,7 @@ void BatchScheduler::noteSaved(const Entry& entry)
     // Named as soon as it exists: an operator who leaves mid-batch needs it to restore by hand.
     ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
     if (row.savedConfiguration.empty())
-        row.savedConfiguration = entry.context->savedConfigPath();
+        row.savedConfiguration = entry.job->savedConfigPath();
 }
 
 void BatchScheduler::endRow(ProgressRow& row, int code)
@@ -410,17 +410,17 @@ void BatchScheduler::endRow(ProgressRow& row, int code)
 
 bool BatchScheduler::dropIfStopped()
 {
-    if (!stopRequested_ || contexts_.empty())
+    if (!stopRequested_ || jobs_.empty())
         return false;
-    if (std::any_of(contexts_.begin(), contexts_.end(), [this](const Entry& entry) { return !isWaiting(entry); }))
+    if (std::any_of(jobs_.begin(), jobs_.end(), [this](const Entry& entry) { return !isWaiting(entry); }))
         return false;
     // Every camera left is waiting: none of them starts. An inquiry in flight is stopped and joined
-    // before its context goes.
+    // before its job goes.
     pending_.reset();
-    std::vector<Entry> dropped = std::move(contexts_);
-    contexts_.clear();
+    std::vector<Entry> dropped = std::move(jobs_);
+    jobs_.clear();
     for (Entry& entry : dropped) {
-        entry.context.reset();
+        entry.job.reset();
         ProgressRow& row = *rows_[static_cast<std::size_t>(entry.tag)];
         row.finalStatus = 0;
         row.started.reset();

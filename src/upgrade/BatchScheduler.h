@@ -93,7 +93,7 @@ public:
     std::size_t rowCount() const { return rows_.size(); }
     const ProgressRow& row(std::size_t index) const { return *rows_.at(index); }
     // The jobs still held: cameras not yet ended.
-    std::size_t jobCount() const { return contexts_.size(); }
+    std::size_t jobCount() const { return jobs_.size(); }
     // The job whose tag is `tag`, or null.
     UpgradeJob* findJob(int tag) const;
     // The texts of the rows, for every view of the batch.
@@ -112,7 +112,7 @@ private:
     // refused it, the code it ends with.
     struct Entry {
         int tag = 0;
-        std::unique_ptr<UpgradeJob> context;
+        std::unique_ptr<UpgradeJob> job;
         int refusal = 0;
         std::string refusalDetail;
         // Once its inquiries showed it needs no upgrade: why it ends without one.
@@ -167,7 +167,7 @@ private:
     bool running_ = false;
     bool inTick_ = false;
     // Declared after the rows they write and the seams they use: destroyed (stopped and joined) first.
-    std::vector<Entry> contexts_;
+    std::vector<Entry> jobs_;
     std::unique_ptr<StartInquiry> pending_;
     // The scheduler's tick; declared last, so that no tick comes while the rest goes.
     TimerHandle timer_;
