@@ -13,10 +13,6 @@ namespace zka {
 
 namespace {
 
-constexpr Clock::Duration kAfterRestorePause{5000};
-constexpr Clock::Duration kReconfigurePeriod{1000};
-constexpr auto kReconfigureLimit = std::chrono::seconds(149);
-
 constexpr const char* kNotSuitable = "This firmware is not suitable for the target camera.";
 constexpr const char* kCannotSave = "Cannot save camera's configuration!";
 constexpr const char* kRestoreFault = "Fault to upload configuration!";
@@ -63,7 +59,6 @@ ManualFlow::ManualFlow(Seams seams, const PackagedResources& resources, ManualFl
     , texts_(seams.texts)
     , resources_(resources)
     , observer_(observer)
-    , reconfigureTimer_(seams.timers.makeTimer([this] { reconfigureInquiry(); }))
     , worker_(seams.dispatcher)
 {
 }
@@ -71,7 +66,6 @@ ManualFlow::ManualFlow(Seams seams, const PackagedResources& resources, ManualFl
 ManualFlow::~ManualFlow()
 {
     worker_.cancel();
-    reconfigureTimer_.stop();
     upgradeJob_.reset();
     checkedJob_.reset();
 }
@@ -214,7 +208,6 @@ void ManualFlow::switchPage(Step step)
 
 void ManualFlow::showTarget()
 {
-    reconfigureTimer_.stop();
     dropSavedConfig();
     step_ = Step::Target;
     observer_.pageShown(Step::Target);
@@ -234,7 +227,6 @@ void ManualFlow::showResult()
     // Both the job's status and its outcome may lead here; the result is shown once.
     if (step_ == Step::Result)
         return;
-    reconfigureTimer_.stop();
     if (savedConfig_ && !savedConfig_->restored()) {
         restoreFailed_ = true;
         prompter_.show(Message{kRestoreFault, kInformation, MessageIcon::Error, MessageButtons::Ok});
@@ -361,10 +353,8 @@ void ManualFlow::onJobOutcome(UpgradeJob::Outcome outcome)
     // The stage the job reached (its last code may have come after its last tick).
     takeJobStage();
     takenOver_ = true;
-    if (target == Step::Target) {
+    if (target == Step::Target)
         dropSavedConfig();
-        reconfigureTimer_.stop();
-    }
     upgradeJob_->tickTimer().stop();
     upgradeJob_->searchTimer().stop();
     if (!savedConfig_) {
@@ -381,8 +371,9 @@ void ManualFlow::startRestore(Step after)
     stepAfterRestore_ = after;
     worker_.run(
         [this, job = upgradeJob_.get(), backup = savedConfig_.get()](std::stop_token stop) {
+            // The camera applies what it got, or the settings it kept when the restore failed.
             if (job->restoreSaved(*backup, stop) != UpgradeJob::RestoreOutcome::Stopped)
-                clock_.sleepFor(kAfterRestorePause, stop);
+                clock_.sleepFor(job->options().settlePause, stop);
         },
         [this] {
             // A restored camera's deleted file leaves its folder empty: that goes too.
@@ -390,42 +381,21 @@ void ManualFlow::startRestore(Step after)
                 removeEmptyFolderOf(*savedConfig_);
             shownStage_ = static_cast<int>(StatusCode::Reconfiguring);
             showStage(shownStage_);
-            reconfigureStart_ = clock_.now();
-            reconfigureTimer_.start(kReconfigurePeriod);
+            awaitReconfigured();
         });
 }
 
-void ManualFlow::reconfigureInquiry()
+void ManualFlow::awaitReconfigured()
 {
-    if (step_ != Step::Progress || !upgradeJob_ || !takenOver_) {
-        reconfigureTimer_.stop();
-        return;
-    }
-    // An inquiry still runs: this tick is merged into it, as a blocked timer would be.
-    if (worker_.busy())
-        return;
-    auto answered = std::make_shared<bool>(false);
+    auto over = std::make_shared<bool>(false);
     worker_.run(
-        [job = upgradeJob_.get(), answered](std::stop_token stop) {
-            const std::string reply = job->client().query("inq=system", TargetCheck::kInquiryTimeout, stop).text;
-            *answered = !stop.stop_requested() && job->checkSystemReply(reply);
+        [job = upgradeJob_.get(), over](std::stop_token stop) {
+            *over = job->awaitReconfigured(job->options().reconfigure, stop);
         },
-        [this, answered] { finishReconfigure(*answered); });
-}
-
-void ManualFlow::finishReconfigure(bool answered)
-{
-    if (step_ != Step::Progress)
-        return;
-    if (answered) {
-        reconfigureTimer_.stop();
-        switchPage(stepAfterRestore_);
-        return;
-    }
-    if (std::chrono::duration_cast<std::chrono::seconds>(clock_.now() - reconfigureStart_) > kReconfigureLimit) {
-        reconfigureTimer_.stop();
-        switchPage(stepAfterRestore_);
-    }
+        [this, over] {
+            if (*over && step_ == Step::Progress)
+                switchPage(stepAfterRestore_);
+        });
 }
 
 void ManualFlow::dropSavedConfig()

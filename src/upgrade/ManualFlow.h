@@ -72,7 +72,7 @@ public:
     // The running upgrade's job; null before the first upgrade.
     const UpgradeJob* job() const { return upgradeJob_.get(); }
     // The wait while the camera applies its restored configuration is under way.
-    bool reconfiguring() const { return reconfigureTimer_.running(); }
+    bool reconfiguring() const { return upgradeJob_ && upgradeJob_->reconfigureTimer().running(); }
 
 private:
     struct CheckOutcome;
@@ -90,8 +90,8 @@ private:
     // After each tick of the upgrade's tick timer (true) or search timer (false).
     void onJobTick(bool tickTimer);
     void startRestore(Step after);
-    void reconfigureInquiry();
-    void finishReconfigure(bool answered);
+    // The wait while the camera applies its configuration; the result follows it.
+    void awaitReconfigured();
     void dropSavedConfig();
     // A job for the flow's camera, whose outcome reaches onJobOutcome while `token` lives.
     std::unique_ptr<UpgradeJob> makeJob(const std::shared_ptr<const bool>& token);
@@ -122,11 +122,8 @@ private:
     Step stepAfterRestore_ = Step::Result;
     bool restoreFailed_ = false;
     std::string savedConfigPath_;
-    Clock::TimePoint reconfigureStart_{};
     // The bar shows the upgrade's job (from its start until the next confirmation).
     bool progressShown_ = false;
-    // One inquiry per tick while the camera applies its restored configuration.
-    TimerHandle reconfigureTimer_;
 
     struct BackupDeleter {
         void operator()(ConfigBackup* backup) const;

@@ -13,6 +13,8 @@ UpgradeJob::Options UpgradeJob::Options::batch(bool retain, bool deleteAfterRest
     options.deleteAfterRestore = deleteAfterRestore;
     options.backupTime = backupTime;
     options.progressAsRow = true;
+    options.settlePause = Clock::Duration(120000);
+    options.reconfigure = ReconfigureWait{Clock::Duration(10000), std::chrono::seconds(299), 1};
     return options;
 }
 

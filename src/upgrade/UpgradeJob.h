@@ -70,6 +70,15 @@ public:
     };
     void setEvents(Events events) { events_ = std::move(events); }
 
+    // The wait while a camera applies a restored configuration: one system inquiry per period until
+    // it answers as a supported model or the limit has passed, each moving the progress by step.
+    // The defaults are the manual mode's.
+    struct ReconfigureWait {
+        Clock::Duration period{1000};
+        std::chrono::seconds limit{149};
+        int progressStep = 0;
+    };
+
     // What differs between the manual mode (the defaults) and the batch.
     struct Options {
         // Each inquiry for the new version after the upload waits this long.
@@ -85,11 +94,10 @@ public:
         bool deleteAfterRestore = true;
         // The backup folder's time stamp; the moment of the save when empty.
         std::optional<std::chrono::system_clock::time_point> backupTime;
-        // The wait while the camera applies its restored configuration: one inquiry per period
-        // until it answers or the limit has passed, each moving the progress by step.
-        Clock::Duration reconfigurePeriod{10000};
-        std::chrono::seconds reconfigureLimit{299};
-        int reconfigureStep = 1;
+        // The pause between a restore and the wait below, while the camera applies what it got.
+        Clock::Duration settlePause{5000};
+        // The wait while the camera applies its restored configuration.
+        ReconfigureWait reconfigure;
         // The progress follows the camera's answer as a batch row does (its steps start from the
         // value the row had when the first step came) rather than as the manual page's bar.
         bool progressAsRow = false;
@@ -158,6 +166,11 @@ public:
     // by the automatic worker and by the manual flow, on a worker thread.
     enum class RestoreOutcome { Restored, Failed, Stopped };
     RestoreOutcome restoreSaved(ConfigBackup& backup, std::stop_token stop);
+    // Waits as `wait` says for the camera to answer after a restore (ticks of the reconfigure
+    // timer that come while an inquiry runs are merged into it). True when it answered or the limit
+    // passed; false when stopped or the job is going. The job's own restore uses it with its
+    // options, and so does the manual flow after the restore it runs, on its worker thread.
+    bool awaitReconfigured(const ReconfigureWait& wait, std::stop_token stop);
     // What the worker does or waits for now.
     Stage stage() const { return stage_.load(); }
     // The stage in which the job's final failure code (10 and above) was set; empty while it has

@@ -14,7 +14,6 @@ constexpr int kRestoreAttempts = 4;
 constexpr Clock::Duration kReconfigureInquiryTimeout{20000};
 constexpr Clock::Duration kRestorePause{10000};
 constexpr Clock::Duration kRestoreRetryPause{5000};
-constexpr Clock::Duration kSettlePause{120000};
 
 // An error text as a cause shown under the camera's line: it starts in lower case.
 std::string detailOf(std::string errorText)
@@ -68,7 +67,7 @@ void UpgradeJob::restoreSequence(std::stop_token stop)
         gate_.publish([this] { setCode(StatusCode::CannotLoadConfig); });
         return;
     }
-    if (!enterStage(UpgradeStage::Settling) || !host_.clock.sleepFor(kSettlePause, stop))
+    if (!enterStage(UpgradeStage::Settling) || !host_.clock.sleepFor(options_.settlePause, stop))
         return;
     reconfigureWait(stop);
 }
@@ -107,18 +106,25 @@ UpgradeJob::RestoreOutcome UpgradeJob::restoreSaved(ConfigBackup& backup, std::s
 
 void UpgradeJob::reconfigureWait(std::stop_token stop)
 {
-    reconfigureDue_.reset();
     if (!gate_.publish([this] { setCode(StatusCode::Reconfiguring); }) ||
-        !enterStage(UpgradeStage::Reconfiguring))
+        !enterStage(UpgradeStage::Reconfiguring) || !awaitReconfigured(options_.reconfigure, stop))
         return;
-    const Clock::TimePoint reconfigureStart = host_.clock.now();
-    reconfigureTimer_.start(options_.reconfigurePeriod);
-    // One inquiry per tick of the reconfigure timer; ticks that come while one runs are merged.
-    while (reconfigureDue_.wait(stop)) {
+    gate_.publish([this] {
+        completeProgress();
+        setCode(StatusCode::Completed);
+    });
+}
+
+bool UpgradeJob::awaitReconfigured(const ReconfigureWait& wait, std::stop_token stop)
+{
+    reconfigureDue_.reset();
+    const Clock::TimePoint start = host_.clock.now();
+    reconfigureTimer_.start(wait.period);
+    bool done = false;
+    while (!done && reconfigureDue_.wait(stop)) {
         const std::string reply = client_->query("inq=system", kReconfigureInquiryTimeout, stop).text;
         if (stop.stop_requested())
-            return;
-        bool done = false;
+            break;
         const bool open = gate_.publish([&] {
             if (!reply.empty()) {
                 {
@@ -127,22 +133,16 @@ void UpgradeJob::reconfigureWait(std::stop_token stop)
                 }
                 detectPanTilt();
             }
-            advanceProgress(options_.reconfigureStep);
+            advanceProgress(wait.progressStep);
             const bool answered = checkSystemReply(reply);
-            const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(host_.clock.now() - reconfigureStart);
-            done = answered || elapsed > options_.reconfigureLimit;
+            const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(host_.clock.now() - start);
+            done = answered || elapsed > wait.limit;
         });
         if (!open)
-            return;
-        if (done) {
-            reconfigureTimer_.stop();
-            gate_.publish([this] {
-                completeProgress();
-                setCode(StatusCode::Completed);
-            });
-            return;
-        }
+            break;
     }
+    reconfigureTimer_.stop();
+    return done;
 }
 
 } // namespace zka
