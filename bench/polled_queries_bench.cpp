@@ -1,4 +1,4 @@
-// Many polled inquiries at once, as the camera lists start them: 100 contexts each start a network
+// Many polled inquiries at once, as the camera lists start them: 100 clients each start a network
 // inquiry to its own simulated camera at the same moment, and a poller at the lists' 500 ms rhythm
 // (scaled) collects the replies. Prints how many were answered correctly, how long they took and the
 // threads the process used. Run inside the network sandbox:
@@ -63,9 +63,9 @@ int main(int argc, char** argv)
     const std::string credential = *zka::makeCredential("admin", "admin");
 
     std::printf("threads with the fleet running, before the clients: %d\n", threadCount());
-    std::vector<std::unique_ptr<zka::CameraClient>> contexts;
+    std::vector<std::unique_ptr<zka::CameraClient>> clients;
     for (int i = 0; i < cameras; ++i)
-        contexts.push_back(std::make_unique<zka::CameraClient>(clock, fleet.cameras()[i].address, credential));
+        clients.push_back(std::make_unique<zka::CameraClient>(clock, fleet.cameras()[i].address, credential));
 
     std::printf("polled network inquiries: %d cameras, %d rounds, started together\n", cameras, rounds);
     std::printf("%-6s %9s %5s %9s %9s %9s %9s %9s %8s\n", "round", "answered", "lost", "start ms", "min ms", "median",
@@ -73,17 +73,17 @@ int main(int argc, char** argv)
     int totalLost = 0;
     for (int round = 1; round <= rounds; ++round) {
         const auto start = std::chrono::steady_clock::now();
-        for (auto& context : contexts)
-            context->startQuery("inq=network");
+        for (auto& client : clients)
+            client->startQuery("inq=network");
         const double started = Millis(std::chrono::steady_clock::now() - start).count();
         const int peakThreads = threadCount();
-        std::vector<double> latency(contexts.size(), -1.0);
-        std::size_t pending = contexts.size();
+        std::vector<double> latency(clients.size(), -1.0);
+        std::size_t pending = clients.size();
         // The lists give up on a probe after 21 s; so does this poller.
         const auto giveUp = start + 21s;
         while (pending > 0 && std::chrono::steady_clock::now() < giveUp) {
-            for (std::size_t i = 0; i < contexts.size(); ++i) {
-                if (latency[i] < 0 && contexts[i]->queryFinished()) {
+            for (std::size_t i = 0; i < clients.size(); ++i) {
+                if (latency[i] < 0 && clients[i]->queryFinished()) {
                     latency[i] = Millis(std::chrono::steady_clock::now() - start).count();
                     --pending;
                 }
@@ -92,8 +92,8 @@ int main(int argc, char** argv)
         }
         const double all = Millis(std::chrono::steady_clock::now() - start).count();
         int answered = 0;
-        for (std::size_t i = 0; i < contexts.size(); ++i) {
-            const std::string mac = zka::CameraIdentity::fromSystemReply(contexts[i]->polledReply().text, {}).mac;
+        for (std::size_t i = 0; i < clients.size(); ++i) {
+            const std::string mac = zka::CameraIdentity::fromSystemReply(clients[i]->polledReply().text, {}).mac;
             if (!mac.empty() && mac == dashed(fleet.cameras()[i].mac))
                 ++answered;
         }
@@ -106,7 +106,7 @@ int main(int argc, char** argv)
         std::printf("%-6d %9d %5d %9.1f %9.1f %9.1f %9.1f %9.1f %8d\n", round, answered, lost, started, done.empty() ? 0 : done.front(),
                     median, done.empty() ? 0 : done.back(), all, peakThreads);
     }
-    contexts.clear();
+    clients.clear();
     std::printf("threads after the clients were destroyed: %d\n", threadCount());
     std::printf("%s: %d of %d queries lost\n", totalLost == 0 ? "OK" : "FAILED", totalLost, cameras * rounds);
     return totalLost == 0 ? 0 : 1;

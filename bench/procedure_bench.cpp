@@ -4,7 +4,7 @@
 // (a) Overhead: a camera that answers everything at once is upgraded at time scale 0.01; the time
 //     to "Completed" is compared with the procedure's fixed waits at that scale plus the time of a
 //     plain upload of the package to the same camera.
-// (b) CPU while a context waits (the reboot wait with a hanging inquiry, the reconfiguration wait),
+// (b) CPU while a job waits (the reboot wait with a hanging inquiry, the reconfiguration wait),
 //     measured with getrusage over a window of the wait.
 //
 // The simulated cameras run in child processes forked before this process starts any thread, so
@@ -73,7 +73,7 @@ struct Bench {
     {
         resources.loadAll();
     }
-    std::unique_ptr<zka::UpgradeJob> context(const std::string& address, bool retain = false)
+    std::unique_ptr<zka::UpgradeJob> makeJob(const std::string& address, bool retain = false)
     {
         auto made = std::make_unique<zka::UpgradeJob>(
             zka::UpgradeJob::Seams{clock, loop}, address,
@@ -82,7 +82,7 @@ struct Bench {
         made->setFirmware(resources.packageData()[0], "ver2.45");
         return made;
     }
-    // Runs the user-interface thread, which delivers the contexts' ticks, until done() or the
+    // Runs the user-interface thread, which delivers the jobs' ticks, until done() or the
     // nominal limit. A heartbeat wakes the loop so that done() is seen even when nothing else
     // happens; a pure wait (measured for its CPU) runs without it.
     bool run(const std::function<bool()>& done, Clock::Duration limit, bool heartbeat = true)
@@ -113,23 +113,23 @@ int overhead(ChildFleet& fleet, int runs)
     const auto settle = [&] { bench.run([] { return false; }, seconds(10)); }; // the camera's flash ends
     for (int i = 0; i < runs; ++i) {
         {
-            auto context = bench.context(address);
+            auto job = bench.makeJob(address);
             const auto begin = steady_clock::now();
-            if (context->uploadFirmware() != 0)
+            if (job->uploadFirmware() != 0)
                 return std::fprintf(stderr, "procedure_bench: the plain upload failed\n"), 1;
-            context->readUploadAnswer();
-            context->closeUpload();
+            job->readUploadAnswer();
+            job->closeUpload();
             plain.push_back(duration<double>(steady_clock::now() - begin).count());
         }
         settle();
-        auto context = bench.context(address);
+        auto job = bench.makeJob(address);
         const auto begin = steady_clock::now();
-        context->start();
-        if (!bench.run([&] { return zka::isFinal(context->errorCode()); }, minutes(30)) ||
-            context->errorCode() != 9)
-            return std::fprintf(stderr, "procedure_bench: the upgrade ended with %d\n", context->errorCode()), 1;
+        job->start();
+        if (!bench.run([&] { return zka::isFinal(job->errorCode()); }, minutes(30)) ||
+            job->errorCode() != 9)
+            return std::fprintf(stderr, "procedure_bench: the upgrade ended with %d\n", job->errorCode()), 1;
         whole.push_back(duration<double>(steady_clock::now() - begin).count());
-        context.reset();
+        job.reset();
         settle();
     }
     const double fixedWaits = duration<double>(bench.clock.toReal(seconds(60))).count();
@@ -145,17 +145,17 @@ int overhead(ChildFleet& fleet, int runs)
     return measured <= expected * 1.05 ? 0 : 1;
 }
 
-// CPU of this process over `window` of real time while the context stays in `phase`.
-double cpuWhileWaiting(Bench& bench, zka::UpgradeJob& context, zka::UpgradeStage phase, milliseconds settle,
+// CPU of this process over `window` of real time while the job stays in `phase`.
+double cpuWhileWaiting(Bench& bench, zka::UpgradeJob& job, zka::UpgradeStage phase, milliseconds settle,
                        milliseconds window)
 {
-    bench.run([&] { return context.stage() == phase; }, minutes(60));
+    bench.run([&] { return job.stage() == phase; }, minutes(60));
     bench.run([] { return false; }, duration_cast<Clock::Duration>(settle / bench.clock.timeScale()));
     const double cpuBefore = cpuSeconds();
     const auto begin = steady_clock::now();
     bench.run([] { return false; }, duration_cast<Clock::Duration>(window / bench.clock.timeScale()), false);
     const double wall = duration<double>(steady_clock::now() - begin).count();
-    if (context.stage() != phase)
+    if (job.stage() != phase)
         std::fprintf(stderr, "procedure_bench: the wait ended during the measurement\n");
     return (cpuSeconds() - cpuBefore) / wall * 100;
 }
@@ -166,20 +166,20 @@ int waitingCpu(ChildFleet& fleet)
     if (!fleet.waitReady())
         return 2;
     Bench bench(kScale);
-    auto hanging = bench.context("127.0.0.3");
+    auto hanging = bench.makeJob("127.0.0.3");
     hanging->start();
     // Past the first pause (3 s here): ticks run and an inquiry hangs.
     const double reboot = cpuWhileWaiting(bench, *hanging, zka::UpgradeStage::RebootWait, milliseconds(3500),
                                           milliseconds(3000));
     hanging.reset();
 
-    auto silent = bench.context("127.0.0.4", true);
+    auto silent = bench.makeJob("127.0.0.4", true);
     silent->start();
     const double reconfigure = cpuWhileWaiting(bench, *silent, zka::UpgradeStage::Reconfiguring, milliseconds(200),
                                                milliseconds(3000));
     silent.reset();
 
-    std::printf("(b) CPU of this process while a context waits, time scale %.2f (ticks %.0f times as often as in use)\n",
+    std::printf("(b) CPU of this process while a job waits, time scale %.2f (ticks %.0f times as often as in use)\n",
                 kScale, 1 / kScale);
     std::printf("    reboot wait, inquiry hanging            %6.2f %% of one core (limit 1 %%)\n", reboot);
     std::printf("    reconfiguration wait, inquiry hanging   %6.2f %% of one core (limit 1 %%)\n", reconfigure);

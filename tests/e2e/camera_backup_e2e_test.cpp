@@ -52,9 +52,9 @@ TEST_F(BackupE2eTest, SavedUserOnlyReadBackAndDeletedAfterRestore)
 
     std::vector<std::uint8_t> buffer;
     ASSERT_TRUE(saved.readSaved(buffer));
-    auto ctx = context();
-    ctx->setRestoreData(buffer);
-    ASSERT_EQ(ctx->restoreConfiguration(), 0);
+    auto job = makeJob();
+    job->setRestoreData(buffer);
+    ASSERT_EQ(job->restoreConfiguration(), 0);
     saved.markRestored();
     EXPECT_TRUE(saved.deleteSavedFile());
     EXPECT_FALSE(fs::exists(saved.localPath()));
@@ -69,9 +69,9 @@ TEST_F(BackupE2eTest, ChangedSavedFileIsNeverSent)
     std::vector<std::uint8_t> buffer{1, 2, 3};
     EXPECT_FALSE(saved.readSaved(buffer));
     EXPECT_TRUE(buffer.empty());
-    auto ctx = context();
-    ctx->setRestoreData(buffer);
-    EXPECT_EQ(ctx->restoreConfiguration(), -1);
+    auto job = makeJob();
+    job->setRestoreData(buffer);
+    EXPECT_EQ(job->restoreConfiguration(), -1);
     EXPECT_TRUE(requestsTo("/command/all-configuration.cgi").empty());
     EXPECT_TRUE(fs::exists(saved.localPath())); // kept: no restore succeeded
 }

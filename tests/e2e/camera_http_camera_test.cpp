@@ -75,7 +75,7 @@ protected:
     }
     void TearDown() override { fleet.reset(); }
 
-    std::unique_ptr<UpgradeJob> contextFor(Camera camera, const std::string& user = "admin",
+    std::unique_ptr<UpgradeJob> jobFor(Camera camera, const std::string& user = "admin",
                                            const std::string& password = "admin")
     {
         return std::make_unique<UpgradeJob>(env.host(), addressOf(fleet->cameras()[camera]),
@@ -99,17 +99,17 @@ protected:
 
 TEST_F(CameraInquiryTest, ManualCheckOfAnAdministratorsCamera)
 {
-    auto context = contextFor(Plain);
-    const std::string system = context->client().query("inq=system", 20000ms).text;
-    ASSERT_TRUE(context->checkSystemReply(system)) << system;
+    auto job = jobFor(Plain);
+    const std::string system = job->client().query("inq=system", 20000ms).text;
+    ASSERT_TRUE(job->checkSystemReply(system)) << system;
     const CameraIdentity info = CameraIdentity::fromSystemReply(system, env.models);
     EXPECT_EQ(info.model, "ZKA-QM410");
     EXPECT_EQ(info.versionText(), "2.30");
     EXPECT_EQ(info.serial, "S20");
     EXPECT_EQ(readDocType(system), "");
-    EXPECT_EQ(context->currentVersion(), "ver2.30");
-    EXPECT_FALSE(context->emergency());
-    EXPECT_EQ(userVerdict(*context, context->client().query("inq=user", 20000ms).text), TargetVerdict::Accepted);
+    EXPECT_EQ(job->currentVersion(), "ver2.30");
+    EXPECT_FALSE(job->emergency());
+    EXPECT_EQ(userVerdict(*job, job->client().query("inq=user", 20000ms).text), TargetVerdict::Accepted);
     EXPECT_EQ(env.prompter.count(), 0u);
 
     const auto requests = received(Plain);
@@ -131,13 +131,13 @@ TEST_F(CameraInquiryTest, ManualCheckOfAnAdministratorsCamera)
 
 TEST_F(CameraInquiryTest, RefusedAndInsufficientLogins)
 {
-    auto wrong = contextFor(Plain, "admin", "wrong");
+    auto wrong = jobFor(Plain, "admin", "wrong");
     EXPECT_EQ(wrong->client().query("inq=user", 20000ms).text, "401 Unauthorized");
     // A refused login still gets the model check's answer on a system inquiry: none.
     EXPECT_EQ(wrong->client().query("inq=system", 20000ms).text, "401 Unauthorized");
     const TargetVerdict refused = userVerdict(*wrong, "401 Unauthorized");
 
-    auto viewer = contextFor(WithViewer, "viewer", "look");
+    auto viewer = jobFor(WithViewer, "viewer", "look");
     const std::string user = viewer->client().query("inq=user", 20000ms).text;
     EXPECT_NE(user.find("Administrator="), std::string::npos);
     const TargetVerdict notAdministrator = userVerdict(*viewer, user);
@@ -146,23 +146,23 @@ TEST_F(CameraInquiryTest, RefusedAndInsufficientLogins)
                                         "Level 4 users other than Administrator cannot run the program."}));
 
     // In the batch the same refusals are the row's login error.
-    auto batchWrong = contextFor(Plain, "admin", "wrong");
+    auto batchWrong = jobFor(Plain, "admin", "wrong");
     EXPECT_EQ(rowRefusal(userVerdict(*batchWrong, batchWrong->client().query("inq=user", 20000ms).text)).code, 12);
-    auto batchViewer = contextFor(WithViewer, "viewer", "look");
+    auto batchViewer = jobFor(WithViewer, "viewer", "look");
     EXPECT_EQ(rowRefusal(userVerdict(*batchViewer, batchViewer->client().query("inq=user", 20000ms).text)).code, 12);
     EXPECT_EQ(env.prompter.count(), 0u);
 }
 
 TEST_F(CameraInquiryTest, UnsupportedModelAndEmergencyFirmware)
 {
-    auto other = contextFor(OtherModel);
+    auto other = jobFor(OtherModel);
     const std::string otherReply = other->client().query("inq=system", 20000ms).text;
     EXPECT_FALSE(other->checkSystemReply(otherReply));
     EXPECT_EQ(CameraIdentity::fromSystemReply(otherReply, env.models).model, "ZKA-QM999");
     EXPECT_EQ(warning(systemVerdict(otherReply)),
               "This program works for the ZKA-QM410. Please select the correct camera.");
 
-    auto emergency = contextFor(Emergency);
+    auto emergency = jobFor(Emergency);
     const std::string emergencyReply = emergency->client().query("inq=system", 20000ms).text;
     EXPECT_TRUE(emergency->checkSystemReply(emergencyReply));
     EXPECT_TRUE(emergency->emergency());
@@ -172,11 +172,11 @@ TEST_F(CameraInquiryTest, UnsupportedModelAndEmergencyFirmware)
 
 TEST_F(CameraInquiryTest, OversizedReplyIsCutAt5120Bytes)
 {
-    auto context = contextFor(Oversized);
-    const std::string reply = context->client().query("inq=system", 20000ms).text;
+    auto job = jobFor(Oversized);
+    const std::string reply = job->client().query("inq=system", 20000ms).text;
     EXPECT_EQ(reply.size(), kReplyCapacity);
     EXPECT_EQ(reply.rfind("ModelName=ZKA-QM410&Serial=S24&SoftVersion=2.30", 0), 0u);
-    EXPECT_TRUE(context->checkSystemReply(reply));
+    EXPECT_TRUE(job->checkSystemReply(reply));
 }
 
 TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
@@ -185,16 +185,16 @@ TEST_F(CameraInquiryTest, SlowCameraIsCutByTheTimeOut)
     const auto expectCutAfter = [this](double scale, std::chrono::milliseconds least, std::chrono::milliseconds most,
                                        bool answeredGivenLonger) {
         CameraTestHost host(scale);
-        UpgradeJob context(host.host(), addressOf(fleet->cameras()[Slow]), *makeCredential("admin", "admin"),
+        UpgradeJob job(host.host(), addressOf(fleet->cameras()[Slow]), *makeCredential("admin", "admin"),
                            host.models);
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(context.client().query("inq=system", 20000ms).text, "");
+        EXPECT_EQ(job.client().query("inq=system", 20000ms).text, "");
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_GE(took, least) << scale;
         EXPECT_LE(took, most) << scale;
         // Given longer than the camera needs, the same inquiry is answered.
         if (answeredGivenLonger) {
-            EXPECT_TRUE(context.checkSystemReply(context.client().query("inq=system", 60000ms).text));
+            EXPECT_TRUE(job.checkSystemReply(job.client().query("inq=system", 60000ms).text));
         }
     };
     // At 0.075 the time-out lasts 1.5 s, above the second that no time-out goes under: the time-out

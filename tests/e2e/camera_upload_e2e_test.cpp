@@ -17,22 +17,22 @@ TEST_F(UploadE2eTest, PackageArrivesIntactAndProgressFollowsChunksThenSteps)
 {
     ASSERT_EQ(package().size(), kPackageSize);
     startFleet({camera()});
-    auto ctx = context();
-    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
-    ctx->setFirmware(package(), "ver2.45");
+    auto job = makeJob();
+    job->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
+    job->setFirmware(package(), "ver2.45");
 
-    EXPECT_EQ(ctx->uploadFirmware(), 0);
-    EXPECT_EQ(ctx->errorCode(), 4);
-    EXPECT_EQ(ctx->progress(), 6860); // one step per 1460-byte chunk
-    EXPECT_FALSE(ctx->tickTimer().running());
+    EXPECT_EQ(job->uploadFirmware(), 0);
+    EXPECT_EQ(job->errorCode(), 4);
+    EXPECT_EQ(job->progress(), 6860); // one step per 1460-byte chunk
+    EXPECT_FALSE(job->tickTimer().running());
 
-    ctx->readUploadAnswer();
-    EXPECT_EQ(ctx->replyResult(), 1);
+    job->readUploadAnswer();
+    EXPECT_EQ(job->replyResult(), 1);
     // (0) announces 40 steps at 6860: 63 per step; step 40 sets 6860 + 40 * 63.
-    EXPECT_EQ(ctx->emergencyStep(), 63);
-    EXPECT_EQ(ctx->progress(), 9380);
-    EXPECT_FALSE(ctx->tickTimer().running());
-    ctx->closeUpload();
+    EXPECT_EQ(job->emergencyStep(), 63);
+    EXPECT_EQ(job->progress(), 9380);
+    EXPECT_FALSE(job->tickTimer().running());
+    job->closeUpload();
 
     const auto uploads = requestsTo("/command/versionup.cgi");
     ASSERT_EQ(uploads.size(), 1u);
@@ -69,14 +69,14 @@ TEST_F(UploadE2eTest, ConnectionDroppedMidBodyIsASendFailureReportedPerMode)
     CameraSpec sim = camera();
     sim.dropDuringUpload = true;
     startFleet({sim});
-    auto ctx = context();
-    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
-    ctx->setFirmware(package(), "ver2.45");
+    auto job = makeJob();
+    job->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
+    job->setFirmware(package(), "ver2.45");
 
-    EXPECT_EQ(ctx->uploadFirmware(), -1);
-    EXPECT_NE(ctx->errorCode(), 4); // the body never went out whole
-    EXPECT_GT(ctx->progress(), 0);
-    EXPECT_LT(ctx->progress(), 6860);
+    EXPECT_EQ(job->uploadFirmware(), -1);
+    EXPECT_NE(job->errorCode(), 4); // the body never went out whole
+    EXPECT_GT(job->progress(), 0);
+    EXPECT_LT(job->progress(), 6860);
     EXPECT_TRUE(eventually([&] {
         const auto uploads = requestsTo("/command/versionup.cgi");
         return !uploads.empty() && uploads.front().uploadVerdict.find("dropped") != std::string::npos;
@@ -84,11 +84,11 @@ TEST_F(UploadE2eTest, ConnectionDroppedMidBodyIsASendFailureReportedPerMode)
 
     // Batch row: status 10, nothing told. Manual: the network error is told to the front end, which
     // shows its message and goes back to the target page.
-    ctx->reportUploadFailure();
-    EXPECT_EQ(ctx->errorCode(), 10);
+    job->reportUploadFailure();
+    EXPECT_EQ(job->errorCode(), 10);
     EXPECT_TRUE(outcomes.told().empty());
-    ctx->setOptions({});
-    ctx->reportUploadFailure();
+    job->setOptions({});
+    job->reportUploadFailure();
     EXPECT_EQ(outcomes.told(), std::vector<UpgradeJob::Outcome>{UpgradeJob::Outcome::UploadNotSent});
     EXPECT_EQ(prompter.count(), 0u);
 }
@@ -98,13 +98,13 @@ TEST_F(UploadE2eTest, NoAnswerWithinSixtySecondsIsAnIncompleteRequest)
     CameraSpec sim = camera();
     sim.slowAnswerSeconds = 150;
     startFleet({sim});
-    auto ctx = context();
-    ctx->setFirmware(package(), "ver2.45");
+    auto job = makeJob();
+    job->setFirmware(package(), "ver2.45");
     // The camera would answer after 150 s; the 60 s receive time-out ends the wait first.
-    EXPECT_EQ(ctx->uploadFirmware(), -2);
-    EXPECT_EQ(ctx->errorCode(), 4); // the body was sent
+    EXPECT_EQ(job->uploadFirmware(), -2);
+    EXPECT_EQ(job->errorCode(), 4); // the body was sent
     EXPECT_GE(ticks.load(), 20);    // the tick timer ran while the answer was awaited
-    EXPECT_FALSE(ctx->tickTimer().running());
+    EXPECT_FALSE(job->tickTimer().running());
 }
 
 TEST_F(UploadE2eTest, AMinuteOfSilenceInTheAnswerIsWaitedOut)
@@ -115,20 +115,20 @@ TEST_F(UploadE2eTest, AMinuteOfSilenceInTheAnswerIsWaitedOut)
     sim.upgradeSteps = 2;
     sim.stepSeconds = 70;
     startFleet({sim});
-    auto ctx = context();
-    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
-    ctx->setFirmware(package(), "ver2.45");
-    ASSERT_EQ(ctx->uploadFirmware(), 0);
+    auto job = makeJob();
+    job->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
+    job->setFirmware(package(), "ver2.45");
+    ASSERT_EQ(job->uploadFirmware(), 0);
 
     std::atomic<bool> readerDone{false};
-    std::jthread reader = readInBackground(*ctx, readerDone);
+    std::jthread reader = readInBackground(*job, readerDone);
     // 140 s of steps: 1.4 s here; the bound stands in for the procedure's 180 s.
     EXPECT_TRUE(eventually([&] { return readerDone.load(); }, 1800ms)) << "the answer was lost";
     reader.request_stop();
     reader.join();
-    ctx->closeUpload();
-    EXPECT_EQ(ctx->replyResult(), 1);
-    EXPECT_EQ(ctx->progress(), 6860 + 2 * ((9400 - 6860) / 2));
+    job->closeUpload();
+    EXPECT_EQ(job->replyResult(), 1);
+    EXPECT_EQ(job->progress(), 6860 + 2 * ((9400 - 6860) / 2));
 }
 
 TEST_F(UploadE2eTest, ACameraThatStopsReadingIsASendFailureAfterSixtySeconds)
@@ -136,12 +136,12 @@ TEST_F(UploadE2eTest, ACameraThatStopsReadingIsASendFailureAfterSixtySeconds)
     CameraSpec sim = camera();
     sim.stallDuringUpload = true;
     startFleet({sim});
-    auto ctx = context();
-    ctx->setFirmware(package(), "ver2.45");
+    auto job = makeJob();
+    job->setFirmware(package(), "ver2.45");
 
     std::atomic<int> result{1};
     const auto start = std::chrono::steady_clock::now();
-    std::jthread upload([&](std::stop_token stop) { result = ctx->uploadFirmware(stop); });
+    std::jthread upload([&](std::stop_token stop) { result = job->uploadFirmware(stop); });
     // 60 s without a byte going out (0.6 s here, but never under a second of real time), plus the
     // time the first half takes.
     EXPECT_TRUE(eventually([&] { return result.load() != 1; }, 10s)) << "the upload hangs";
@@ -149,9 +149,9 @@ TEST_F(UploadE2eTest, ACameraThatStopsReadingIsASendFailureAfterSixtySeconds)
     upload.join();
     EXPECT_GE(std::chrono::steady_clock::now() - start, 600ms);
     EXPECT_EQ(result.load(), -1); // reported as the network error
-    EXPECT_NE(ctx->errorCode(), 4);
-    EXPECT_GT(ctx->progress(), 6860 / 2 - 100);
-    EXPECT_LT(ctx->progress(), 6860);
+    EXPECT_NE(job->errorCode(), 4);
+    EXPECT_GT(job->progress(), 6860 / 2 - 100);
+    EXPECT_LT(job->progress(), 6860);
     ASSERT_TRUE(eventually([&] {
         const auto uploads = requestsTo("/command/versionup.cgi");
         return !uploads.empty() && !uploads.front().uploadVerdict.empty();
@@ -173,15 +173,15 @@ TEST_F(UploadE2eTest, ACameraThatNeverAcceptsTheConnectionIsGivenUpAfterSixtySec
     ASSERT_EQ(::listen(listener, 0), 0);
     ASSERT_EQ(::connect(occupant, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
 
-    auto ctx = context("127.0.0.3:8090");
-    ctx->setFirmware(package(), "ver2.45");
+    auto job = makeJob("127.0.0.3:8090");
+    job->setFirmware(package(), "ver2.45");
     const std::string configuration = "[camera]\nname=restored\n";
     std::atomic<int> uploaded{1};
     std::atomic<int> restored{1};
     std::jthread attempts([&](std::stop_token stop) {
-        uploaded = ctx->uploadFirmware(stop);
-        ctx->setRestoreData(bytesOf(configuration));
-        restored = ctx->restoreConfiguration(stop);
+        uploaded = job->uploadFirmware(stop);
+        job->setRestoreData(bytesOf(configuration));
+        restored = job->restoreConfiguration(stop);
     });
     EXPECT_TRUE(eventually([&] { return restored.load() != 1; }, 10s)) << "connecting is not bounded";
     attempts.request_stop();
@@ -195,12 +195,12 @@ TEST_F(UploadE2eTest, ACameraThatNeverAcceptsTheConnectionIsGivenUpAfterSixtySec
 TEST_F(UploadE2eTest, RefusedUploadIsNoProgressStream)
 {
     startFleet({camera()});
-    auto ctx = context("127.0.0.2", kRootCredential); // not this camera's login
-    ctx->setFirmware(package(), "ver2.45");
-    EXPECT_EQ(ctx->uploadFirmware(), 0); // the request ended: the camera answered
+    auto job = makeJob("127.0.0.2", kRootCredential); // not this camera's login
+    job->setFirmware(package(), "ver2.45");
+    EXPECT_EQ(job->uploadFirmware(), 0); // the request ended: the camera answered
     const auto start = std::chrono::steady_clock::now();
-    ctx->readUploadAnswer();
-    EXPECT_EQ(ctx->replyResult(), 0);
+    job->readUploadAnswer();
+    EXPECT_EQ(job->replyResult(), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
 }
 
@@ -209,39 +209,39 @@ TEST_F(UploadE2eTest, AnswerThatNeverEndsIsLeftOnAStopRequest)
     CameraSpec sim = camera();
     sim.answerNeverEnds = true;
     startFleet({sim});
-    auto ctx = context();
-    ctx->setFirmware(package(), "ver2.45");
-    ASSERT_EQ(ctx->uploadFirmware(), 0);
+    auto job = makeJob();
+    job->setFirmware(package(), "ver2.45");
+    ASSERT_EQ(job->uploadFirmware(), 0);
 
     std::atomic<bool> readerDone{false};
-    std::jthread reader = readInBackground(*ctx, readerDone);
-    ASSERT_TRUE(eventually([&] { return ctx->progress() == 9380; }));
+    std::jthread reader = readInBackground(*job, readerDone);
+    ASSERT_TRUE(eventually([&] { return job->progress() == 9380; }));
     // All steps came, the closing delimiter never does: the reader keeps waiting past the 60 s
     // receive time-out (a second of real time here), as the camera may still be writing.
     std::this_thread::sleep_for(1200ms);
     EXPECT_FALSE(readerDone.load());
-    EXPECT_TRUE(ctx->tickTimer().running());
+    EXPECT_TRUE(job->tickTimer().running());
 
     const auto start = std::chrono::steady_clock::now();
     reader.request_stop();
     reader.join();
-    ctx->closeUpload();
+    job->closeUpload();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    EXPECT_EQ(ctx->replyResult(), 1);
-    EXPECT_FALSE(ctx->tickTimer().running());
+    EXPECT_EQ(job->replyResult(), 1);
+    EXPECT_FALSE(job->tickTimer().running());
 }
 
-TEST_F(UploadE2eTest, DestroyingTheContextWithAnUploadInFlightIsQuick)
+TEST_F(UploadE2eTest, DestroyingTheJobWithAnUploadInFlightIsQuick)
 {
     CameraSpec sim = camera();
     sim.answerNeverEnds = true;
     sim.stepSeconds = 100;
     startFleet({sim});
-    auto ctx = context();
-    ctx->setFirmware(package(), "ver2.45");
-    ASSERT_EQ(ctx->uploadFirmware(), 0);
+    auto job = makeJob();
+    job->setFirmware(package(), "ver2.45");
+    ASSERT_EQ(job->uploadFirmware(), 0);
     const auto start = std::chrono::steady_clock::now();
-    ctx.reset();
+    job.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
 }
 
@@ -250,22 +250,22 @@ TEST_F(UploadE2eTest, EmergencyCameraGetsTheBodyWithoutAwaitingAnAnswer)
     CameraSpec sim = camera();
     sim.softVersion = "emergency";
     startFleet({sim});
-    auto ctx = context();
-    ASSERT_TRUE(ctx->checkSystemReply(ctx->client().query("inq=system", 60000ms).text));
-    ASSERT_TRUE(ctx->emergency());
-    ctx->setFirmware(package(), "ver2.45");
+    auto job = makeJob();
+    ASSERT_TRUE(job->checkSystemReply(job->client().query("inq=system", 60000ms).text));
+    ASSERT_TRUE(job->emergency());
+    job->setFirmware(package(), "ver2.45");
 
-    EXPECT_EQ(ctx->uploadFirmware(), 0);
-    EXPECT_EQ(ctx->errorCode(), 4);
-    EXPECT_EQ(ctx->progress(), 6860);
+    EXPECT_EQ(job->uploadFirmware(), 0);
+    EXPECT_EQ(job->errorCode(), 4);
+    EXPECT_EQ(job->progress(), 6860);
     EXPECT_EQ(ticks.load(), 0); // no wait for the end of the request
     const auto start = std::chrono::steady_clock::now();
-    ctx->readUploadAnswer();
+    job->readUploadAnswer();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_EQ(ctx->replyResult(), 1);
-    EXPECT_EQ(ctx->emergencyStep(), (9800 - 6860) / 180);
-    EXPECT_EQ(ctx->progress(), 6860);
-    ctx->closeUpload();
+    EXPECT_EQ(job->replyResult(), 1);
+    EXPECT_EQ(job->emergencyStep(), (9800 - 6860) / 180);
+    EXPECT_EQ(job->progress(), 6860);
+    job->closeUpload();
     // The camera records its verdict once it has read the whole body.
     ASSERT_TRUE(eventually([&] {
         const auto uploads = requestsTo("/command/versionup.cgi");
@@ -281,26 +281,26 @@ TEST_F(UploadE2eTest, RestoreUsesTheFactoryLoginAndSwitchesToPresetForGood)
     sim.adminPassword = "pass";
     sim.panTilt = true;
     startFleet({sim});
-    auto ctx = context("127.0.0.2", kRootCredential);
-    ctx->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
+    auto job = makeJob("127.0.0.2", kRootCredential);
+    job->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
     std::string configuration = "[camera]\nname=restored\n";
     configuration.resize(3000, '#'); // three pieces: 1460, 1460, 80
-    ctx->setRestoreData(bytesOf(configuration));
+    job->setRestoreData(bytesOf(configuration));
 
-    EXPECT_EQ(ctx->restoreConfiguration(), 0);
-    EXPECT_EQ(ctx->errorCode(), 4);
-    EXPECT_EQ(ctx->progress(), 3);
+    EXPECT_EQ(job->restoreConfiguration(), 0);
+    EXPECT_EQ(job->errorCode(), 4);
+    EXPECT_EQ(job->progress(), 3);
     EXPECT_EQ(fleet->configuration("127.0.0.2"), configuration);
 
     // The camera reports pan-tilt once: every later restore takes the preset path.
-    ctx->rememberSystemReply(ctx->client().query("inq=system", 60000ms).text);
-    ctx->detectPanTilt();
-    EXPECT_TRUE(ctx->panTilt());
-    ctx->rememberSystemReply("ModelName=ZKA-QM410&SoftVersion=2.45");
-    ctx->detectPanTilt();
-    EXPECT_TRUE(ctx->panTilt());
+    job->rememberSystemReply(job->client().query("inq=system", 60000ms).text);
+    job->detectPanTilt();
+    EXPECT_TRUE(job->panTilt());
+    job->rememberSystemReply("ModelName=ZKA-QM410&SoftVersion=2.45");
+    job->detectPanTilt();
+    EXPECT_TRUE(job->panTilt());
     configuration[0] = '{';
-    EXPECT_EQ(ctx->restoreConfiguration(), 0);
+    EXPECT_EQ(job->restoreConfiguration(), 0);
 
     const auto plain = requestsTo("/command/all-configuration.cgi");
     const auto preset = requestsTo("/command/all-configuration-preset.cgi");
@@ -326,18 +326,18 @@ TEST_F(UploadE2eTest, RefusedRestoresFail)
     CameraSpec sim = camera();
     sim.restoreRefusals = 1; // read, then dropped without an answer
     startFleet({sim});
-    auto ctx = context();
+    auto job = makeJob();
     const std::string configuration = "[camera]\nname=again\n";
-    ctx->setRestoreData(bytesOf(configuration));
-    EXPECT_EQ(ctx->restoreConfiguration(), -2);
-    EXPECT_EQ(ctx->restoreConfiguration(), 0);
+    job->setRestoreData(bytesOf(configuration));
+    EXPECT_EQ(job->restoreConfiguration(), -2);
+    EXPECT_EQ(job->restoreConfiguration(), 0);
 
     // A camera that answers 401 to the factory login has not taken the configuration.
     CannedHttpServer refusing("127.0.0.3", 8080,
                                     "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"cam\"\r\n"
                                     "Content-Length: 0\r\nConnection: close\r\n\r\n");
     ASSERT_TRUE(refusing.listening());
-    auto other = context("127.0.0.3:8080");
+    auto other = makeJob("127.0.0.3:8080");
     other->setRestoreData(bytesOf(configuration));
     EXPECT_EQ(other->restoreConfiguration(), -2);
     ASSERT_EQ(refusing.requests().size(), 1u);
@@ -348,7 +348,7 @@ TEST_F(UploadE2eTest, RefusedRestoresFail)
     EXPECT_EQ(other->restoreConfiguration(), -1);
     EXPECT_EQ(refusing.requests().size(), 1u);
     // Nobody listening: the request cannot be opened.
-    auto absent = context("127.0.0.9:8080");
+    auto absent = makeJob("127.0.0.9:8080");
     absent->setRestoreData(bytesOf(configuration));
     EXPECT_EQ(absent->restoreConfiguration(), -1);
 }
@@ -359,13 +359,13 @@ TEST_F(UploadE2eTest, AnEmergencyCamerasRestoreCountsOnlyWhenTheCameraAcceptedIt
     sim.softVersion = "emergency";
     sim.restoreRefusals = 1; // the first restore is read, then dropped without an answer
     startFleet({sim});
-    auto ctx = context();
-    ASSERT_TRUE(ctx->checkSystemReply(ctx->client().query("inq=system", 60000ms).text));
-    ASSERT_TRUE(ctx->emergency());
+    auto job = makeJob();
+    ASSERT_TRUE(job->checkSystemReply(job->client().query("inq=system", 60000ms).text));
+    ASSERT_TRUE(job->emergency());
     const std::string configuration = "[camera]\nname=emergency\n";
-    ctx->setRestoreData(bytesOf(configuration));
-    EXPECT_EQ(ctx->restoreConfiguration(), -2);
-    EXPECT_EQ(ctx->restoreConfiguration(), 0);
+    job->setRestoreData(bytesOf(configuration));
+    EXPECT_EQ(job->restoreConfiguration(), -2);
+    EXPECT_EQ(job->restoreConfiguration(), 0);
     EXPECT_EQ(fleet->configuration("127.0.0.2"), configuration);
     EXPECT_EQ(ticks.load(), 0); // an emergency camera's display is not moved by ticks
 }

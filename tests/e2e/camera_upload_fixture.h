@@ -160,7 +160,7 @@ protected:
         sim.rebootSeconds = 1;
         return sim;
     }
-    std::unique_ptr<UpgradeJob> context(const std::string& address = "127.0.0.2",
+    std::unique_ptr<UpgradeJob> makeJob(const std::string& address = "127.0.0.2",
                                            const std::string& credential = kAdminCredential)
     {
         auto made = std::make_unique<UpgradeJob>(UpgradeJob::Seams{clock, timers}, address, credential, models);
@@ -176,10 +176,10 @@ protected:
         return found;
     }
     // Follows the camera's answer on a thread of its own, as the procedure does; done once it ended.
-    static std::jthread readInBackground(UpgradeJob& ctx, std::atomic<bool>& done)
+    static std::jthread readInBackground(UpgradeJob& job, std::atomic<bool>& done)
     {
-        return std::jthread([&ctx, &done](std::stop_token stop) {
-            ctx.readUploadAnswer(stop);
+        return std::jthread([&job, &done](std::stop_token stop) {
+            job.readUploadAnswer(stop);
             done = true;
         });
     }

@@ -181,7 +181,7 @@ TEST(ManualFlowTest, UpgradesWithoutSavingShowsTheResultAndRetriesWithAnEmergenc
     EXPECT_TRUE(rig.view.has("target 127.0.0.2 ver2.30 ver2.45"));
     EXPECT_TRUE(rig.view.has("setup discard backup"));
     EXPECT_TRUE(rig.view.has("status Version up is in progress. Do not turn off the power."));
-    // Stage 0 on page 4, then the context's codes as its ticks and its navigation show them.
+    // Stage 0 on the confirmation, then the job's codes as its ticks and its navigation show them.
     const Events stages = rig.view.only("stage");
     ASSERT_GE(stages.size(), 4u);
     EXPECT_EQ(Events(stages.begin(), stages.begin() + 3), (Events{"stage 0", "stage 3", "stage 4"}));
@@ -200,7 +200,7 @@ TEST(ManualFlowTest, UpgradesWithoutSavingShowsTheResultAndRetriesWithAnEmergenc
     EXPECT_EQ(rig.flow->job()->currentVersion(), "ver2.30");
     EXPECT_EQ(rig.flow->job()->latestVersion(), "ver2.45");
 
-    // "Re-try" leads back to the target page; the context stays until the next upgrade.
+    // "Re-try" leads back to the target page; the job stays until the next upgrade.
     EXPECT_TRUE(rig.flow->back());
     EXPECT_EQ(rig.flow->step(), Step::Target);
     EXPECT_NE(rig.flow->job(), nullptr);
@@ -287,7 +287,7 @@ TEST(ManualFlowTest, AStaleStatusCannotSkipThePendingRestore)
     ASSERT_TRUE(rig.runUntil([&] { return !rig.flow->busy(); }));
     ASSERT_TRUE(rig.flow->confirmUpgrade());
     ASSERT_TRUE(rig.runUntil([&] { return rig.flow->job() != nullptr; }));
-    // The context reports 9 and posts its navigation; before that is handled, a tick and a redraw
+    // The job reports 9 and posts its navigation; before that is handled, a tick and a redraw
     // ask for the status.
     rig.dispatcher.hold();
     ASSERT_TRUE(rig.runUntil([&] { return rig.flow->job()->errorCode() == 9; }));
@@ -463,7 +463,7 @@ TEST(ManualFlowTest, DeletingTheFlowInAnyStateReturnsQuickly)
         {hangingCheck, [](const FlowRig& rig) { return rig.flow->busy(); }},
         // saving the configuration
         {slowSave, [](const FlowRig& rig) { return rig.flow->step() == Step::Progress && rig.flow->busy(); }},
-        // the context uploading
+        // the job uploading
         {testCamera(6), [](const FlowRig& rig) { return rig.flow->job() && rig.flow->job()->errorCode() == 4; }},
         // restoring
         {restore, [&](const FlowRig& rig) { return rig.flow->busy() && upgraded(*rig.flow); }},

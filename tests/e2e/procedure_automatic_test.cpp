@@ -1,4 +1,4 @@
-// The upgrade procedure of contexts with a batch row (the automatic mode) against simulated cameras,
+// The upgrade procedure of jobs with a batch row (the automatic mode) against simulated cameras,
 // one camera per row of the table, all in one batch: the status codes the row shows, the version
 // the camera confirmed, what the camera received and the saved files left on disk.
 #include "procedure_rig.h"
@@ -17,7 +17,7 @@ using Codes = std::vector<int>;
 struct Row {
     const char* name;
     std::function<void(CameraSpec&)> camera;
-    ContextOptions options;
+    JobOptions options;
     Codes codes;           // the course of the row's status
     const char* latest;    // latestVersion at the end (the camera was inquired once before the upgrade)
     int restores = 0;      // restore requests the camera received
@@ -81,15 +81,15 @@ TEST(AutomaticProcedureTest, EveryRowOfABatchEndsWithTheCodeOfItsCamera)
     std::string error;
     ASSERT_TRUE(rig.start(error)) << error;
     for (std::size_t i = 0; i < kRows.size(); ++i) {
-        auto& context = rig.add(cameras[i].address, kRows[i].options);
-        // The batch inquires before it starts a camera; so the context knows emergency firmware.
-        ASSERT_TRUE(context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text));
+        auto& job = rig.add(cameras[i].address, kRows[i].options);
+        // The batch inquires before it starts a camera; so the job knows emergency firmware.
+        ASSERT_TRUE(job.checkSystemReply(job.client().query("inq=system", std::chrono::seconds(20)).text));
     }
     auto& unreachable = rig.add("127.0.0.99");
     // One row's saved file disappears while its restore waits its first 10 s.
     bool fileLost = false;
     const auto loseFile = [&] {
-        if (fileLost || rig.context(kLostFileRow).stage() != UpgradeStage::Restoring)
+        if (fileLost || rig.job(kLostFileRow).stage() != UpgradeStage::Restoring)
             return;
         for (const auto& file : rig.backupRoot.files()) {
             if (file.filename() == "zka-qm410." + cameras[kLostFileRow].serial + ".cfg")
@@ -98,10 +98,10 @@ TEST(AutomaticProcedureTest, EveryRowOfABatchEndsWithTheCodeOfItsCamera)
     };
     // One upload at a time, as the batch's scheduler would rather not have twenty at once.
     for (std::size_t i = 0; i <= kRows.size(); ++i) {
-        rig.context(i).start();
+        rig.job(i).start();
         ASSERT_TRUE(rig.runUntil([&] {
             loseFile();
-            return rig.context(i).workerDone() || rig.context(i).stage() > UpgradeStage::Uploading;
+            return rig.job(i).workerDone() || rig.job(i).stage() > UpgradeStage::Uploading;
         }, std::chrono::minutes(30)));
     }
     ASSERT_TRUE(rig.runUntil([&] {
@@ -115,7 +115,7 @@ TEST(AutomaticProcedureTest, EveryRowOfABatchEndsWithTheCodeOfItsCamera)
         const std::string& address = cameras[i].address;
         EXPECT_TRUE(followsCourse(rig.trace(i), kRows[i].codes));
         // Never the target version unless the camera reported it.
-        EXPECT_EQ(rig.context(i).latestVersion(), kRows[i].latest);
+        EXPECT_EQ(rig.job(i).latestVersion(), kRows[i].latest);
         EXPECT_EQ(rig.requests(address, "/command/all-configuration.cgi").size() +
                       rig.requests(address, "/command/all-configuration-preset.cgi").size(),
                   static_cast<std::size_t>(kRows[i].restores));
@@ -124,7 +124,7 @@ TEST(AutomaticProcedureTest, EveryRowOfABatchEndsWithTheCodeOfItsCamera)
             EXPECT_TRUE(told == UpgradeJob::Outcome::Confirmed || told == UpgradeJob::Outcome::ConfirmedAfterSearch)
                 << static_cast<int>(told);
         }
-        EXPECT_TRUE(rig.context(i).errorCode() != 9 || rig.progress(i) == 10000);
+        EXPECT_TRUE(rig.job(i).errorCode() != 9 || rig.progress(i) == 10000);
     }
     EXPECT_EQ(unreachable.errorCode(), 10);
 

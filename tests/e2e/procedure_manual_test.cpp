@@ -58,17 +58,17 @@ TEST(ManualProcedureTest, EveryEndIsToldToTheFrontEnd)
     std::string error;
     ASSERT_TRUE(rig.start(error)) << error;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        auto& context = rig.add(cameras[i].address, {.automatic = false});
-        // As the wizard's check of the target does: the context knows the camera's firmware.
-        context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text);
-        context.start();
-        ASSERT_TRUE(rig.runUntil([&] { return context.workerDone() || context.stage() > UpgradeStage::Uploading; },
+        auto& job = rig.add(cameras[i].address, {.automatic = false});
+        // As the wizard's check of the target does: the job knows the camera's firmware.
+        job.checkSystemReply(job.client().query("inq=system", std::chrono::seconds(20)).text);
+        job.start();
+        ASSERT_TRUE(rig.runUntil([&] { return job.workerDone() || job.stage() > UpgradeStage::Uploading; },
                                  kLimit));
     }
     rig.add("127.0.0.99", {.automatic = false}).start(); // nobody there
     ASSERT_TRUE(rig.runUntil([&] {
         for (std::size_t i = 0; i <= rows.size(); ++i) {
-            if (!rig.context(i).workerDone())
+            if (!rig.job(i).workerDone())
                 return false;
         }
         return true;
@@ -77,15 +77,15 @@ TEST(ManualProcedureTest, EveryEndIsToldToTheFrontEnd)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].name);
         EXPECT_EQ(rig.outcomes(i), rows[i].outcomes);
-        EXPECT_EQ(rig.context(i).errorCode(), rows[i].code);
-        EXPECT_EQ(rig.context(i).latestVersion() == "ver2.45", rows[i].code == 9);
+        EXPECT_EQ(rig.job(i).errorCode(), rows[i].code);
+        EXPECT_EQ(rig.job(i).latestVersion() == "ver2.45", rows[i].code == 9);
         EXPECT_EQ(rig.trace(i).front(), 3); // the manual mode never saves: the wizard does that itself
     }
     EXPECT_EQ(rig.outcomes(rows.size()), (Outcomes{Outcome::UploadNotSent}));
 }
 
 // Timers whose ticks the test delivers: the test plays the user-interface thread. Each start is
-// recorded with the phase the context was in at that moment, so a phase that the worker leaves
+// recorded with the phase the job was in at that moment, so a phase that the worker leaves
 // again at once is not missed.
 class DrivenTimers final : public TimerService {
 public:
@@ -110,7 +110,7 @@ public:
         std::lock_guard lock(mutex_);
         return running_.count(id) != 0;
     }
-    // Waits (real time) until a timer has been started while the context was in `phase`; its id.
+    // Waits (real time) until a timer has been started while the job was in `phase`; its id.
     std::optional<TimerId> waitForStart(UpgradeStage phase) const
     {
         std::unique_lock lock(mutex_);
@@ -135,23 +135,23 @@ private:
     std::set<std::pair<TimerId, UpgradeStage>> startedIn_;
 };
 
-// One context driven by the test's own ticks.
-struct DrivenContext {
-    explicit DrivenContext(const std::string& address, bool automaticMode, double timeScale = 0.01)
+// One job driven by the test's own ticks.
+struct DrivenJob {
+    explicit DrivenJob(const std::string& address, bool automaticMode, double timeScale = 0.01)
         : clock(timeScale)
         , automatic(automaticMode)
     {
         const auto& resources = packagedResources();
-        context = std::make_unique<UpgradeJob>(UpgradeJob::Seams{clock, timers}, address, encodeBase64("admin:admin"),
+        job = std::make_unique<UpgradeJob>(UpgradeJob::Seams{clock, timers}, address, encodeBase64("admin:admin"),
                                                resources.supportedModels());
-        outcomes.listenTo(*context);
+        outcomes.listenTo(*job);
         if (automatic) {
-            context->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
+            job->setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
         }
-        context->setFirmware(resources.packageData()[0], "ver2.45");
-        timers.setPhaseSource([this] { return context->stage(); });
+        job->setFirmware(resources.packageData()[0], "ver2.45");
+        timers.setPhaseSource([this] { return job->stage(); });
     }
-    // Waits (real time) until the context started its tick timer in `phase`, the only timer it
+    // Waits (real time) until the job started its tick timer in `phase`, the only timer it
     // starts in the phases waited for here.
     bool waitUntilTicking(UpgradeStage phase)
     {
@@ -181,7 +181,7 @@ struct DrivenContext {
     DrivenTimers timers;
     TimerId tickTimer = 0;
     RecordingOutcomes outcomes;
-    std::unique_ptr<UpgradeJob> context;
+    std::unique_ptr<UpgradeJob> job;
 };
 
 TEST(TickDecisionTest, AnUnendingAnswerIsAVersionUpErrorInTheManualModeAndEndsTheWaitInTheAutomatic)
@@ -195,29 +195,29 @@ TEST(TickDecisionTest, AnUnendingAnswerIsAVersionUpErrorInTheManualModeAndEndsTh
     std::string error;
     ASSERT_TRUE(fleet.start(error)) << error;
 
-    DrivenContext manual("127.0.0.2", false);
-    manual.context->start();
+    DrivenJob manual("127.0.0.2", false);
+    manual.job->start();
     ASSERT_TRUE(manual.waitUntilTicking(UpgradeStage::AnswerWait));
     manual.ticks(180);
     EXPECT_TRUE(manual.outcomes.told().empty());
     manual.ticks(1); // n == 180
     EXPECT_EQ(manual.outcomes.told(), (Outcomes{Outcome::VersionUpError}));
-    EXPECT_FALSE(manual.context->tickTimer().running());
+    EXPECT_FALSE(manual.job->tickTimer().running());
     // The abandoned worker stops at once and writes nothing more; later ticks decide nothing.
-    ASSERT_TRUE(manual.waitUntil([&] { return manual.context->workerDone(); }));
+    ASSERT_TRUE(manual.waitUntil([&] { return manual.job->workerDone(); }));
     manual.ticks(400);
     EXPECT_EQ(manual.outcomes.told().size(), 1u);
-    EXPECT_EQ(manual.context->errorCode(), 4);
+    EXPECT_EQ(manual.job->errorCode(), 4);
 
-    DrivenContext automatic("127.0.0.3", true);
-    automatic.context->start();
+    DrivenJob automatic("127.0.0.3", true);
+    automatic.job->start();
     ASSERT_TRUE(automatic.waitUntilTicking(UpgradeStage::AnswerWait));
     const auto cut = std::chrono::steady_clock::now();
     automatic.ticks(181);
     // The worker goes on to the reboot wait long before its own 180 s (1.8 s here) are over.
-    ASSERT_TRUE(automatic.waitUntil([&] { return automatic.context->errorCode() == 6; }));
+    ASSERT_TRUE(automatic.waitUntil([&] { return automatic.job->errorCode() == 6; }));
     EXPECT_LT(std::chrono::steady_clock::now() - cut, std::chrono::milliseconds(1500));
-    EXPECT_EQ(automatic.context->stage(), UpgradeStage::RebootWait);
+    EXPECT_EQ(automatic.job->stage(), UpgradeStage::RebootWait);
     EXPECT_TRUE(automatic.outcomes.told().empty());
 }
 
@@ -230,16 +230,16 @@ TEST(TickDecisionTest, TheRebootWaitEndsAsNotConfirmedAndTheWorkerWritesNothingM
     std::string error;
     ASSERT_TRUE(fleet.start(error)) << error;
 
-    DrivenContext automatic("127.0.0.2", true);
-    automatic.context->start();
+    DrivenJob automatic("127.0.0.2", true);
+    automatic.job->start();
     // The tick timer of the upload's answer first, then the one of the reboot wait.
     ASSERT_TRUE(automatic.waitUntilTicking(UpgradeStage::RebootWait));
     automatic.ticks(181);
-    EXPECT_EQ(automatic.context->errorCode(), 11);
+    EXPECT_EQ(automatic.job->errorCode(), 11);
     // The hanging inquiry is abandoned at once, not after its 60 s.
-    ASSERT_TRUE(automatic.waitUntil([&] { return automatic.context->workerDone(); }));
-    EXPECT_EQ(automatic.context->errorCode(), 11);
-    EXPECT_TRUE(automatic.context->latestVersion().empty());
+    ASSERT_TRUE(automatic.waitUntil([&] { return automatic.job->workerDone(); }));
+    EXPECT_EQ(automatic.job->errorCode(), 11);
+    EXPECT_TRUE(automatic.job->latestVersion().empty());
     EXPECT_TRUE(automatic.outcomes.told().empty());
 }
 
@@ -261,17 +261,17 @@ TEST(TickDecisionTest, WorkerAndTickHandlerDecidingTogetherEndEachUpgradeExactly
 
     int workerWon = 0;
     for (int i = 0; i < kRuns; ++i) {
-        DrivenContext run("127.0.0." + std::to_string(2 + i), i % 2 == 0, 0.005);
-        run.context->start();
+        DrivenJob run("127.0.0." + std::to_string(2 + i), i % 2 == 0, 0.005);
+        run.job->start();
         // This thread plays the user-interface thread.
         ASSERT_TRUE(run.waitUntilTicking(UpgradeStage::RebootWait))
-            << "code " << run.context->errorCode() << ", phase " << static_cast<int>(run.context->stage());
+            << "code " << run.job->errorCode() << ", phase " << static_cast<int>(run.job->stage());
         run.ticks(180);
         std::this_thread::sleep_for(std::chrono::microseconds(300 * i));
         run.ticks(1);
-        ASSERT_TRUE(run.waitUntil([&] { return run.context->workerDone(); }));
+        ASSERT_TRUE(run.waitUntil([&] { return run.job->workerDone(); }));
 
-        const int code = run.context->errorCode();
+        const int code = run.job->errorCode();
         const auto told = run.outcomes.told();
         workerWon += code == 9 ? 1 : 0;
         if (run.automatic) {
@@ -283,7 +283,7 @@ TEST(TickDecisionTest, WorkerAndTickHandlerDecidingTogetherEndEachUpgradeExactly
             EXPECT_EQ(told, (Outcomes{Outcome::VersionUpError}));
             EXPECT_EQ(code, 6);
         }
-        EXPECT_EQ(code == 9, run.context->latestVersion() == "ver2.45");
+        EXPECT_EQ(code == 9, run.job->latestVersion() == "ver2.45");
     }
     std::printf("the worker decided %d of %d upgrades, the tick handler the others\n", workerWon, kRuns);
 }
@@ -307,20 +307,20 @@ TEST(WorkerFailureTest, AnExceptionInTheWorkerEndsTheCamerasUpgradeNotTheProcess
         ExhaustedTimers timers;
         RecordingOutcomes outcomes;
         const auto& resources = packagedResources();
-        UpgradeJob context(UpgradeJob::Seams{clock, timers}, automatic ? "127.0.0.2" : "127.0.0.3",
+        UpgradeJob job(UpgradeJob::Seams{clock, timers}, automatic ? "127.0.0.2" : "127.0.0.3",
                            encodeBase64("admin:admin"), resources.supportedModels());
-        outcomes.listenTo(context);
+        outcomes.listenTo(job);
         if (automatic) {
-            context.setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
+            job.setOptions(UpgradeJob::Options::batch(false, true, clock.wallTime()));
         }
-        context.setFirmware(resources.packageData()[0], "ver2.45");
-        context.start();
+        job.setFirmware(resources.packageData()[0], "ver2.45");
+        job.start();
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!context.workerDone() && std::chrono::steady_clock::now() < deadline)
+        while (!job.workerDone() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::yield();
-        ASSERT_TRUE(context.workerDone());
+        ASSERT_TRUE(job.workerDone());
         if (automatic) {
-            EXPECT_EQ(context.errorCode(), 14); // "Insufficient memory"
+            EXPECT_EQ(job.errorCode(), 14); // "Insufficient memory"
             EXPECT_TRUE(outcomes.told().empty());
         } else {
             EXPECT_EQ(outcomes.told(), (Outcomes{Outcome::VersionUpError}));
@@ -328,7 +328,7 @@ TEST(WorkerFailureTest, AnExceptionInTheWorkerEndsTheCamerasUpgradeNotTheProcess
     }
 }
 
-TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRunning)
+TEST(DestructionTest, DeletingAJobInAnyStateReturnsQuicklyAndLeavesNothingRunning)
 {
     auto slowSave = testCamera(2);
     slowSave.slowAnswerSeconds = 50; // the configuration download waits
@@ -359,12 +359,12 @@ TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRu
         {"127.0.0.11", UpgradeStage::Uploading},
     };
     for (const auto& [address, phase] : plan) {
-        auto& context = rig.add(address, {.retain = phase == UpgradeStage::Saving || phase == UpgradeStage::Restoring ||
+        auto& job = rig.add(address, {.retain = phase == UpgradeStage::Saving || phase == UpgradeStage::Restoring ||
                                                     phase == UpgradeStage::Settling ||
                                                     phase == UpgradeStage::Reconfiguring});
         if (phase == UpgradeStage::EmergencyWait)
-            context.checkSystemReply(context.client().query("inq=system", std::chrono::seconds(20)).text);
-        context.start();
+            job.checkSystemReply(job.client().query("inq=system", std::chrono::seconds(20)).text);
+        job.start();
     }
     // The hanging camera is deleted while an inquiry hangs, well after its reboot pause.
     std::vector<bool> deleted(plan.size(), false);
@@ -373,19 +373,19 @@ TEST(DestructionTest, DeletingAContextInAnyStateReturnsQuicklyAndLeavesNothingRu
         std::size_t due = plan.size();
         ASSERT_TRUE(rig.runUntil([&] {
             for (std::size_t i = 0; i < plan.size(); ++i) {
-                if (!deleted[i] && rig.context(i).stage() == plan[i].second &&
+                if (!deleted[i] && rig.job(i).stage() == plan[i].second &&
                     (plan[i].second != UpgradeStage::RebootWait || rig.inquiries(plan[i].first, "inq=system") > 0)) {
                     due = i;
                     return true;
                 }
             }
             return false;
-        }, kLimit)) << left << " contexts never reached their phase";
+        }, kLimit)) << left << " jobs never reached their phase";
         EXPECT_LT(rig.destroy(due), std::chrono::milliseconds(1000)) << plan[due].first;
         deleted[due] = true;
         --left;
     }
-    // No timer of a destroyed context runs on: only the rig's own watch is left.
+    // No timer of a destroyed job runs on: only the rig's own watch is left.
     EXPECT_EQ(rig.loop.runningTimerCount(), 1u);
 }
 

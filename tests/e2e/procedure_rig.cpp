@@ -10,7 +10,7 @@ namespace zka::test {
 
 namespace {
 
-// The rig's own timer: samples every context's code, as a list row's redraw timer would.
+// The rig's own timer: samples every job's code, as a list row's redraw timer would.
 constexpr Clock::Duration kWatchPeriod{100};
 
 } // namespace
@@ -114,7 +114,7 @@ bool UpgradeRig::start(std::string& error)
     return true;
 }
 
-UpgradeJob& UpgradeRig::add(const std::string& address, ContextOptions options)
+UpgradeJob& UpgradeRig::add(const std::string& address, JobOptions options)
 {
     const auto& resources = packagedResources();
     auto slot = std::make_unique<Slot>();
@@ -125,23 +125,23 @@ UpgradeJob& UpgradeRig::add(const std::string& address, ContextOptions options)
     }
     const UpgradeJob::Seams host{clock, loop};
     if (options.automatic) {
-        slot->context = std::make_unique<UpgradeJob>(host, address, encodeBase64("admin:admin"),
+        slot->job = std::make_unique<UpgradeJob>(host, address, encodeBase64("admin:admin"),
                                                      resources.supportedModels(), serial);
-        slot->context->setOptions(UpgradeJob::Options::batch(options.retain, !options.keepBackup, batchTime));
+        slot->job->setOptions(UpgradeJob::Options::batch(options.retain, !options.keepBackup, batchTime));
     } else {
-        slot->context = std::make_unique<UpgradeJob>(host, address, encodeBase64("admin:admin"),
+        slot->job = std::make_unique<UpgradeJob>(host, address, encodeBase64("admin:admin"),
                                                      resources.supportedModels());
     }
-    slot->outcomes.listenTo(*slot->context);
-    slot->context->setFirmware(resources.packageData()[0], options.emptyTarget ? std::string() : "ver2.45");
+    slot->outcomes.listenTo(*slot->job);
+    slot->job->setFirmware(resources.packageData()[0], options.emptyTarget ? std::string() : "ver2.45");
     slots_.push_back(std::move(slot));
-    return *slots_.back()->context;
+    return *slots_.back()->job;
 }
 
 std::chrono::milliseconds UpgradeRig::destroy(std::size_t index)
 {
     const auto begin = std::chrono::steady_clock::now();
-    slots_.at(index)->context.reset();
+    slots_.at(index)->job.reset();
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin);
 }
 
@@ -152,15 +152,15 @@ std::vector<int> UpgradeRig::trace(std::size_t index) const
 
 int UpgradeRig::progress(std::size_t index) const
 {
-    return slots_.at(index)->context->progress();
+    return slots_.at(index)->job->progress();
 }
 
 void UpgradeRig::watch()
 {
     for (auto& slot : slots_) {
-        if (!slot->context)
+        if (!slot->job)
             continue;
-        const int code = slot->context->errorCode();
+        const int code = slot->job->errorCode();
         if (code != 0 && (slot->trace.empty() || slot->trace.back() != code))
             slot->trace.push_back(code);
     }
@@ -179,7 +179,7 @@ bool UpgradeRig::runUntil(const std::function<bool()>& done, Clock::Duration nom
 bool UpgradeRig::allFinal() const
 {
     return std::all_of(slots_.begin(), slots_.end(),
-                       [](const auto& slot) { return !slot->context || isFinal(slot->context->errorCode()); });
+                       [](const auto& slot) { return !slot->job || isFinal(slot->job->errorCode()); });
 }
 
 std::vector<camsim::RecordedRequest> UpgradeRig::requests(const std::string& address, const std::string& path) const

@@ -1,7 +1,7 @@
 #pragma once
 
 // What the upgrade procedure's end-to-end tests share: a simulated fleet, a headless user-interface
-// thread, the packaged resources, a backup folder of their own, and contexts whose status codes are
+// thread, the packaged resources, a backup folder of their own, and jobs whose status codes are
 // traced as the user interface would see them.
 
 #include "upgrade/UpgradeJob.h"
@@ -50,7 +50,7 @@ private:
 // The packaged resources of this build, loaded once per test program.
 const PackagedResources& packagedResources();
 
-// The codes a context showed fit its expected course: the first and the last match, and the rest
+// The codes a job showed fit its expected course: the first and the last match, and the rest
 // are some of the expected ones, in their order, none other.
 testing::AssertionResult followsCourse(const std::vector<int>& seen, const std::vector<int>& course);
 
@@ -61,7 +61,7 @@ int inquiriesReceived(const camsim::Fleet& fleet, const std::string& address, co
 // answer and a reboot shorter than the procedure's first pause.
 camsim::CameraSpec testCamera(int host);
 
-struct ContextOptions {
+struct JobOptions {
     bool automatic = true; // a batch row (automatic mode) or a progress bar (manual mode)
     bool retain = false;
     bool keepBackup = false;
@@ -80,19 +80,19 @@ public:
 
     // A job for the camera at `address`, the rig's index-th, with a recorder of the outcomes it
     // tells.
-    UpgradeJob& add(const std::string& address, ContextOptions options = {});
-    UpgradeJob& context(std::size_t index) { return *slots_.at(index)->context; }
+    UpgradeJob& add(const std::string& address, JobOptions options = {});
+    UpgradeJob& job(std::size_t index) { return *slots_.at(index)->job; }
     std::vector<UpgradeJob::Outcome> outcomes(std::size_t index) const { return slots_.at(index)->outcomes.told(); }
-    // Deletes a context now and returns how long that took (real time).
+    // Deletes a job now and returns how long that took (real time).
     std::chrono::milliseconds destroy(std::size_t index);
-    // The codes the context showed since it started, in order, without repeats, as a user-interface
+    // The codes the job showed since it started, in order, without repeats, as a user-interface
     // timer saw them (a code that lasted only an instant may have been missed).
     std::vector<int> trace(std::size_t index) const;
     int progress(std::size_t index) const;
 
     // Runs the user-interface thread until done() holds or the nominal time passed.
     bool runUntil(const std::function<bool()>& done, Clock::Duration nominal);
-    // Every context has a final code (9 or more).
+    // Every job has a final code (9 or more).
     bool allFinal() const;
 
     // Requests the camera at address received, of one path.
@@ -110,7 +110,7 @@ private:
     struct Slot {
         std::vector<int> trace;
         RecordingOutcomes outcomes;
-        std::unique_ptr<UpgradeJob> context;
+        std::unique_ptr<UpgradeJob> job;
     };
     void watch();
 

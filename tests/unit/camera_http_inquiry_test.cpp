@@ -115,7 +115,7 @@ TEST(CameraIdentity, AdministratorCheckOfTheUserReply)
 
 class InquiryTest : public ::testing::Test {
 protected:
-    std::unique_ptr<UpgradeJob> makeContext(std::string credential = "YWRtaW46YWRtaW4=")
+    std::unique_ptr<UpgradeJob> makeJob(std::string credential = "YWRtaW46YWRtaW4=")
     {
         return std::make_unique<UpgradeJob>(env.host(), "127.0.0.1", std::move(credential), env.models);
     }
@@ -125,37 +125,37 @@ protected:
 
 TEST_F(InquiryTest, VersionsOfTheFirstAndLaterInquiries)
 {
-    auto context = makeContext();
-    EXPECT_EQ(context->currentVersion(), "");
+    auto job = makeJob();
+    EXPECT_EQ(job->currentVersion(), "");
     // The last pair needs no "&" after it.
-    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM410&SoftVersion=2.30"));
-    EXPECT_EQ(context->currentVersion(), "ver2.30");
-    EXPECT_EQ(context->latestVersion(), "ver2.30");
-    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM410&SoftVersion=2.45&Serial=9"));
-    EXPECT_EQ(context->currentVersion(), "ver2.30");
-    EXPECT_EQ(context->latestVersion(), "ver2.45");
+    EXPECT_TRUE(job->checkSystemReply("ModelName=ZKA-QM410&SoftVersion=2.30"));
+    EXPECT_EQ(job->currentVersion(), "ver2.30");
+    EXPECT_EQ(job->latestVersion(), "ver2.30");
+    EXPECT_TRUE(job->checkSystemReply("ModelName=ZKA-QM410&SoftVersion=2.45&Serial=9"));
+    EXPECT_EQ(job->currentVersion(), "ver2.30");
+    EXPECT_EQ(job->latestVersion(), "ver2.45");
     // A reply without a version leaves both alone; an unsupported one records nothing.
-    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM410"));
-    EXPECT_FALSE(context->checkSystemReply("ModelName=OTHER&SoftVersion=9.99"));
-    EXPECT_EQ(context->latestVersion(), "ver2.45");
-    EXPECT_FALSE(context->emergency());
+    EXPECT_TRUE(job->checkSystemReply("ModelName=ZKA-QM410"));
+    EXPECT_FALSE(job->checkSystemReply("ModelName=OTHER&SoftVersion=9.99"));
+    EXPECT_EQ(job->latestVersion(), "ver2.45");
+    EXPECT_FALSE(job->emergency());
     // The model is compared exactly, and a refused login or no reply names none.
-    EXPECT_TRUE(context->checkSystemReply("ModelName=ZKA-QM411&SoftVersion=2.30"));
-    EXPECT_FALSE(context->checkSystemReply("ModelName=zka-qm410&SoftVersion=2.30"));
-    EXPECT_FALSE(context->checkSystemReply("ModelName=ZKA-QM4100"));
-    EXPECT_FALSE(context->checkSystemReply(""));
-    EXPECT_FALSE(context->checkSystemReply("401 Unauthorized"));
+    EXPECT_TRUE(job->checkSystemReply("ModelName=ZKA-QM411&SoftVersion=2.30"));
+    EXPECT_FALSE(job->checkSystemReply("ModelName=zka-qm410&SoftVersion=2.30"));
+    EXPECT_FALSE(job->checkSystemReply("ModelName=ZKA-QM4100"));
+    EXPECT_FALSE(job->checkSystemReply(""));
+    EXPECT_FALSE(job->checkSystemReply("401 Unauthorized"));
     EXPECT_EQ(env.prompter.count(), 0u);
 }
 
 TEST_F(InquiryTest, EmergencyFirmware)
 {
-    auto context = makeContext();
+    auto job = makeJob();
     const std::string reply = "ModelName=ZKA-QM410&Serial=S77&SoftVersion=emergency&DocType=PT";
-    EXPECT_TRUE(context->checkSystemReply(reply));
-    EXPECT_TRUE(context->emergency());
-    EXPECT_EQ(context->currentVersion(), "unknown");
-    EXPECT_EQ(context->latestVersion(), "veremergency");
+    EXPECT_TRUE(job->checkSystemReply(reply));
+    EXPECT_TRUE(job->emergency());
+    EXPECT_EQ(job->currentVersion(), "unknown");
+    EXPECT_EQ(job->latestVersion(), "veremergency");
     EXPECT_EQ(CameraIdentity::fromSystemReply(reply, env.models).versionText(), "unknown");
     EXPECT_EQ(env.prompter.count(), 0u);
 }
